@@ -1,0 +1,240 @@
+// The game object: every field the subsystems share, grouped by use, and the declarations of all
+// its operations. Each operation is defined in the folder of the subsystem that owns it.
+#pragma once
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "frontend/MenuTypes.h"
+#include "frontend/RecordTypes.h"
+#include "gameplay/LevelTypes.h"
+#include "platform/Display.h"
+
+class System;
+class AudioDevice;
+class TDXBaseSurface;
+class TSurfaceList;
+class TLettersCollection;
+class TWaveCollection;
+
+enum TGameState : uint8_t {
+  gsStart = 0,
+  gsLoading = 1,
+  gsMainMenu = 2,
+  gsPlaying = 3,
+  gsLevelLoading = 4,
+  gsLevelDone = 5,
+  gsExit = 6,
+  gsWin = 7,
+  gsGameOver = 8,
+  gsEnterName = 9,
+  gsRecords = 10,
+  gsGameMenu = 11,
+};
+
+constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
+// Screens outside play are drawn on this colour.
+constexpr uint32_t kScreenColor = 0x000032;
+constexpr int kMessageBoxFrames = 200;
+constexpr int kEffectTimers = 7;
+constexpr int kTransitionColumns = 41;
+constexpr int kTransitionRows = 31;
+
+class TGame {
+ public:
+  // system: the window and devices the game draws to and plays on; it outlives the game.
+  explicit TGame(System& system);
+  ~TGame();
+  TGame(const TGame&) = delete;
+  TGame& operator=(const TGame&) = delete;
+
+  // --- Display and graphics ---
+  System& Sys;
+  std::unique_ptr<Display> DirectDraw;
+  SurfacePtr Primary, BackBuffer;
+  std::unique_ptr<TDXBaseSurface> Backgrounds;
+  std::unique_ptr<TDXBaseSurface> BackgroundWork;
+  std::unique_ptr<TLettersCollection> Font;
+  std::unique_ptr<TDXBaseSurface> LogoSurface;
+  std::unique_ptr<TDXBaseSurface> TargetPictures;
+  std::unique_ptr<TDXBaseSurface> TargetCircles;
+  std::unique_ptr<TSurfaceList> TargetWork;
+  std::unique_ptr<TSurfaceList> MagnetSurfaces;
+  std::unique_ptr<TDXBaseSurface> Pictures;
+  std::unique_ptr<TDXBaseSurface> SightMask;
+  std::unique_ptr<AudioDevice> DirectSound;
+  std::unique_ptr<TWaveCollection> Sounds;
+  // Free video memory the display reports at start, in KB.
+  uint32_t VideoMemoryKB = 64 * 1024;
+
+  // --- Game flow ---
+  uint8_t State = gsStart;
+  uint8_t Level = 0;
+  std::string ScenarioFile;
+  std::vector<std::string> LevelTexts;
+  uint8_t LoadFailure = 0;
+  std::atomic<uint8_t> LoadingRunning{0};
+  int32_t TransitionStep = 0;
+  uint8_t TransitionGrid[kTransitionColumns][kTransitionRows] = {};
+  std::string Message;
+  int32_t MessageFrames = 0;
+  // F11 skips levels (command line "plimb").
+  bool LevelSkipEnabled = false;
+
+  // --- Settings (only for the run) ---
+  uint8_t Difficulty = 0;
+  uint8_t Brightness = 50;
+  uint8_t ControlType = 1;
+  uint8_t ControlSpeed = 5;
+  uint8_t SoundOn = 1;
+
+  // --- Play ---
+  int32_t Score = 0;
+  int32_t PendingScore = 0;
+  int32_t Bullets = 0;
+  int32_t HitStreak = 0;
+  int32_t TargetsHit = 0, Medals = 0, Misses = 0;
+  int32_t EffectTimers[kEffectTimers + 1] = {};  // 1..7; index 0 unused
+  uint8_t TimeLimitOn = 0;
+  int32_t TimeCounter = 0;
+  float SightX = 0, SightY = 0;
+  float SightSpeedX = 0, SightSpeedY = 0;
+  uint8_t SightActive = 0;
+  uint8_t SightOnTarget = 0;
+  uint8_t SightOnCentre = 0;
+  int32_t SightTargetSlot = -1;
+  int32_t MoveRestX = 0, MoveRestY = 0;
+  uint8_t NightOn = 0;
+  uint8_t WindOn = 0;
+  uint8_t MirrorOn = 0;
+  uint8_t MagnetOn = 0;
+  float WindX = 0, WindY = 0;
+  std::string LevelName;  // up to 128 characters
+
+  // --- Level records (slots 1..10; index 0 unused) ---
+  TTargetRec Targets[kTargetSlots + 1];
+  TMagnetRec Magnets[kMagnetSlots + 1];
+
+  // --- Level presentation ---
+  uint8_t UniformBackground = 0;
+  uint32_t BackgroundColor = 0x800000;
+  int32_t BackgroundIndex = 10;
+  uint8_t BackgroundType = 0;
+  int32_t BackgroundPhaze1 = 0;
+  int32_t BackgroundPhaze2 = 0;
+  int32_t BackgroundFadeFrames = 0;
+  int32_t BackgroundSwingFrames = 0;
+  int32_t GleamFrameLimit = 0;
+  int32_t FadeFrames = 0;
+  int32_t DissolveFrames = 0;
+  int32_t ColourFrames = 0;
+
+  // --- HUD and result screens ---
+  int32_t HudPhase = 0;
+  int32_t LevelNameTicks = 0;
+  int32_t WinScrollY = 0;
+  int32_t WinFirstPicture = 0;
+
+  // --- Menus ---
+  TMenuLine MenuLines[kMenuLines];
+
+  // --- Input ---
+  int32_t PointerX = 400, PointerY = 300;
+  int32_t KeyLatch[256] = {};
+  int32_t ButtonLatch[8] = {};
+
+  // --- Records ---
+  TRecordRow Records[kRecordRows];
+  TRecordRow RecordEntry;
+
+  // --- Sound requests, per sound index (for tests and the state dump) ---
+  int32_t SoundsPlayed[5] = {};
+
+  // --- Frame cycle (GameUnit.cpp) ---
+  void DrawFrame();
+  void UpdateFrame();
+  void DecrementLatches();
+  void ShowMessageBox(const std::string& text, int32_t frames);
+  void DrawMessageBox();
+  void ClearEffectTimers();
+  void DrawLevelDone();
+
+  // --- Display (GameDisplay.cpp) ---
+  bool InitDisplay();
+  void QueryVideoMemory(uint32_t& totalKB, uint32_t& freeKB);
+
+  // --- Input (Input.cpp) ---
+  void SetKeyLatch(int code, bool pressed);
+  bool IsKeyLatched(int code) const;
+  void SetButtonLatch(int button, bool pressed);
+  bool IsButtonLatched(int button) const;
+  void ClearKeyLatches();
+  void ClearButtonLatches();
+  void MovePointer(int32_t dx, int32_t dy);
+
+  // --- Asset loading ---
+  void CreateLogo();
+  void StartLoading();
+  bool LoadGraphics();
+  bool RestoreSurfaces();
+  void BuildSightMask();
+  void BuildBackground();
+  void BuildTargetFrames();
+  void DrawLoading();
+
+  // --- Scenario and level files ---
+  bool LoadScenarioFile(const std::string& fileName);
+  bool StartScenario();
+  void LoadLevel(int level);
+  void ResetLevel();
+  bool ParseLevel(const std::string& text);
+  void NextScenario();
+  void SelectScenario();
+
+  // --- Targets, magnets, scene ---
+  void DrawTargets();
+  void DrawMagnets();
+  void DrawBackground();
+  void DrawNight();
+  void DrawConditionIcons();
+
+  // --- Sight, shooting, scoring ---
+  void ResetSight();
+  void SteerSight(int dx, int dy);
+  void MoveSight();
+  void Shoot();
+  void DrawShotMarks();
+  void DrawSight();
+  void LevelCleared();
+  void SkipLevel();
+
+  // --- Menus, HUD, result screens, records ---
+  void BuildMainMenu();
+  void BuildGameMenu();
+  void MenuStep(bool forward, bool activate);
+  void MenuClick();
+  void DrawMenu();
+  void DrawPointer();
+  void DrawHud();
+  void GameOver();
+  void GameWon();
+  void DrawGameOver();
+  void DrawWin();
+  void ClearRecords();
+  bool LoadRecords();
+  bool SaveRecords();
+  void FinishResult(int key, bool finish);
+  void DrawNameEntry();
+  void DrawRecords();
+
+  // --- Sound ---
+  bool InitSound();
+  void PlaySound(int index);
+
+  // The play frame's drawing and moving, in order.
+  void DrawPlayFrame();
+};

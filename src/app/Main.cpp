@@ -1,0 +1,339 @@
+// The main window's start-up, tick, input polling and shutdown.
+#include "app/Main.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <numeric>
+
+#include "display/DisplayDevice.h"
+#include "gameplay/ScenarioCompiler.h"
+#include "platform/Cp1251.h"
+#include "platform/Png.h"
+#include "platform/Random.h"
+
+TForm1::TForm1(const Options& options, System& system, std::vector<ScriptEvent> script)
+    : options_(options), system_(system), script_(std::move(script)) {}
+
+TForm1::~TForm1() { FormDestroy(); }
+
+bool TForm1::FormCreate() {
+  GameRandom().Seed(options_.seed ? *options_.seed : Random::ClockSeed());
+  LevelSkipEnabled = false;
+  const auto& p = options_.params;
+  if (p.size() >= 3) {
+    if (p[0] == "compile") CompileScenario(p[1], p[2]);
+    Close(0);
+    return false;
+  }
+  if (!p.empty() && p[0] == "plimb") LevelSkipEnabled = true;
+
+  if (!options_.record.empty()) {
+    record_.open(options_.record, std::ios::binary | std::ios::trunc);
+    if (!record_) {
+      std::fprintf(stderr, "vor: cannot write the recording %s\n", options_.record.c_str());
+      Close(2);
+      return false;
+    }
+    record_ << "# vor-script 1\n";
+  }
+
+  Game_ = std::make_unique<TGame>(system_);
+  Game_->LevelSkipEnabled = LevelSkipEnabled;
+  Game_->VideoMemoryKB = options_.videoMemoryKB;
+  if (!Game_->InitDisplay()) {
+    system_.ShowMessageBox("Error of graphic initialization!", "Vor");
+    Close(1);
+    return false;
+  }
+  if (Failed(InitInput())) {
+    Close(1);
+    return false;
+  }
+  Game_->InitSound();
+  Game_->CreateLogo();
+  if (Game_->State == gsStart) Game_->StartLoading();
+  if (system_.IsHeadless()) Active = true;
+  return true;
+}
+
+void TForm1::FormDestroy() {
+  if (!Game_) return;
+  WriteEndFiles();
+  Game_.reset();
+}
+
+void TForm1::Close(int status) {
+  if (closed_) return;
+  closed_ = true;
+  exitStatus_ = status;
+}
+
+void TForm1::WriteEndFiles() {
+  if (!Game_) return;
+  if (!options_.dumpState.empty()) {
+    if (FILE* f = std::fopen(options_.dumpState.c_str(), "wb")) {
+      const std::string json = StateJson(*Game_, tickCount_);
+      std::fwrite(json.data(), 1, json.size(), f);
+      std::fclose(f);
+    } else {
+      std::fprintf(stderr, "vor: cannot write %s\n", options_.dumpState.c_str());
+    }
+  }
+  if (!options_.screenshot.empty() && Game_->DirectDraw && Game_->Primary)
+    if (!WritePng(*Game_->Primary, options_.screenshot))
+      std::fprintf(stderr, "vor: cannot write %s\n", options_.screenshot.c_str());
+}
+
+int TForm1::Run() {
+  if (closed_) return exitStatus_;
+  constexpr uint64_t kPeriod = 25;
+  uint64_t next = system_.Ticks() + kPeriod;
+  while (!closed_) {
+    system_.PumpEvents();
+    input_.SetFocus(system_.HasFocus());
+    if (system_.QuitRequested()) {
+      Close(0);
+      break;
+    }
+    if (!Active && system_.Activated()) Active = true;
+    if (system_.IsHeadless()) {
+      Tick();
+      continue;
+    }
+    const uint64_t now = system_.Ticks();
+    if (now >= next) {
+      Tick();
+      // A late tick is not repeated: at most one is pending.
+      next = std::max(next + kPeriod, now + 1);
+    } else {
+      system_.Sleep(static_cast<uint32_t>(std::min<uint64_t>(next - now, 5)));
+    }
+  }
+  if (options_.bench) std::printf("%s\n", BenchLine().c_str());
+  FormDestroy();
+  return exitStatus_;
+}
+
+void TForm1::Tick() {
+  if (!Active || closed_) return;
+  TGame& g = *Game_;
+  if (g.LoadFailure == 1 && g.State != gsLoading) {
+    LogError(Utf8ToCp1251("ошибка"));
+    Close(1);
+    return;
+  }
+  if (g.State == gsExit) {
+    Close(0);
+    return;
+  }
+  ++tickCount_;
+  const auto start = std::chrono::steady_clock::now();
+  g.DrawFrame();
+  g.UpdateFrame();
+  if (Failed(Present())) g.RestoreSurfaces();
+  const auto drawn = std::chrono::steady_clock::now();
+  ApplyTickInput();
+  const auto polled = std::chrono::steady_clock::now();
+  PollKeyboard();
+  PollMouse();
+  const auto end = std::chrono::steady_clock::now();
+  if (options_.bench)
+    tickCosts_.push_back(std::chrono::duration<double, std::milli>((drawn - start) + (end - polled)).count());
+  if (options_.ticks && tickCount_ >= *options_.ticks) Close(0);
+}
+
+HRESULT TForm1::Present() {
+  HRESULT r = Game_->DirectDraw->Flip();
+  if (r == DDERR_SURFACELOST) r = Game_->RestoreSurfaces() ? 0 : 1;
+  return r;
+}
+
+void TForm1::ApplyTickInput() {
+  if (system_.TakeSurfacesReset()) Game_->DirectDraw->LoseSurfaces();
+  std::vector<InputEvent> events = system_.TakeEvents();
+  // Motion within one tick is one movement: the devices only see the sum.
+  for (size_t i = 0; i < events.size(); ++i) {
+    InputEvent e = events[i];
+    if (e.kind == InputEvent::Kind::MouseMove)
+      while (i + 1 < events.size() && events[i + 1].kind == InputEvent::Kind::MouseMove) {
+        e.a += events[i + 1].a;
+        e.b += events[i + 1].b;
+        ++i;
+      }
+    ApplyInput(e);
+  }
+  for (; scriptPos_ < script_.size() && script_[scriptPos_].tick <= tickCount_; ++scriptPos_) {
+    const ScriptEvent& s = script_[scriptPos_];
+    if (s.tick < tickCount_) continue;  // ticks that never ran (before activation)
+    switch (s.kind) {
+      case ScriptEvent::Kind::Input: ApplyInput(s.input); break;
+      case ScriptEvent::Kind::Dump:
+        if (FILE* f = std::fopen(s.file.c_str(), "wb")) {
+          const std::string json = StateJson(*Game_, tickCount_);
+          std::fwrite(json.data(), 1, json.size(), f);
+          std::fclose(f);
+        }
+        break;
+      case ScriptEvent::Kind::Screenshot: WritePng(*Game_->Primary, s.file); break;
+    }
+  }
+}
+
+void TForm1::ApplyInput(const InputEvent& e) {
+  if (record_) record_ << FormatScriptLine(tickCount_, e) << '\n';
+  switch (e.kind) {
+    case InputEvent::Kind::Char: FormKeyPress(static_cast<unsigned char>(e.a)); break;
+    case InputEvent::Kind::LoseSurfaces: Game_->DirectDraw->LoseSurfaces(); break;
+    default: input_.Apply(e); break;
+  }
+}
+
+HRESULT TForm1::InitInput() {
+  // Both devices are the window's; only acquiring can fail.
+  return input_.Acquire();
+}
+
+void TForm1::PollKeyboard() {
+  TGame& g = *Game_;
+  uint8_t keys[256] = {};
+  if (Failed(input_.ReadKeyboard(keys))) {
+    std::memset(keys, 0, sizeof keys);
+    while (input_.Acquire() == DIERR_INPUTLOST) {
+    }
+  }
+  auto pressed = [&](int code) { return keys[code] == 0x80; };
+  // A key acts when it is pressed and not latched; acting latches it; a key that is up unlatches.
+  auto acts = [&](int code) {
+    if (!pressed(code)) {
+      g.SetKeyLatch(code, false);
+      return false;
+    }
+    if (g.IsKeyLatched(code)) return false;
+    g.SetKeyLatch(code, true);
+    return true;
+  };
+  const bool space = acts(DIK_SPACE);
+  const bool enter = acts(DIK_RETURN);
+  const bool escape = acts(DIK_ESCAPE);
+  const bool fire = space || enter;
+
+  switch (g.State) {
+    case gsMainMenu:
+    case gsGameMenu:
+      if (acts(DIK_DOWN)) g.MenuStep(true, false);
+      if (acts(DIK_UP)) g.MenuStep(false, false);
+      if (fire) g.MenuStep(true, true);
+      if (escape) {
+        if (g.State == gsMainMenu) {
+          g.State = gsExit;
+        } else if (g.State == gsGameMenu) {
+          g.BuildMainMenu();
+          g.State = gsPlaying;
+        }
+      }
+      break;
+    case gsPlaying: {
+      if (g.ControlType == 0) {
+        int dx = 0, dy = 0;
+        const struct {
+          int code, dx, dy;
+        } arrows[] = {{DIK_RIGHT, 1, 0}, {DIK_LEFT, -1, 0}, {DIK_UP, 0, 1}, {DIK_DOWN, 0, -1}};
+        for (const auto& a : arrows)
+          if (acts(a.code)) {
+            if (!g.SightActive) g.SightActive = 1;
+            if (a.dx) dx = a.dx;
+            if (a.dy) dy = a.dy;
+          }
+        if (fire) {
+          if (g.SightActive)
+            g.Shoot();
+          else
+            g.SightActive = 1;
+          return;
+        }
+        g.SteerSight(dx, dy);
+      }
+      // F11's latch is not cleared when the key is up; it runs out by counting down.
+      if (pressed(DIK_F11) && !g.IsKeyLatched(DIK_F11) && LevelSkipEnabled) {
+        g.SkipLevel();
+        g.SetKeyLatch(DIK_F11, true);
+      }
+      if (escape && g.State == gsPlaying) {
+        g.BuildGameMenu();
+        g.State = gsGameMenu;
+      }
+      break;
+    }
+    case gsWin:
+    case gsGameOver:
+      if (fire || escape) g.FinishResult(32, true);
+      break;
+    case gsRecords:
+      if (fire || escape) g.State = gsMainMenu;
+      break;
+    default: break;
+  }
+}
+
+void TForm1::PollMouse() {
+  TGame& g = *Game_;
+  DIMOUSESTATE2 m{};
+  if (Failed(input_.ReadMouse(m))) {
+    m = DIMOUSESTATE2{};
+    while (input_.Acquire() == DIERR_INPUTLOST) {
+    }
+  }
+  bool click = false;
+  if (m.rgbButtons[0] == 0x80) {
+    if (!g.IsButtonLatched(0)) {
+      click = true;
+      g.SetButtonLatch(0, true);
+    }
+  } else {
+    g.SetButtonLatch(0, false);
+  }
+  switch (g.State) {
+    case gsMainMenu:
+    case gsGameMenu:
+      g.MovePointer(m.lX, m.lY);
+      if (click) g.MenuClick();
+      break;
+    case gsPlaying:
+      if (g.ControlType == 1) {
+        g.MovePointer(m.lX, m.lY);
+        if (click) {
+          if (g.SightActive)
+            g.Shoot();
+          else
+            g.SightActive = 1;
+        }
+      }
+      break;
+    case gsWin:
+    case gsGameOver:
+      if (click) g.FinishResult(32, true);
+      break;
+    case gsRecords:
+      if (click) g.State = gsMainMenu;
+      break;
+    default: break;
+  }
+}
+
+void TForm1::FormKeyPress(unsigned char key) {
+  if (Game_ && Game_->State == gsEnterName) Game_->FinishResult(key, false);
+}
+
+std::string TForm1::BenchLine() const {
+  std::vector<double> c = tickCosts_;
+  if (c.empty()) return "bench ticks 0";
+  std::sort(c.begin(), c.end());
+  const double mean = std::accumulate(c.begin(), c.end(), 0.0) / double(c.size());
+  const auto at = [&](double q) { return c[std::min(c.size() - 1, size_t(q * double(c.size())))]; };
+  char buf[160];
+  std::snprintf(buf, sizeof buf, "bench ticks %zu mean_ms %.4f median_ms %.4f p99_ms %.4f max_ms %.4f",
+                c.size(), mean, at(0.5), at(0.99), c.back());
+  return buf;
+}

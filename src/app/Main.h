@@ -1,0 +1,67 @@
+// The main window: start-up, the 25 ms frame tick, polling the devices, shutdown. It owns the game
+// object, the input devices and the run's script, recording and dumps.
+#pragma once
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/GameUnit.h"
+#include "app/Options.h"
+#include "platform/Input.h"
+#include "platform/System.h"
+
+class TForm1 {
+ public:
+  // system: the backend the run uses; it outlives the form.
+  TForm1(const Options& options, System& system, std::vector<ScriptEvent> script);
+  ~TForm1();
+
+  // Start-up; false when the program ends here (exit status in ExitStatus()).
+  bool FormCreate();
+  void FormDestroy();
+  // Runs the message loop until the window closes; returns the exit status.
+  int Run();
+  // One frame.
+  void Tick();
+  HRESULT Present();
+
+  HRESULT InitInput();
+  void PollKeyboard();
+  void PollMouse();
+  void FormKeyPress(unsigned char key);
+
+  TGame* Game() { return Game_.get(); }
+  bool Closed() const { return closed_; }
+  int ExitStatus() const { return exitStatus_; }
+  int64_t TickCount() const { return tickCount_; }
+  InputState& Devices() { return input_; }
+  // Bench figures of the ticks run so far.
+  std::string BenchLine() const;
+
+  bool LevelSkipEnabled = false;
+  bool Active = false;
+
+ private:
+  void Close(int status);
+  // Applies the input of this tick (window events, then script lines) and records it.
+  void ApplyTickInput();
+  void ApplyInput(const InputEvent& e);
+  void WriteEndFiles();
+
+  const Options& options_;
+  System& system_;
+  std::unique_ptr<TGame> Game_;
+  InputState input_;
+  std::vector<ScriptEvent> script_;
+  size_t scriptPos_ = 0;
+  std::ofstream record_;
+  bool closed_ = false;
+  int exitStatus_ = 0;
+  int64_t tickCount_ = 0;
+  std::vector<double> tickCosts_;
+};
+
+// The state of the game as JSON (the fields under their own names).
+std::string StateJson(const TGame& game, int64_t tick);

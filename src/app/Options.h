@@ -1,0 +1,40 @@
+// Command-line options (taken out before the game's own parameters are looked at) and the input
+// script format of headless and scripted runs.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Input.h"
+
+struct Options {
+  bool window = false;
+  bool headless = false;
+  std::optional<uint64_t> seed;
+  std::optional<int64_t> ticks;
+  std::string script, record, dumpState, screenshot;
+  uint32_t videoMemoryKB = 64 * 1024;
+  bool bench = false;
+  // What is left for the game's command line ("compile", "plimb", ...).
+  std::vector<std::string> params;
+};
+
+// Takes the options out of argv. On a bad option returns false with a one-line error.
+bool ParseOptions(int argc, char** argv, Options& out, std::string& error);
+
+// One line of a script: at tick `tick`, an input event, or an action on the run.
+struct ScriptEvent {
+  enum class Kind : uint8_t { Input, Dump, Screenshot };
+  int64_t tick = 0;
+  Kind kind = Kind::Input;
+  InputEvent input;
+  std::string file;
+};
+
+// Reads a script; events come out in tick order (lines of one tick in file order). On a malformed
+// line returns false with an error naming the line number.
+bool ParseScript(const std::string& text, const std::string& name, std::vector<ScriptEvent>& out,
+                 std::string& error);
+// One input event as a script line ("12 key Down down").
+std::string FormatScriptLine(int64_t tick, const InputEvent& e);

@@ -1,0 +1,118 @@
+// Operations whose subsystems are still being built. Each one moves to its subsystem's folder, with
+// its full rules, when that subsystem is written; until then they keep the game running: loading
+// goes straight to the main menu and the screens are plain.
+#include <algorithm>
+
+#include "app/GameUnit.h"
+#include "platform/System.h"
+
+// Asset loading
+void TGame::CreateLogo() {}
+void TGame::StartLoading() {
+  State = gsLoading;
+  LoadingRunning = 0;
+  SelectScenario();
+  BuildMainMenu();
+  State = gsMainMenu;
+}
+bool TGame::LoadGraphics() { return true; }
+bool TGame::RestoreSurfaces() {
+  bool ok = true;
+  for (const auto& s : {Primary, BackBuffer})
+    if (s && s->IsLost()) ok = Succeeded(s->Restore()) && ok;
+  return ok;
+}
+void TGame::BuildSightMask() {}
+void TGame::BuildBackground() {}
+void TGame::BuildTargetFrames() {}
+void TGame::DrawLoading() {
+  if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
+}
+
+// Scenario and level files
+bool TGame::LoadScenarioFile(const std::string&) { return false; }
+bool TGame::StartScenario() { return false; }
+void TGame::LoadLevel(int) {}
+void TGame::ResetLevel() {}
+bool TGame::ParseLevel(const std::string&) { return true; }
+void TGame::NextScenario() {}
+void TGame::SelectScenario() {}
+
+// Targets, magnets, scene
+void TGame::DrawTargets() {}
+void TGame::DrawMagnets() {}
+void TGame::DrawBackground() {
+  if (BackBuffer) BackBuffer->Fill(nullptr, 0);
+}
+void TGame::DrawNight() {}
+void TGame::DrawConditionIcons() {}
+
+// Sight, shooting, scoring
+void TGame::ResetSight() {}
+void TGame::SteerSight(int, int) {}
+void TGame::MoveSight() {}
+void TGame::Shoot() {}
+void TGame::DrawShotMarks() {}
+void TGame::DrawSight() {}
+void TGame::LevelCleared() {}
+void TGame::SkipLevel() {
+  if (Level == LevelTexts.size())
+    GameOver();
+  else
+    LoadLevel(Level + 1);
+}
+
+// Menus, HUD, result screens, records
+void TGame::BuildMainMenu() {}
+void TGame::BuildGameMenu() {}
+void TGame::MenuStep(bool, bool) {}
+void TGame::MenuClick() {}
+void TGame::DrawMenu() {
+  if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
+}
+void TGame::DrawPointer() {}
+void TGame::DrawHud() {}
+void TGame::GameOver() { State = gsGameOver; }
+void TGame::GameWon() { State = gsWin; }
+void TGame::DrawGameOver() {
+  if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
+}
+void TGame::DrawWin() {
+  if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
+}
+void TGame::ClearRecords() {
+  for (auto& r : Records) r = TRecordRow{};
+}
+bool TGame::LoadRecords() { return true; }
+bool TGame::SaveRecords() { return true; }
+void TGame::FinishResult(int, bool finish) {
+  if (finish) State = gsRecords;
+}
+void TGame::DrawNameEntry() {
+  if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
+}
+void TGame::DrawRecords() {
+  if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
+}
+
+// Sound
+bool TGame::InitSound() {
+  DirectSound = Sys.OpenAudio();
+  SoundOn = 0;  // no sound collection yet
+  return DirectSound != nullptr;
+}
+void TGame::PlaySound(int index) {
+  if (!SoundOn || !Sounds || index < 0 || index > 4) return;
+  ++SoundsPlayed[index];
+}
+
+// The message box: its red field; the text is drawn once the font exists.
+void TGame::DrawMessageBox() {
+  if (Message.empty() || MessageFrames <= 0) return;
+  const int32_t w = int32_t(Message.size()) * 6, h = 10;
+  TRect r{390 - w, 290 - h, 410 + w, 310 + h};
+  r.Left = std::max(r.Left, 0);
+  r.Right = std::min(r.Right, kScreenWidth);
+  if (BackBuffer) BackBuffer->Fill(&r, 0xFF0000);
+  --MessageFrames;
+}

@@ -1,0 +1,14 @@
+// Byte packing of integers inside strings.
+#include "assets/Bytes.h"
+
+std::string IntToBytes(int32_t value) {
+  const auto u = static_cast<uint32_t>(value);
+  return std::string{char(u & 0xFF), char((u >> 8) & 0xFF), char((u >> 16) & 0xFF), char(u >> 24)};
+}
+
+int32_t BytesToInt(const std::string& s, size_t pos) {
+  uint32_t u = 0;
+  for (size_t i = 0; i < 4; ++i)
+    if (pos + i < s.size()) u |= uint32_t(static_cast<unsigned char>(s[pos + i])) << (8 * i);
+  return static_cast<int32_t>(u);
+}

@@ -1,0 +1,21 @@
+// Setting up the display and the error log "err.txt".
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Display.h"
+
+class System;
+
+// Makes the display for the window in the 800 x 600 x 32 mode. Shows "Ошибка инициализации
+// DirectX" when the display object itself cannot be made.
+bool CreateDisplay(std::unique_ptr<Display>& out, System& system, uint32_t freeVideoKB,
+                   int32_t width, int32_t bitsPerPixel, int32_t height);
+bool CreateFlipChain(Display& display, SurfacePtr& primary, SurfacePtr& backBuffer);
+// Total and free video memory in KB.
+void QueryVideoMemory(const Display& display, uint32_t& totalKB, uint32_t& freeKB);
+
+// Appends text and CR LF to "err.txt" in the current folder. Never throws; a log that cannot be
+// written is skipped.
+void LogError(const std::string& text);

@@ -1,0 +1,3 @@
+// The bitmap font. (Being built: only the name exists so far.)
+#pragma once
+class TLettersCollection {};

@@ -1,0 +1,40 @@
+// The records of one level: ten target slots and ten magnet slots, numbered 1..10 as the level
+// keys number them.
+#pragma once
+#include <cstdint>
+
+struct TPathPoint {
+  int32_t x = 0, y = 0, n = 0;
+};
+
+constexpr int kPathPoints = 20;
+constexpr int kTargetSlots = 10;
+constexpr int kMagnetSlots = 10;
+
+struct TTargetRec {
+  uint8_t VISIBLE = 0;
+  uint8_t NEEDHIT = 0;
+  uint8_t ISBONUS = 0;
+  uint8_t BONUSNUMBER = 0;
+  int32_t X = 0;
+  int32_t Y = 0;
+  uint8_t TYPE = 0;
+  uint8_t SIZE = 0;
+  int32_t PICTUREINDEX = 0;
+  int32_t PHAZE1 = 0;
+  int32_t PHAZE2 = 0;
+  int32_t JumpCounter = 0;
+  uint8_t GOTYPE = 0;
+  int32_t PathIndex = -1;
+  TPathPoint COORDARRAY[kPathPoints] = {};
+  float GlideX = 0, GlideY = 0;
+  float GlideStepX = 0, GlideStepY = 0;
+};
+
+struct TMagnetRec {
+  uint8_t VISIBLE = 0;
+  int32_t X = 0;
+  int32_t Y = 0;
+  uint8_t SIZE = 0;
+  int32_t PHAZE1 = 0;
+};

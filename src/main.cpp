@@ -1,0 +1,38 @@
+// Program entry: options and script first, then the main window's start-up and message loop.
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "app/Main.h"
+#include "app/Options.h"
+#include "platform/System.h"
+
+int main(int argc, char** argv) {
+  Options options;
+  std::string error;
+  if (!ParseOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "vor: %s\n", error.c_str());
+    return 2;
+  }
+  std::vector<ScriptEvent> script;
+  if (!options.script.empty()) {
+    std::ifstream in(options.script, std::ios::binary);
+    if (!in) {
+      std::fprintf(stderr, "vor: cannot read the script %s\n", options.script.c_str());
+      return 2;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    if (!ParseScript(text.str(), options.script, script, error)) {
+      std::fprintf(stderr, "vor: %s\n", error.c_str());
+      return 2;
+    }
+  }
+  // Three or more parameters never open the display.
+  const bool headless = options.headless || options.params.size() >= 3;
+  std::unique_ptr<System> system = System::Create(headless, options.window);
+  if (!system) return 1;
+  TForm1 form(options, *system, std::move(script));
+  if (!form.FormCreate()) return form.ExitStatus();
+  return form.Run();
+}

@@ -1,0 +1,10 @@
+// The game's text is single-byte cp1251; these convert at the platform's edge.
+#pragma once
+#include <optional>
+#include <string>
+
+std::string Cp1251ToUtf8(const std::string& text);
+// Characters without a cp1251 code are dropped.
+std::string Utf8ToCp1251(const std::string& text);
+// The cp1251 byte of one Unicode code point, if it has one.
+std::optional<unsigned char> CodePointToCp1251(char32_t cp);

@@ -1,0 +1,61 @@
+// Keyboard and mouse as polled devices: the keyboard's immediate state as 256 bytes indexed by
+// DirectInput key code (0x80 = down), the mouse's relative motion since the last read and 8
+// buttons. Both backends feed the same InputState through InputEvent values, so scripts, recording
+// and the real window share one path.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/Result.h"
+
+// DirectInput key codes the game and the scripts name.
+enum : uint8_t {
+  DIK_ESCAPE = 0x01,
+  DIK_BACK = 0x0E,
+  DIK_RETURN = 0x1C,
+  DIK_SPACE = 0x39,
+  DIK_F11 = 0x57,
+  DIK_UP = 0xC8,
+  DIK_LEFT = 0xCB,
+  DIK_RIGHT = 0xCD,
+  DIK_DOWN = 0xD0,
+};
+
+struct InputEvent {
+  enum class Kind : uint8_t { Key, MouseMove, Button, Char, LoseSurfaces };
+  Kind kind = Kind::Key;
+  int32_t a = 0;  // key code, dx, button, character code
+  int32_t b = 0;  // 1 down / 0 up, dy
+};
+
+// Script and recording names of key codes ("Escape", "Down", "A", "0x1C").
+std::string KeyName(uint8_t code);
+std::optional<uint8_t> KeyFromName(const std::string& name);
+// The DirectInput code of an SDL scancode, 0 when the key has none.
+uint8_t KeyFromScancode(int scancode);
+
+struct DIMOUSESTATE2 {
+  int32_t lX = 0, lY = 0, lZ = 0;
+  uint8_t rgbButtons[8] = {};
+};
+
+class InputState {
+ public:
+  void Apply(const InputEvent& e);
+  // The devices fail to read while the window is in the background, as unacquired devices do.
+  void SetFocus(bool focused) { focused_ = focused; }
+  bool Focused() const { return focused_; }
+
+  HRESULT ReadKeyboard(uint8_t (&keys)[256]) const;
+  // Relative motion accumulated since the previous read.
+  HRESULT ReadMouse(DIMOUSESTATE2& state);
+  HRESULT Acquire() const { return focused_ ? DI_OK : DIERR_OTHERAPPHASPRIO; }
+
+ private:
+  std::array<uint8_t, 256> keys_{};
+  std::array<uint8_t, 8> buttons_{};
+  int32_t dx_ = 0, dy_ = 0;
+  bool focused_ = true;
+};

@@ -1,0 +1,23 @@
+// The game's one random generator (xoshiro128**), seeded once; the same seed gives the same
+// numbers on every machine.
+#pragma once
+#include <cstdint>
+
+class Random {
+ public:
+  explicit Random(uint64_t seed = 1) { Seed(seed); }
+  void Seed(uint64_t seed);
+  uint32_t Next();
+  // Uniform integer in [0, n); 0 when n <= 0.
+  int32_t Int(int32_t n);
+  // Uniform real in [0, 1).
+  double Real();
+  // A seed taken from the clock.
+  static uint64_t ClockSeed();
+
+ private:
+  uint32_t s_[4];
+};
+
+// The generator the whole game draws from (the one global the rules make global).
+Random& GameRandom();

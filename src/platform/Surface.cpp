@@ -1,0 +1,119 @@
+// Software surfaces: fills and copies with and without a source colour key.
+#include "platform/Surface.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/Display.h"
+
+Surface::Surface(int32_t width, int32_t height) : Surface(width, height, nullptr) {}
+
+Surface::Surface(int32_t width, int32_t height, std::shared_ptr<VideoMemoryPool> pool)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      pixels_(static_cast<size_t>(width_) * height_, 0),
+      pool_(std::move(pool)) {}
+
+Surface::~Surface() {
+  if (pool_) pool_->Give(static_cast<uint64_t>(width_) * height_ * 4);
+}
+
+HRESULT Surface::Lock(uint32_t*& pixels, int32_t& pitch) {
+  if (IsLost()) return DDERR_SURFACELOST;
+  pixels = pixels_.data();
+  pitch = Pitch();
+  return DD_OK;
+}
+
+HRESULT Surface::Unlock() { return IsLost() ? DDERR_SURFACELOST : DD_OK; }
+
+void Surface::SetColorKey(uint32_t low, uint32_t high) {
+  hasKey_ = true;
+  keyLow_ = low & 0xFFFFFF;
+  keyHigh_ = high & 0xFFFFFF;
+}
+
+void Surface::Lose() {
+  lost_.store(true, std::memory_order_relaxed);
+  std::fill(pixels_.begin(), pixels_.end(), 0);
+}
+
+HRESULT Surface::Restore() {
+  lost_.store(false, std::memory_order_relaxed);
+  return DD_OK;
+}
+
+namespace {
+
+bool Inside(const TRect& r, int32_t w, int32_t h) {
+  return r.Left >= 0 && r.Top >= 0 && r.Right <= w && r.Bottom <= h && r.Left <= r.Right &&
+         r.Top <= r.Bottom;
+}
+
+}  // namespace
+
+HRESULT Surface::Fill(const TRect* rect, uint32_t color) {
+  if (IsLost()) return DDERR_SURFACELOST;
+  const TRect r = rect ? *rect : TRect{0, 0, width_, height_};
+  if (!Inside(r, width_, height_)) return DDERR_INVALIDRECT;
+  const int32_t w = r.Width();
+  if (w <= 0) return DD_OK;
+  if (w == width_) {
+    std::fill_n(Row(r.Top), static_cast<size_t>(w) * r.Height(), color);
+  } else {
+    for (int32_t y = r.Top; y < r.Bottom; ++y) std::fill_n(Row(y) + r.Left, w, color);
+  }
+  return DD_OK;
+}
+
+HRESULT Surface::BltFast(int32_t x, int32_t y, Surface& src, const TRect* srcRect, bool useSrcKey) {
+  if (IsLost() || src.IsLost()) return DDERR_SURFACELOST;
+  const TRect s = srcRect ? *srcRect : TRect{0, 0, src.width_, src.height_};
+  if (!Inside(s, src.width_, src.height_)) return DDERR_INVALIDRECT;
+  const int32_t w = s.Width(), h = s.Height();
+  if (!Inside(TRect{x, y, x + w, y + h}, width_, height_)) return DDERR_INVALIDRECT;
+  if (w == 0 || h == 0) return DD_OK;
+  if (!useSrcKey || !src.hasKey_) {
+    for (int32_t row = 0; row < h; ++row)
+      std::memcpy(Row(y + row) + x, src.Row(s.Top + row) + s.Left, static_cast<size_t>(w) * 4);
+    return DD_OK;
+  }
+  const uint32_t lo = src.keyLow_, hi = src.keyHigh_;
+  for (int32_t row = 0; row < h; ++row) {
+    const uint32_t* sp = src.Row(s.Top + row) + s.Left;
+    uint32_t* dp = Row(y + row) + x;
+    if (lo == hi) {
+      for (int32_t i = 0; i < w; ++i) {
+        const uint32_t p = sp[i];
+        if ((p & 0xFFFFFF) != lo) dp[i] = p;
+      }
+    } else {
+      for (int32_t i = 0; i < w; ++i) {
+        const uint32_t p = sp[i], c = p & 0xFFFFFF;
+        if (c < lo || c > hi) dp[i] = p;
+      }
+    }
+  }
+  return DD_OK;
+}
+
+HRESULT Surface::Blt(const TRect* dstRect, Surface& src, const TRect* srcRect, bool useSrcKey) {
+  if (IsLost() || src.IsLost()) return DDERR_SURFACELOST;
+  const TRect s = srcRect ? *srcRect : TRect{0, 0, src.width_, src.height_};
+  const TRect d = dstRect ? *dstRect : TRect{0, 0, width_, height_};
+  if (!Inside(s, src.width_, src.height_) || !Inside(d, width_, height_)) return DDERR_INVALIDRECT;
+  if (s.Width() == d.Width() && s.Height() == d.Height())
+    return BltFast(d.Left, d.Top, src, &s, useSrcKey);
+  if (s.Width() <= 0 || s.Height() <= 0) return DD_OK;
+  const bool keyed = useSrcKey && src.hasKey_;
+  for (int32_t y = 0; y < d.Height(); ++y) {
+    const uint32_t* sp = src.Row(s.Top + static_cast<int32_t>(int64_t(y) * s.Height() / d.Height())) + s.Left;
+    uint32_t* dp = Row(d.Top + y) + d.Left;
+    for (int32_t x = 0; x < d.Width(); ++x) {
+      const uint32_t p = sp[int64_t(x) * s.Width() / d.Width()];
+      const uint32_t c = p & 0xFFFFFF;
+      if (!keyed || c < src.keyLow_ || c > src.keyHigh_) dp[x] = p;
+    }
+  }
+  return DD_OK;
+}

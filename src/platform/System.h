@@ -1,0 +1,56 @@
+// The one seam between the game and the machine: the window (or its headless stand-in), the
+// presented frame, events, the message box and the sound device. Two backends: sdl and headless.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Audio.h"
+#include "platform/Input.h"
+#include "platform/Surface.h"
+
+class System {
+ public:
+  virtual ~System() = default;
+
+  // headless: no window, silent sound, ticks back to back. windowed: an ordinary resizable window
+  // instead of full screen.
+  static std::unique_ptr<System> Create(bool headless, bool windowed);
+
+  // Opens the window titled "Vor" showing an 800 x 600 frame; false when it cannot.
+  virtual bool OpenWindow(int32_t width, int32_t height) = 0;
+  virtual bool IsHeadless() const = 0;
+  // Shows a frame (scaled to the window, letterboxed).
+  virtual void Present(const Surface& frame) = 0;
+  // Collects window and input events into the pending queue; returns immediately.
+  virtual void PumpEvents() = 0;
+  // Input events collected since the last call, in order.
+  std::vector<InputEvent> TakeEvents() { return std::move(pending_); }
+  // The window was activated (shown or focused) at least once.
+  bool Activated() const { return activated_; }
+  bool HasFocus() const { return focused_; }
+  bool QuitRequested() const { return quit_; }
+  // The device dropped every surface (the sdl backend's render targets were reset).
+  bool TakeSurfacesReset() {
+    const bool r = surfacesReset_;
+    surfacesReset_ = false;
+    return r;
+  }
+
+  // A modal message box; text and caption are cp1251.
+  virtual void ShowMessageBox(const std::string& text, const std::string& caption) = 0;
+  // The sound device, or null when there is none.
+  virtual std::unique_ptr<AudioDevice> OpenAudio() = 0;
+
+  // Milliseconds since start (monotonic) and sleeping, for the tick loop.
+  virtual uint64_t Ticks() const = 0;
+  virtual void Sleep(uint32_t ms) = 0;
+
+ protected:
+  std::vector<InputEvent> pending_;
+  bool activated_ = false;
+  bool focused_ = true;
+  bool quit_ = false;
+  bool surfacesReset_ = false;
+};

@@ -1,0 +1,2 @@
+// The sound collection. (Being built.)
+#include "sound/WaveCollection.h"

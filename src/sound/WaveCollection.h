@@ -1,0 +1,3 @@
+// The sound collection. (Being built: only the name exists so far.)
+#pragma once
+class TWaveCollection {};

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the data maker and the tests need; skips what is there.
+# Usage: tools/deps.sh play|test
+set -euo pipefail
+packages=(build-essential cmake pkg-config libsdl2-dev libjpeg-dev libpng-dev libcairo2-dev
+          libfreetype-dev fonts-dejavu-core)
+if [ "${1:-play}" = test ]; then
+  packages+=(libgtest-dev libbenchmark-dev xvfb xauth clang libclang-rt-14-dev)
+fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq || true
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
