@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The command line, options, scripts, dumps and recordings of the real program, headless.
+source "$(dirname "$0")/common.sh"
+
+# Three or more parameters end at once without opening the display.
+env -u DISPLAY -u WAYLAND_DISPLAY "$vor" a b c || fail "three parameters: status $?"
+[ ! -e err.txt ] || fail "three parameters wrote err.txt"
+
+set +e
+"$vor" --bogus 2> err1; s1=$?
+"$vor" --ticks 2> err2; s2=$?
+printf '1 key Up down\n5 kee Escape down\n' > bad.txt
+"$vor" --headless --script bad.txt 2> err3; s3=$?
+"$vor" --headless --script missing.txt 2> err4; s4=$?
+set -e
+[ $s1 -eq 2 ] && grep -q -- --bogus err1 || fail "unknown option: status $s1, $(cat err1)"
+[ $s2 -eq 2 ] && grep -q -- --ticks err2 || fail "option without value: status $s2"
+[ $s3 -eq 2 ] && grep -q 'bad.txt:2:' err3 || fail "malformed script line: status $s3, $(cat err3)"
+[ $s4 -eq 2 ] || fail "missing script: status $s4"
+
+# A headless run of three ticks dumps the state of tick 3 with the documented fields.
+"$vor" --headless --ticks 3 --dump-state s.json || fail "three ticks: status $?"
+[ "$(json s.json Tick)" = 3 ] || fail "Tick is not 3"
+for k in State Level Score PendingScore Bullets HitStreak TargetsHit Medals Misses Difficulty \
+         Brightness ControlType ControlSpeed SoundOn ScenarioFile Message MessageFrames SightX \
+         SightY SightSpeedX SightSpeedY SightActive TimeLimitOn TimeCounter EffectTimers NightOn \
+         WindOn MirrorOn MagnetOn LevelName PointerX PointerY LevelCount Targets Magnets MenuLines \
+         Records RecordEntry SoundsPlayed; do
+  grep -q "\"$k\":" s.json || fail "the dump lacks $k"
+done
+
+# "compile" with two parameters starts the game normally.
+"$vor" compile x --headless --ticks 2 --dump-state c.json || fail "compile x: status $?"
+[ "$(json c.json Tick)" = 2 ] || fail "compile x did not run the game"
+
+# Escape in the main menu ends the program before the ticks run out.
+printf '5 key Escape down\n' > esc.txt
+"$vor" --headless --ticks 1000 --script esc.txt --dump-state e.json || fail "escape: status $?"
+t=$(json e.json Tick)
+[ "$t" -lt 10 ] || fail "escape did not end the program (tick $t)"
+
+# A recording replays to the same state.
+printf '3 mouse 30 -20\n4 key Down down\n9 key Down up\n12 button 0 down\n13 button 0 up\n' > in.txt
+"$vor" --headless --seed 7 --ticks 40 --script in.txt --record rec.txt --dump-state a.json
+head -n 1 rec.txt | grep -q '^# vor-script 1$' || fail "recording lacks its version line"
+"$vor" --headless --seed 7 --ticks 40 --script rec.txt --dump-state b.json
+cmp -s a.json b.json || fail "the replayed recording ends in another state"
+echo ok
