@@ -1,0 +1,228 @@
+// The sight's flight, steering, shooting, hits, bonuses and the end of a level.
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "app/GameUnit.h"
+#include "platform/Input.h"
+#include "platform/Numbers.h"
+#include "platform/Random.h"
+
+namespace {
+
+constexpr float kStartX = 15, kStartY = 560;
+constexpr int kBonusLight = 1, kBonusFrost = 2, kBonusBullets = 3, kBonusTarget = 4,
+              kBonusSight = 5, kBonus2500 = 6, kBonusCup = 7;
+// Random bonuses: "frost" 3, "3bullets" 2, "target" 5, "sight1" 5, "2500" 8 chances in 23.
+constexpr char kRandomBonuses[] = "22233444445555566666666";
+
+int32_t BonusDuration(uint8_t difficulty) {
+  return difficulty == 1 ? 2000 : difficulty == 2 ? 1000 : 1400;
+}
+
+// One step of a speed: up by 1 to at most 9; down by 1 to the floor of the difficulty, a speed
+// already at or below the floor left alone.
+float StepSpeed(float speed, int step, uint8_t difficulty) {
+  if (step > 0) return speed > 8 ? 9.0f : speed + 1;
+  if (step < 0) {
+    const float floor = difficulty == 1 ? 0.0f : 1.0f;
+    if (speed >= floor + 1) return speed - 1;
+    if (speed > floor) return floor;
+  }
+  return speed;
+}
+
+}  // namespace
+
+void TGame::ResetSight() {
+  SightX = kStartX;
+  SightY = kStartY;
+  SightSpeedX = SightSpeedY = 1;
+  SightActive = 0;
+  SightOnTarget = 0;
+  MoveRestX = MoveRestY = 0;
+}
+
+void TGame::SteerSight(int dx, int dy) {
+  if (MirrorOn) {
+    dx = -dx;
+    dy = -dy;
+  }
+  SightSpeedX = StepSpeed(SightSpeedX, dx, Difficulty);
+  SightSpeedY = StepSpeed(SightSpeedY, dy, Difficulty);
+}
+
+void TGame::MoveSight() {
+  if (SightActive) {
+    SightX += SightSpeedX;
+    SightY -= SightSpeedY;
+  }
+  bool hit, centre;
+  HitTest(SightX, SightY, hit, centre, SightTargetSlot);
+  SightOnTarget = hit;
+  SightOnCentre = centre;
+  if (SightX > 790 || SightY < 10 || SightX < 10 || SightY > 590) {
+    Shoot();
+    return;
+  }
+  for (int i = 1; i <= kMagnetSlots; ++i) {
+    const TMagnetRec& m = Magnets[i];
+    if (!m.VISIBLE) continue;
+    static constexpr int kDiameters[3] = {100, 76, 50};
+    const int32_t g = kDiameters[m.SIZE <= 2 ? m.SIZE : 0] / 2;
+    const double dist = std::hypot(double(SightX) - m.X, double(SightY) - m.Y);
+    if (0.8 * g > dist) {
+      Shoot();
+      return;
+    }
+    if (3.0 * g > dist) {
+      const double k = Difficulty == 1   ? 0.1 - 0.033 * dist / g
+                       : Difficulty == 2 ? 0.3 - 0.1 * dist / g
+                                         : 0.2 - 0.066 * dist / g;
+      const int32_t dx = Trunc(double(SightX) - m.X), dy = Trunc(double(SightY) - m.Y);
+      const double a = dx == 0 ? (dy <= 0 ? -std::numbers::pi / 2 : std::numbers::pi / 2)
+                               : std::atan2(double(dy), double(dx));
+      SightSpeedX = float(SightSpeedX - std::cos(a) * k);
+      SightSpeedY = float(SightSpeedY + std::sin(a) * k);
+    }
+  }
+  if (WindOn && SightActive) {
+    const double divisor = Difficulty == 1 ? 100 : Difficulty == 2 ? 50 : 75;
+    SightSpeedX = float(SightSpeedX + WindX / divisor);
+    SightSpeedY = float(SightSpeedY + WindY / divisor);
+  }
+  if (MagnetOn && SightActive) {
+    const double s = Difficulty == 1 ? 0.015 : Difficulty == 2 ? 0.04 : 0.03;
+    SightSpeedX = float(SightX - 400 > 0 ? SightSpeedX + s : SightSpeedX - s);
+    SightSpeedY = float(SightY - 300 > 0 ? SightSpeedY - s : SightSpeedY + s);
+  }
+  SightSpeedX = std::clamp(SightSpeedX, -9.0f, 9.0f);
+  SightSpeedY = std::clamp(SightSpeedY, -9.0f, 9.0f);
+}
+
+void TGame::HitTest(float x, float y, bool& hit, bool& centre, int32_t& slot) const {
+  hit = false;
+  centre = false;
+  slot = -1;
+  for (int i = 1; i <= kTargetSlots; ++i) {
+    const TTargetRec& t = Targets[i];
+    if (!t.VISIBLE) continue;
+    static constexpr float kRadii[3] = {19, 13, 7};
+    const float R = EffectTimers[kBonusTarget] > 0 ? 19.0f : kRadii[t.SIZE <= 2 ? t.SIZE : 0];
+    const float r1 = R / 3;
+    const float r2 = (R + r1) / 2;
+    const double e = std::hypot(double(x) - t.X, double(y) - t.Y);
+    centre = r1 + 1 > e;
+    if (!(R + 1 > e)) continue;
+    if (t.TYPE == 2 && t.PHAZE1 >= FadeFrames && t.PHAZE1 <= FadeFrames + 30) continue;
+    if (t.TYPE == 3 && !centre && e <= r2 - 1) continue;
+    if (t.TYPE == 6) continue;
+    hit = true;
+    slot = i;
+    return;
+  }
+}
+
+void TGame::Shoot() {
+  AddShotMark(Round(SightX), Round(SightY));
+  bool any = false;
+  if (SightOnTarget) {
+    RegisterHit(SightTargetSlot, SightOnCentre);
+    any = true;
+  }
+  if (EffectTimers[kBonusSight] > 0) {
+    const float points[4][2] = {{SightX + 75, SightY},
+                                {SightX - 75, SightY},
+                                {SightX, SightY + 75},
+                                {SightX, SightY - 75}};
+    for (const auto& p : points) {
+      bool hit, centre;
+      int32_t slot;
+      HitTest(p[0], p[1], hit, centre, slot);
+      AddShotMark(Round(p[0]), Round(p[1]));
+      if (hit) {
+        RegisterHit(slot, centre);
+        any = true;
+      }
+    }
+  }
+  if (!any) {
+    --Bullets;
+    PlaySound(3);
+    ++Misses;
+  }
+  ResetSight();
+  KeyLatch[DIK_SPACE] = ControlSpeed * 3;
+}
+
+void TGame::RegisterHit(int32_t slot, bool centre) {
+  if (slot < 1 || slot > kTargetSlots) return;
+  TTargetRec& t = Targets[slot];
+  PlaySound(0);
+  ++TargetsHit;
+  PendingScore += 250;
+  if (centre) {
+    PendingScore += 100;
+    ++HitStreak;
+    ++Medals;
+  }
+  if (EffectTimers[kBonusTarget] <= 0) PendingScore += 50 * t.SIZE;
+  t.TYPE = 6;
+  bool bonus = false;
+  switch (t.ISBONUS) {
+    case 1: bonus = true; break;
+    case 2: bonus = GameRandom().Real() < 0.5; break;
+    case 3: bonus = GameRandom().Real() < 0.2; break;
+    default: break;
+  }
+  if (bonus) GiveBonus(t.BONUSNUMBER);
+  t.PHAZE1 = 0;
+}
+
+void TGame::GiveBonus(int n) {
+  PendingScore += 100;
+  if (n == 0) n = kRandomBonuses[GameRandom().Int(23)] - '0';
+  switch (n) {
+    case kBonusLight:
+    case kBonusFrost:
+    case kBonusTarget:
+    case kBonusSight: EffectTimers[n] = BonusDuration(Difficulty); break;
+    case kBonusBullets:
+      EffectTimers[n] = 30;
+      Bullets += 3;
+      break;
+    case kBonus2500:
+      EffectTimers[n] = 30;
+      PendingScore += 2400;
+      break;
+    case kBonusCup:
+      EffectTimers[n] = 30;
+      LevelCleared();
+      break;
+    default: break;
+  }
+}
+
+void TGame::AddShotMark(int32_t x, int32_t y) {
+  for (TShotMark& m : ShotMarks)
+    if (m.frame == -1) {
+      m = {x, y, 0};
+      return;
+    }
+}
+
+void TGame::LevelCleared() {
+  for (auto& column : TransitionGrid)
+    for (uint8_t& tile : column) tile = 0;
+  TransitionStep = 1;
+  if (Level % 2 == 0) ++Bullets;
+  PendingScore += Bullets * 25 + 1000;
+  State = gsLevelDone;
+}
+
+void TGame::SkipLevel() {
+  if (Level == LevelTexts.size())
+    GameOver();
+  else
+    LoadLevel(Level + 1);
+}
