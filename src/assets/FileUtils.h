@@ -1,0 +1,95 @@
+// Shared file helpers: whole-file reading and writing with the player's error messages, safe
+// (atomic) writes, letter-case tolerant file names, the hooks through which the asset library
+// reports to the game, the direction of a vector and the small colour and pixel-format functions
+// of the bitmap code. Strings are byte strings (any byte value, zero bytes included).
+#pragma once
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// --- Hooks (set by the application; the defaults need no window) ---
+
+// Receives the error messages of the file helpers ("Ошибка чтения файла ..."); cp1251 text. The
+// default writes the line to stderr. An empty function restores the default.
+void SetFileMessageHandler(std::function<void(const std::string& text)> handler);
+void ShowFileMessage(const std::string& text);
+
+// Receives lines for the error log: pictures of a graphics collection that could not be decoded.
+// The game appends them to "err.txt"; the default writes to stderr.
+void SetAssetLogHandler(std::function<void(const std::string& text)> handler);
+void LogAssetMessage(const std::string& text);
+
+// Called between the entries of long loads so a waiting window stays responsive; the default does
+// nothing.
+void SetProcessMessagesHandler(std::function<void()> handler);
+void ProcessMessages();
+
+// --- File names ---
+
+// The file to open for name: name itself when it exists; otherwise an entry of the same folder
+// whose name differs only in ASCII letter case (the first in byte order when there are several);
+// otherwise name unchanged.
+std::string ResolveFileName(const std::string& name);
+// The file (after ResolveFileName) exists.
+bool FileExists(const std::string& name);
+
+// --- Reading and writing ---
+
+// Reads the file into text in pieces of 4096 bytes until the end or, when limit is not 0, until
+// text is at least limit bytes long (the last piece is kept whole). A missing file gives false
+// silently; a read error shows "Ошибка чтения файла NAME", clears text and gives false.
+[[nodiscard]] bool ReadFileToString(const std::string& name, std::string& text, int32_t limit = 0);
+// Reads the whole file with no message; false when it is missing or cannot be read.
+[[nodiscard]] bool ReadFileQuietly(const std::string& name, std::string& bytes);
+// Reads the file as its non-empty pieces of up to 4096 bytes; joined they give the file's bytes.
+// A missing file gives false silently; a read error shows the read message and gives false,
+// keeping the pieces read so far.
+[[nodiscard]] bool ReadFileToList(const std::string& name, std::vector<std::string>& list);
+// Creates or replaces the file with text (atomically, see below). A failure shows "Ошибка записи
+// в файл NAME" and gives false; the old file is then untouched.
+[[nodiscard]] bool WriteStringToFile(const std::string& name, const std::string& text);
+// Writes bytes to a temporary file in the same folder, flushes it to disk and renames it over
+// path, so a crash or a full disk never leaves a half-written file. Shows no message; on failure
+// the temporary file is removed, the old file is kept and the result is false.
+[[nodiscard]] bool WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+// --- Geometry ---
+
+// The direction of (dx, dy) in radians, from the positive x axis toward positive y, in -pi ... pi.
+// A vector with dx = 0 points down (+pi/2) when dy > 0, and up (-pi/2) otherwise, (0, 0) included.
+float AngleOf(int32_t dx, int32_t dy);
+
+// --- Colours and pixel formats of the bitmap code ---
+
+// Three channel masks with their bit counts; Shift moves an 8-bit channel value into place (left
+// for red and green, right for blue) and Loss is the bits an 8-bit channel loses.
+struct TPixelFormat {
+  uint32_t RBitMask = 0, GBitMask = 0, BBitMask = 0;
+  int32_t RBitCount = 0, GBitCount = 0, BBitCount = 0;
+  int32_t RShift = 0, GShift = 0, BShift = 0;
+  int32_t RLoss = 0, GLoss = 0, BLoss = 0;
+  bool operator==(const TPixelFormat&) const = default;
+};
+
+// A palette entry in RGBQUAD order as one little-endian word: blue in the lowest byte, then green,
+// red and a reserved byte.
+using TPalette = std::array<uint32_t, 256>;
+
+int32_t MaxInt(int32_t a, int32_t b);
+// Masks red = (2^r - 1) << (g + b), green = (2^g - 1) << b, blue = 2^b - 1; shifts r + g + b - 8,
+// g + b - 8 and 8 - b; losses 8 - r, 8 - g, 8 - b. Counts are expected in 0 ... 16.
+TPixelFormat PixelFormatFromCounts(int32_t r, int32_t g, int32_t b);
+// Number of consecutive set bits from the lowest set bit; bits 0 ... 30 are searched for it, so 0
+// for a mask with only bit 31 (or nothing) set.
+int32_t MaskBitCount(uint32_t mask);
+// The bit counts of the three masks, then as PixelFormatFromCounts.
+TPixelFormat PixelFormatFromMasks(uint32_t r, uint32_t g, uint32_t b);
+// Entries (i, i, i, 0) for i = 0 ... 255.
+TPalette GreyPalette();
+// r x 65536 + g x 256 + b.
+uint32_t ColorFromBytes(uint8_t r, uint8_t g, uint8_t b);
+// The lowest and third bytes exchanged, the top byte cleared.
+uint32_t SwapRedBlue(uint32_t color);
+TPalette SwapPalette(const TPalette& palette);
