@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "platform/Bmp.h"
 #include "platform/Surface.h"
 
 enum TGraphicKind : uint8_t { gkMetafile = 0, gkBitmap = 1, gkJpeg = 2 };
@@ -22,3 +25,39 @@ class TGraphic {
 // Reads a picture of the kind from the bytes of its complete file. Returns null with a one-line
 // reason in error when the data cannot be read (malformed, truncated, unsupported).
 std::unique_ptr<TGraphic> LoadGraphic(uint8_t kind, const std::string& bytes, std::string& error);
+
+// A picture held as pixels 0x00RRGGBB, top row first (JPEG and metafile pictures end as one).
+class TRasterGraphic : public TGraphic {
+ public:
+  TRasterGraphic(int32_t width, int32_t height, std::vector<uint32_t> pixels)
+      : width_(width), height_(height), pixels_(std::move(pixels)) {}
+  int32_t Width() const override { return width_; }
+  int32_t Height() const override { return height_; }
+  void Draw(Surface& target, int32_t x, int32_t y) const override;
+  const std::vector<uint32_t>& Pixels() const { return pixels_; }
+
+ private:
+  int32_t width_, height_;
+  std::vector<uint32_t> pixels_;
+};
+
+// A bitmap picture: keeps the decoded file (bit count, palette, raw rows) for those that need
+// more than its colours.
+class TBitmapGraphic : public TGraphic {
+ public:
+  explicit TBitmapGraphic(TBmpImage image) : image_(std::move(image)) {}
+  int32_t Width() const override { return image_.Width; }
+  int32_t Height() const override { return image_.Height; }
+  void Draw(Surface& target, int32_t x, int32_t y) const override;
+  const TBmpImage& Image() const { return image_; }
+
+ private:
+  TBmpImage image_;
+};
+
+// The decoders of each kind (LoadGraphic picks one); null with a one-line reason on failure.
+std::unique_ptr<TGraphic> LoadBitmapGraphic(const std::string& bytes, std::string& error);
+// JPEG through libjpeg; refuses images of more than kBmpMaxSide a side or kBmpMaxPixels pixels.
+std::unique_ptr<TGraphic> LoadJpegGraphic(const std::string& bytes, std::string& error);
+// Windows metafile (placeable or plain), rendered to pixels; enhanced metafiles are refused.
+std::unique_ptr<TGraphic> LoadMetafileGraphic(const std::string& bytes, std::string& error);
