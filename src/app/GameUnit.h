@@ -233,6 +233,8 @@ class TGame {
 
   // --- Sound ---
   bool InitSound();
+  // Reads "wave.col" into Sounds; without it the game is silent (SoundOn 0, no Sounds).
+  bool LoadSounds();
   void PlaySound(int index);
 
   // The play frame's drawing and moving, in order.

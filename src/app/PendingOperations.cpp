@@ -95,17 +95,6 @@ void TGame::DrawRecords() {
   if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
 }
 
-// Sound
-bool TGame::InitSound() {
-  DirectSound = Sys.OpenAudio();
-  SoundOn = 0;  // no sound collection yet
-  return DirectSound != nullptr;
-}
-void TGame::PlaySound(int index) {
-  if (!SoundOn || !Sounds || index < 0 || index > 4) return;
-  ++SoundsPlayed[index];
-}
-
 // The message box: its red field; the text is drawn once the font exists.
 void TGame::DrawMessageBox() {
   if (Message.empty() || MessageFrames <= 0) return;
