@@ -1,0 +1,190 @@
+// Whole-file reading and writing, atomic replacement, letter-case tolerant names, AngleOf and the
+// colour functions.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "AssetTestSupport.h"
+#include "platform/Cp1251.h"
+
+namespace {
+
+std::string Pattern(size_t n) {
+  std::string s(n, '\0');
+  for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>(i * 7 % 256);
+  return s;
+}
+
+using FileHelpers = AssetFilesTest;
+
+TEST_F(FileHelpers, ReadFileToStringStopsAfterThePieceThatReachesTheLimit) {
+  const std::string data = Pattern(10000);
+  Put("big.bin", data);
+  struct Case {
+    int32_t limit;
+    size_t expected;
+  };
+  for (const Case c :
+       {Case{0, 10000}, Case{10, 4096}, Case{4096, 4096}, Case{4097, 8192}, Case{20000, 10000}}) {
+    std::string text = "stale";
+    ASSERT_TRUE(ReadFileToString("big.bin", text, c.limit)) << c.limit;
+    EXPECT_EQ(text, data.substr(0, c.expected)) << c.limit;
+  }
+  Put("empty.bin", "");
+  std::string text = "stale";
+  EXPECT_TRUE(ReadFileToString("empty.bin", text));
+  EXPECT_EQ(text, "");
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(FileHelpers, ReadFileToListGivesPiecesOf4096Bytes) {
+  struct Case {
+    size_t size;
+    std::vector<size_t> pieces;
+  };
+  for (const Case& c :
+       {Case{10000, {4096, 4096, 1808}}, Case{8192, {4096, 4096}}, Case{1, {1}}, Case{0, {}}}) {
+    const std::string data = Pattern(c.size);
+    Put("f.bin", data);
+    std::vector<std::string> list{"stale"};
+    ASSERT_TRUE(ReadFileToList("f.bin", list));
+    std::vector<size_t> sizes;
+    std::string joined;
+    for (const auto& p : list) {
+      sizes.push_back(p.size());
+      joined += p;
+    }
+    EXPECT_EQ(sizes, c.pieces) << c.size;
+    EXPECT_EQ(joined, data);
+  }
+}
+
+TEST_F(FileHelpers, MissingFileIsSilentReadErrorIsReported) {
+  std::string text = "stale";
+  std::vector<std::string> list{"stale"};
+  EXPECT_FALSE(ReadFileToString("missing.txt", text));
+  EXPECT_FALSE(ReadFileToList("missing.txt", list));
+  EXPECT_EQ(text, "");
+  EXPECT_TRUE(list.empty());
+  EXPECT_TRUE(messages.empty());
+
+  // A folder exists but cannot be read as a file.
+  std::filesystem::create_directory("folder");
+  EXPECT_FALSE(ReadFileToString("folder", text));
+  EXPECT_FALSE(ReadFileToList("folder", list));
+  EXPECT_EQ(text, "");
+  EXPECT_EQ(messages, std::vector<std::string>(2, Cp("Ошибка чтения файла folder")));
+}
+
+TEST_F(FileHelpers, WriteStringToFileReplacesAndKeepsZeroBytes) {
+  const std::string data = std::string("a\0b", 3) + Pattern(9000);
+  Put("out.bin", "old contents that are longer than nothing");
+  ASSERT_TRUE(WriteStringToFile("out.bin", data));
+  EXPECT_EQ(Get("out.bin"), data);
+  ASSERT_TRUE(WriteStringToFile("empty.bin", ""));
+  EXPECT_TRUE(std::filesystem::exists("empty.bin"));
+  EXPECT_EQ(Get("empty.bin"), "");
+  // No temporary file is left behind.
+  EXPECT_EQ(Files(), (std::vector<std::string>{"empty.bin", "out.bin"}));
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(FileHelpers, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
+  Put("table.tbl", "old");
+  // A file size limit makes the write fail part way (as a full disk would), even for root.
+  rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 100;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool ok = WriteStringToFile("table.tbl", Pattern(5000));
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, oldHandler);
+
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(Get("table.tbl"), "old");
+  EXPECT_EQ(Files(), std::vector<std::string>{"table.tbl"});
+  EXPECT_EQ(messages, std::vector<std::string>{Cp("Ошибка записи в файл table.tbl")});
+}
+
+TEST_F(FileHelpers, WriteIntoAMissingFolderFails) {
+  EXPECT_FALSE(WriteStringToFile("nowhere/x.txt", "x"));
+  EXPECT_FALSE(WriteFileAtomically("nowhere/x.txt", "x"));
+  EXPECT_EQ(messages, std::vector<std::string>{Cp("Ошибка записи в файл nowhere/x.txt")});
+}
+
+TEST_F(FileHelpers, NamesDifferingOnlyInLetterCaseAreFound) {
+  Put("Main.LEV", "scenario");
+  std::filesystem::create_directory("sub");
+  Put("sub/Data.Bin", "data");
+  Put("both.txt", "lower");
+  Put("BOTH.txt", "upper");
+
+  EXPECT_EQ(ResolveFileName("main.lev"), "Main.LEV");
+  EXPECT_EQ(ResolveFileName("Main.LEV"), "Main.LEV");
+  EXPECT_EQ(ResolveFileName("sub/data.bin"), "sub/Data.Bin");
+  EXPECT_EQ(ResolveFileName("both.txt"), "both.txt");  // an exact match wins
+  EXPECT_EQ(ResolveFileName("Both.TXT"), "BOTH.txt");  // first in byte order
+  EXPECT_EQ(ResolveFileName("other.lev"), "other.lev");
+  EXPECT_EQ(ResolveFileName("main.le"), "main.le");
+
+  std::string text;
+  ASSERT_TRUE(ReadFileToString("MAIN.lev", text));
+  EXPECT_EQ(text, "scenario");
+  // Writing under another letter case replaces the file rather than adding a second one.
+  ASSERT_TRUE(WriteStringToFile("main.lev", "new"));
+  EXPECT_EQ(Get("Main.LEV"), "new");
+  EXPECT_EQ(Files(), (std::vector<std::string>{"BOTH.txt", "Main.LEV", "both.txt", "sub"}));
+}
+
+TEST(AngleOf, PointsAlongTheVector) {
+  constexpr double pi = std::numbers::pi;
+  struct Case {
+    int32_t dx, dy;
+    double angle;
+  };
+  for (const Case c :
+       {Case{0, 0, -pi / 2}, Case{0, 7, pi / 2}, Case{0, -7, -pi / 2}, Case{5, 0, 0},
+        Case{-1, 0, pi}, Case{1, -1, -pi / 4}, Case{1, 1, pi / 4}, Case{-1, -1, -3 * pi / 4},
+        Case{-1, 1, 3 * pi / 4}, Case{INT32_MIN, 0, pi}, Case{INT32_MIN, INT32_MIN, -3 * pi / 4}}) {
+    EXPECT_FLOAT_EQ(AngleOf(c.dx, c.dy), static_cast<float>(c.angle)) << c.dx << "," << c.dy;
+  }
+}
+
+TEST(ColourFunctions, PixelFormatsMasksAndPalettes) {
+  const TPixelFormat f565 = PixelFormatFromCounts(5, 6, 5);
+  EXPECT_EQ(f565.RBitMask, 0xF800u);
+  EXPECT_EQ(f565.GBitMask, 0x07E0u);
+  EXPECT_EQ(f565.BBitMask, 0x001Fu);
+  EXPECT_EQ((std::array{f565.RShift, f565.GShift, f565.BShift}), (std::array{8, 3, 3}));
+  EXPECT_EQ((std::array{f565.RLoss, f565.GLoss, f565.BLoss}), (std::array{3, 2, 3}));
+  const TPixelFormat f888 = PixelFormatFromCounts(8, 8, 8);
+  EXPECT_EQ(f888.RBitMask, 0xFF0000u);
+  EXPECT_EQ((std::array{f888.RShift, f888.GShift, f888.BShift}), (std::array{16, 8, 0}));
+  EXPECT_EQ(PixelFormatFromMasks(0x7C00, 0x03E0, 0x001F), PixelFormatFromCounts(5, 5, 5));
+
+  struct Case {
+    uint32_t mask;
+    int32_t count;
+  };
+  for (const Case c : {Case{0, 0}, Case{0x1F, 5}, Case{0xFF00, 8}, Case{0x5, 1},
+                       Case{0x80000000u, 0}, Case{0x40000000u, 1}})
+    EXPECT_EQ(MaskBitCount(c.mask), c.count) << std::hex << c.mask;
+
+  EXPECT_EQ(MaxInt(-3, -7), -3);
+  EXPECT_EQ(ColorFromBytes(1, 2, 3), 0x010203u);
+  EXPECT_EQ(SwapRedBlue(0xAA112233u), 0x00332211u);
+  const TPalette grey = GreyPalette();
+  EXPECT_EQ(grey[0], 0u);
+  EXPECT_EQ(grey[1], 0x010101u);
+  EXPECT_EQ(grey[255], 0xFFFFFFu);
+  TPalette p = grey;
+  p[7] = 0xFF0000AAu;
+  EXPECT_EQ(SwapPalette(p)[7], 0x00AA0000u);
+  EXPECT_EQ(SwapPalette(p)[200], grey[200]);
+}
+
+}  // namespace
