@@ -108,6 +108,7 @@ class TGame {
   uint8_t SightOnCentre = 0;
   int32_t SightTargetSlot = -1;
   int32_t MoveRestX = 0, MoveRestY = 0;
+  TShotMark ShotMarks[kShotMarks];
   uint8_t NightOn = 0;
   uint8_t WindOn = 0;
   uint8_t MirrorOn = 0;
@@ -188,12 +189,16 @@ class TGame {
 
   // --- Scenario and level files ---
   bool LoadScenarioFile(const std::string& fileName);
-  bool StartScenario();
+  bool StartScenario(const std::string& fileName);
   void LoadLevel(int level);
   void ResetLevel();
+  // Reads one level text into the level fields; false (and LoadFailure 2) on a format error.
   bool ParseLevel(const std::string& text);
   void NextScenario();
-  void SelectScenario();
+  void SelectScenario(const std::string& fileName);
+  // Frame counts of Backgrounds and TargetPictures, which the level values choose from.
+  int32_t BackgroundCount() const;
+  int32_t TargetPictureCount() const;
 
   // --- Targets, magnets, scene ---
   void DrawTargets();

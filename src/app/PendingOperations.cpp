@@ -2,8 +2,10 @@
 // its full rules, when that subsystem is written; until then they keep the game running: loading
 // goes straight to the main menu and the screens are plain.
 #include <algorithm>
+#include <filesystem>
 
 #include "app/GameUnit.h"
+#include "assets/FileUtils.h"
 #include "platform/System.h"
 
 // Asset loading
@@ -11,7 +13,11 @@ void TGame::CreateLogo() {}
 void TGame::StartLoading() {
   State = gsLoading;
   LoadingRunning = 0;
-  SelectScenario();
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(ResolveFileName("main.lev"), ec))
+    SelectScenario("main.lev");
+  else
+    NextScenario();
   BuildMainMenu();
   State = gsMainMenu;
 }
@@ -28,15 +34,6 @@ void TGame::BuildTargetFrames() {}
 void TGame::DrawLoading() {
   if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
 }
-
-// Scenario and level files
-bool TGame::LoadScenarioFile(const std::string&) { return false; }
-bool TGame::StartScenario() { return false; }
-void TGame::LoadLevel(int) {}
-void TGame::ResetLevel() {}
-bool TGame::ParseLevel(const std::string&) { return true; }
-void TGame::NextScenario() {}
-void TGame::SelectScenario() {}
 
 // Targets, magnets, scene
 void TGame::DrawTargets() {}

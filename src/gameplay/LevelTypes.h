@@ -38,3 +38,10 @@ struct TMagnetRec {
   uint8_t SIZE = 0;
   int32_t PHAZE1 = 0;
 };
+
+// A shot mark shows the shot animation where a shot went; frame -1 is a free slot.
+struct TShotMark {
+  int32_t x = 0, y = 0, frame = -1;
+};
+
+constexpr int kShotMarks = 10;

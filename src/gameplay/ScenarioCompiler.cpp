@@ -1,4 +1,59 @@
-// The scenario compiler. (Being built.)
+// The scenario compiler: level text files named in a list become one scenario file.
 #include "gameplay/ScenarioCompiler.h"
 
-bool CompileScenario(const std::string&, const std::string&) { return false; }
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "assets/FileUtils.h"
+#include "gameplay/ScenarioFile.h"
+
+namespace {
+
+// Lines of a text file with CR LF, LF or CR line ends.
+std::vector<std::string> TextLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(pos, end - pos));
+    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
+      ++end;
+    pos = end + 1;
+  }
+  return lines;
+}
+
+bool IsFile(const std::string& name) {
+  std::error_code ec;
+  return !name.empty() && std::filesystem::is_regular_file(name, ec);
+}
+
+}  // namespace
+
+std::string CompileLevelText(const std::string& text) {
+  std::string kept;
+  for (const std::string& line : TextLines(text))
+    if (line.find('=') != std::string::npos) kept += line + '\r';
+  return kept;
+}
+
+bool CompileScenario(const std::string& listFile, const std::string& outFile) {
+  auto fail = [&]() {
+    ShowFileMessage("Compilation error of file " + listFile);
+    return false;
+  };
+  std::string list;
+  if (!ReadFileToString(ResolveFileName(listFile), list)) return fail();
+  std::vector<std::string> levels;
+  for (const std::string& line : TextLines(list)) {
+    const std::string name = ResolveFileName(line);
+    // A level named in the list but missing is left out.
+    if (!IsFile(name)) continue;
+    std::string text;
+    if (!ReadFileToString(name, text)) return fail();
+    levels.push_back(CompileLevelText(text));
+  }
+  return WriteStringToFile(outFile, JoinScenario(levels));
+}

@@ -2,5 +2,11 @@
 #pragma once
 #include <string>
 
-// listFile names one level file per line; the scenario is written to outFile.
+// listFile names one level text file per line (CR LF or LF line ends); a named file that does not
+// exist is left out. Each level keeps its lines that contain "=", each followed by one CR. The
+// scenario is written to outFile (atomically). When the list or a level file cannot be read, the
+// message "Compilation error of file LIST" is shown, nothing is written and the result is false.
 bool CompileScenario(const std::string& listFile, const std::string& outFile);
+
+// The stored form of one level text file: its lines that contain "=", each followed by one CR.
+std::string CompileLevelText(const std::string& text);
