@@ -25,7 +25,9 @@ HRESULT Surface::Lock(uint32_t*& pixels, int32_t& pitch) {
   return DD_OK;
 }
 
-HRESULT Surface::Unlock() { return IsLost() ? DDERR_SURFACELOST : DD_OK; }
+HRESULT Surface::Unlock() {
+  return IsLost() ? DDERR_SURFACELOST : DD_OK;
+}
 
 void Surface::SetColorKey(uint32_t low, uint32_t high) {
   hasKey_ = true;
@@ -50,6 +52,15 @@ bool Inside(const TRect& r, int32_t w, int32_t h) {
          r.Top <= r.Bottom;
 }
 
+// Copies a row, skipping pixels equal to key. Written without a branch (every destination pixel
+// is read and written back) so the compiler turns it into vector compares and blends.
+void CopyRowKeyed(uint32_t* __restrict dp, const uint32_t* __restrict sp, int32_t w, uint32_t key) {
+  for (int32_t i = 0; i < w; ++i) {
+    const uint32_t p = sp[i];
+    dp[i] = (p & 0xFFFFFF) == key ? dp[i] : p;
+  }
+}
+
 }  // namespace
 
 HRESULT Surface::Fill(const TRect* rect, uint32_t color) {
@@ -71,21 +82,31 @@ HRESULT Surface::BltFast(int32_t x, int32_t y, Surface& src, const TRect* srcRec
   const TRect s = srcRect ? *srcRect : TRect{0, 0, src.width_, src.height_};
   if (!Inside(s, src.width_, src.height_)) return DDERR_INVALIDRECT;
   const int32_t w = s.Width(), h = s.Height();
-  if (!Inside(TRect{x, y, x + w, y + h}, width_, height_)) return DDERR_INVALIDRECT;
+  if (x < 0 || y < 0 || x > width_ - w || y > height_ - h) return DDERR_INVALIDRECT;
   if (w == 0 || h == 0) return DD_OK;
+  // A copy within one surface may overlap: memmove, and the keyed rows in a safe order.
+  const bool same = &src == this;
   if (!useSrcKey || !src.hasKey_) {
-    for (int32_t row = 0; row < h; ++row)
-      std::memcpy(Row(y + row) + x, src.Row(s.Top + row) + s.Left, static_cast<size_t>(w) * 4);
+    for (int32_t row = 0; row < h; ++row) {
+      const int32_t r = same && y > s.Top ? h - 1 - row : row;
+      std::memmove(Row(y + r) + x, src.Row(s.Top + r) + s.Left, static_cast<size_t>(w) * 4);
+    }
     return DD_OK;
   }
   const uint32_t lo = src.keyLow_, hi = src.keyHigh_;
+  if (lo == hi && !same) {
+    for (int32_t row = 0; row < h; ++row)
+      CopyRowKeyed(Row(y + row) + x, src.Row(s.Top + row) + s.Left, w, lo);
+    return DD_OK;
+  }
   for (int32_t row = 0; row < h; ++row) {
-    const uint32_t* sp = src.Row(s.Top + row) + s.Left;
-    uint32_t* dp = Row(y + row) + x;
-    if (lo == hi) {
-      for (int32_t i = 0; i < w; ++i) {
-        const uint32_t p = sp[i];
-        if ((p & 0xFFFFFF) != lo) dp[i] = p;
+    const int32_t r = same && y > s.Top ? h - 1 - row : row;
+    const uint32_t* sp = src.Row(s.Top + r) + s.Left;
+    uint32_t* dp = Row(y + r) + x;
+    if (same && y == s.Top && x > s.Left) {
+      for (int32_t i = w - 1; i >= 0; --i) {
+        const uint32_t c = sp[i] & 0xFFFFFF;
+        if (c < lo || c > hi) dp[i] = sp[i];
       }
     } else {
       for (int32_t i = 0; i < w; ++i) {
@@ -107,7 +128,8 @@ HRESULT Surface::Blt(const TRect* dstRect, Surface& src, const TRect* srcRect, b
   if (s.Width() <= 0 || s.Height() <= 0) return DD_OK;
   const bool keyed = useSrcKey && src.hasKey_;
   for (int32_t y = 0; y < d.Height(); ++y) {
-    const uint32_t* sp = src.Row(s.Top + static_cast<int32_t>(int64_t(y) * s.Height() / d.Height())) + s.Left;
+    const uint32_t* sp =
+        src.Row(s.Top + static_cast<int32_t>(int64_t(y) * s.Height() / d.Height())) + s.Left;
     uint32_t* dp = Row(d.Top + y) + d.Left;
     for (int32_t x = 0; x < d.Width(); ++x) {
       const uint32_t p = sp[int64_t(x) * s.Width() / d.Width()];
