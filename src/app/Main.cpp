@@ -7,6 +7,7 @@
 #include <cstring>
 #include <numeric>
 
+#include "assets/FileUtils.h"
 #include "display/DisplayDevice.h"
 #include "gameplay/ScenarioCompiler.h"
 #include "platform/Cp1251.h"
@@ -19,6 +20,9 @@ TForm1::TForm1(const Options& options, System& system, std::vector<ScriptEvent> 
 TForm1::~TForm1() { FormDestroy(); }
 
 bool TForm1::FormCreate() {
+  // The file helpers report through the window's message box; skipped pictures go to the log.
+  SetFileMessageHandler([this](const std::string& text) { system_.ShowMessageBox(text, "Vor"); });
+  SetAssetLogHandler([](const std::string& text) { LogError(text); });
   GameRandom().Seed(options_.seed ? *options_.seed : Random::ClockSeed());
   LevelSkipEnabled = false;
   const auto& p = options_.params;

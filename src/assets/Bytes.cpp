@@ -6,7 +6,12 @@ std::string IntToBytes(int32_t value) {
   return std::string{char(u & 0xFF), char((u >> 8) & 0xFF), char((u >> 16) & 0xFF), char(u >> 24)};
 }
 
-int32_t BytesToInt(const std::string& s, size_t pos) {
+int32_t BytesToInt(const std::string& text) {
+  const std::string padded = std::string(4, '\0') + text;
+  return ReadInt32At(padded, padded.size() - 4);
+}
+
+int32_t ReadInt32At(const std::string& s, size_t pos) {
   uint32_t u = 0;
   for (size_t i = 0; i < 4; ++i)
     if (pos + i < s.size()) u |= uint32_t(static_cast<unsigned char>(s[pos + i])) << (8 * i);

@@ -4,5 +4,9 @@
 #include <string>
 
 std::string IntToBytes(int32_t value);
-// The integer stored at pos; missing bytes read as 0.
-int32_t BytesToInt(const std::string& s, size_t pos = 0);
+// The inverse of IntToBytes for a 4-character text. Any other length reads the last four
+// characters of the text with four zero characters put in front, so a shorter text gives its
+// characters as the high-order bytes.
+int32_t BytesToInt(const std::string& text);
+// The integer stored at pos of s, low byte first; bytes past the end read as 0.
+int32_t ReadInt32At(const std::string& s, size_t pos);

@@ -48,14 +48,14 @@ bool TMemoryBlocksCollection::LoadFromBytes(const std::string& s) {
   size_t q = 0;
   while (q < z) {
     if (z - q < 4) return false;
-    const int32_t n = BytesToInt(s, q);
+    const int32_t n = ReadInt32At(s, q);
     q += 4;
     if (n < 0) return false;
     const size_t nameLength = std::min<size_t>(static_cast<size_t>(n), z - q);
     std::string name = s.substr(q, nameLength);
     q += nameLength;
     if (z - q < 4) return false;
-    const int32_t d = BytesToInt(s, q);
+    const int32_t d = ReadInt32At(s, q);
     q += 4;
     if (d < 0) return false;
     const size_t blockLength = std::min<size_t>(static_cast<size_t>(d), z - q);
@@ -166,14 +166,14 @@ int32_t TIndexCollection::FindKey(const std::string& key) const {
 std::string TIndexCollection::GetKey(int32_t index) const {
   if (!Valid(index)) return {};
   const std::string& s = entries_[index];
-  const int32_t length = BytesToInt(s, 0);
+  const int32_t length = ReadInt32At(s, 0);
   return length > 0 && s.size() > 4 ? s.substr(4, static_cast<size_t>(length)) : std::string();
 }
 
 std::string TIndexCollection::GetValue(int32_t index) const {
   if (!Valid(index)) return {};
   const std::string& s = entries_[index];
-  const size_t start = 4 + static_cast<size_t>(std::max(BytesToInt(s, 0), 0));
+  const size_t start = 4 + static_cast<size_t>(std::max(ReadInt32At(s, 0), 0));
   return start < s.size() ? s.substr(start) : std::string();
 }
 

@@ -58,7 +58,7 @@ void TGraphCollection::LoadFromBytes(const std::string& s) {
     const int32_t index =
         AddGraphic(static_cast<uint8_t>(header[0]), header.substr(kHeaderSize), data);
     // A dropped duplicate leaves the tag of the entry already present alone.
-    if (index >= 0) SetTag(index, BytesToInt(header, 1));
+    if (index >= 0) SetTag(index, ReadInt32At(header, 1));
     ProcessMessages();
   }
 }
@@ -125,7 +125,7 @@ uint8_t TGraphCollection::GetKind(int32_t index) const {
 }
 
 int32_t TGraphCollection::GetTag(int32_t index) const {
-  return Valid(index) ? BytesToInt(entries_[index].Packed, 1) : 0;
+  return Valid(index) ? ReadInt32At(entries_[index].Packed, 1) : 0;
 }
 
 void TGraphCollection::SetTag(int32_t index, int32_t tag) {

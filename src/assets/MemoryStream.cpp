@@ -32,7 +32,7 @@ bool TMemoryStream::ReadExact(void* data, size_t size) {
 
 bool TMemoryStream::ReadInt(int32_t& value) {
   if (Remaining() < 4) return false;
-  value = BytesToInt(bytes_, pos_);
+  value = ReadInt32At(bytes_, pos_);
   pos_ += 4;
   return true;
 }

@@ -12,12 +12,12 @@
 bool SplitScenario(const std::string& file, std::vector<std::string>& levels) {
   levels.clear();
   if (file.size() < kScenarioHeaderSize) return false;
-  const int32_t stored = BytesToInt(file, 0);
+  const int32_t stored = ReadInt32At(file, 0);
   if (stored <= 0) return true;
   const int32_t count = std::min(stored, kMaxScenarioLevels);
   const int64_t bodySize = int64_t(file.size() - kScenarioHeaderSize);
   auto entry = [&](int32_t i) {
-    return int64_t(BytesToInt(file, kScenarioCountSize + 4 * (i - 1)));
+    return int64_t(ReadInt32At(file, kScenarioCountSize + 4 * (i - 1)));
   };
   std::vector<std::string> texts;
   texts.reserve(size_t(count));

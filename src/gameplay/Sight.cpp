@@ -1,9 +1,9 @@
 // The sight's flight, steering, shooting, hits, bonuses and the end of a level.
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "app/GameUnit.h"
+#include "assets/FileUtils.h"
 #include "platform/Input.h"
 #include "platform/Numbers.h"
 #include "platform/Random.h"
@@ -80,8 +80,7 @@ void TGame::MoveSight() {
                        : Difficulty == 2 ? 0.3 - 0.1 * dist / g
                                          : 0.2 - 0.066 * dist / g;
       const int32_t dx = Trunc(double(SightX) - m.X), dy = Trunc(double(SightY) - m.Y);
-      const double a = dx == 0 ? (dy <= 0 ? -std::numbers::pi / 2 : std::numbers::pi / 2)
-                               : std::atan2(double(dy), double(dx));
+      const double a = AngleOf(dx, dy);
       SightSpeedX = float(SightSpeedX - std::cos(a) * k);
       SightSpeedY = float(SightSpeedY + std::sin(a) * k);
     }

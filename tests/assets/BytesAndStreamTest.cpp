@@ -16,12 +16,14 @@ TEST(Bytes, PackLowByteFirstAndBack) {
                         Case{INT32_MIN, std::string("\0\0\0\x80", 4)}}) {
     EXPECT_EQ(IntToBytes(c.value), c.bytes) << c.value;
     EXPECT_EQ(BytesToInt(c.bytes), c.value) << c.value;
-    EXPECT_EQ(BytesToInt("ab" + c.bytes, 2), c.value) << c.value;
+    EXPECT_EQ(ReadInt32At("ab" + c.bytes, 2), c.value) << c.value;
   }
-  // Bytes beyond the end of the text read as zero.
-  EXPECT_EQ(BytesToInt("\x01\x02"), 0x0201);
-  EXPECT_EQ(BytesToInt("\x01\x02\x03\x04", 3), 0x04);
-  EXPECT_EQ(BytesToInt("\x01", 9), 0);
+  // A short text gives its bytes as the high-order ones; a long one its last four; bytes read
+  // past the end of a text are zero.
+  EXPECT_EQ(BytesToInt("\x01\x02"), 0x02010000);
+  EXPECT_EQ(BytesToInt("\x09\x01\x02\x03\x04"), 0x04030201);
+  EXPECT_EQ(ReadInt32At("\x01\x02\x03\x04", 3), 0x04);
+  EXPECT_EQ(ReadInt32At("\x01", 9), 0);
 }
 
 TEST(MemoryStream, ReadsNeverPassTheEnd) {

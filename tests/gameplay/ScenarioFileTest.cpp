@@ -85,9 +85,9 @@ TEST(ScenarioFile, JoinWritesCountTableAndBody) {
 TEST(ScenarioFile, JoinKeepsOnly128Offsets) {
   const std::vector<std::string> many(130, "A=1\r");
   const std::string file = JoinScenario(many);
-  EXPECT_EQ(BytesToInt(file, 0), 130);
+  EXPECT_EQ(ReadInt32At(file, 0), 130);
   EXPECT_EQ(file.size(), 768u + 130 * 4);
-  EXPECT_EQ(BytesToInt(file, 256 + 4 * 127), 127 * 4);
+  EXPECT_EQ(ReadInt32At(file, 256 + 4 * 127), 127 * 4);
 }
 
 TEST(ScenarioFile, PathPoints) {
