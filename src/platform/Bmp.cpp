@@ -159,7 +159,7 @@ bool DecodeInfo(const uint8_t* data, size_t size, size_t pixelOffset, TBmpImage&
   }
   const uint32_t headerSize = Get32(data);
   if (headerSize != 12 && headerSize != 40 && headerSize != 52 && headerSize != 56 &&
-      headerSize != 64 && headerSize != 108 && headerSize != 124) {
+      headerSize != 108 && headerSize != 124) {
     error = "bitmap header has an unknown size " + std::to_string(headerSize);
     return false;
   }
