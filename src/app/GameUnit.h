@@ -201,9 +201,18 @@ class TGame {
   int32_t TargetPictureCount() const;
 
   // --- Targets, magnets, scene ---
+  // Animation and motion of one target slot (1..10) by one frame.
+  void UpdateTarget(int slot);
+  // Updates the slot and draws it as it stood before the update.
+  void DrawTarget(int slot);
   void DrawTargets();
   void DrawMagnets();
+  // The circle frames into sheet (190 cells of 39 x 39); false when a frame could not be made.
+  bool BuildTargetCircles(TDXBaseSurface& sheet);
+  // The 30 frames of each of the three magnet sheets of the list, with the picture "magnet".
+  bool BuildMagnetFrames(TSurfaceList& magnets, TDXBaseSurface& pictures);
   void DrawBackground();
+  void AdvanceBackground();
   void DrawNight();
   void DrawConditionIcons();
 

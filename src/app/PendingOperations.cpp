@@ -35,15 +35,6 @@ void TGame::DrawLoading() {
   if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
 }
 
-// Targets, magnets, scene
-void TGame::DrawTargets() {}
-void TGame::DrawMagnets() {}
-void TGame::DrawBackground() {
-  if (BackBuffer) BackBuffer->Fill(nullptr, 0);
-}
-void TGame::DrawNight() {}
-void TGame::DrawConditionIcons() {}
-
 // Sight, shooting, scoring
 void TGame::ResetSight() {}
 void TGame::SteerSight(int, int) {}
