@@ -151,6 +151,8 @@ class TGame {
   // --- Records ---
   TRecordRow Records[kRecordRows];
   TRecordRow RecordEntry;
+  // The table file that last failed to load; its next save keeps the old file as NAME.bad.
+  std::string RecordsFailedFile;
 
   // --- Sound requests, per sound index (for tests and the state dump) ---
   int32_t SoundsPlayed[5] = {};
@@ -239,8 +241,17 @@ class TGame {
   void DrawGameOver();
   void DrawWin();
   void ClearRecords();
+  // Does row b rank above row a.
+  bool IsBetterRow(const TRecordRow& a, const TRecordRow& b) const;
+  void SortRecords();
+  // 1..10, or -1 when the row does not enter the table; sorts the table first.
+  int FindRecordPlace(const TRecordRow& row);
+  void InsertRecord(const TRecordRow& row);
+  // The table of ScenarioFile; the versions with a name read or write that ".tbl" file.
   bool LoadRecords();
   bool SaveRecords();
+  bool LoadRecords(const std::string& fileName);
+  bool SaveRecords(const std::string& fileName);
   void FinishResult(int key, bool finish);
   void DrawNameEntry();
   void DrawRecords();

@@ -68,14 +68,6 @@ void TGame::DrawGameOver() {
 void TGame::DrawWin() {
   if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
 }
-void TGame::ClearRecords() {
-  for (auto& r : Records) r = TRecordRow{};
-}
-bool TGame::LoadRecords() { return true; }
-bool TGame::SaveRecords() { return true; }
-void TGame::FinishResult(int, bool finish) {
-  if (finish) State = gsRecords;
-}
 void TGame::DrawNameEntry() {
   if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
 }
