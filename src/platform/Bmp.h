@@ -5,7 +5,7 @@
 //   info header: BITMAPCOREHEADER (12 bytes: size, width 2, height 2, planes 2, bit count 2) or
 //     BITMAPINFOHEADER (40 bytes: size, width 4, height 4 (negative = rows top-down), planes 2,
 //     bit count 2, compression 4, image size 4, resolution 2 x 4, colours used 4, important 4),
-//     or a longer V4/V5 header (108/124 bytes) that starts like the 40-byte one and holds the
+//     or a longer header (52, 56, 108 or 124 bytes) that starts like the 40-byte one and holds the
 //     masks at offset 40
 //   three DWORD masks (red, green, blue) after a 40-byte header with compression 3 (bit fields)
 //   palette: 4-byte RGBQUAD entries (3-byte RGBTRIPLE after a core header)
