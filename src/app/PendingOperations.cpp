@@ -74,14 +74,3 @@ void TGame::DrawNameEntry() {
 void TGame::DrawRecords() {
   if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
 }
-
-// The message box: its red field; the text is drawn once the font exists.
-void TGame::DrawMessageBox() {
-  if (Message.empty() || MessageFrames <= 0) return;
-  const int32_t w = int32_t(Message.size()) * 6, h = 10;
-  TRect r{390 - w, 290 - h, 410 + w, 310 + h};
-  r.Left = std::max(r.Left, 0);
-  r.Right = std::min(r.Right, kScreenWidth);
-  if (BackBuffer) BackBuffer->Fill(&r, 0xFF0000);
-  --MessageFrames;
-}

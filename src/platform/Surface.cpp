@@ -52,6 +52,18 @@ bool Inside(const TRect& r, int32_t w, int32_t h) {
          r.Top <= r.Bottom;
 }
 
+// Fills n pixels. On x86-64 a string store, as memset uses: the processor writes whole cache lines
+// without reading them first, about twice as fast as a vector loop on a screen-sized fill.
+void FillPixels(uint32_t* p, size_t n, uint32_t color) {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+  if (n >= 64) {
+    asm volatile("rep stosl" : "+D"(p), "+c"(n) : "a"(color) : "memory");
+    return;
+  }
+#endif
+  std::fill_n(p, n, color);
+}
+
 // Copies a row, skipping pixels equal to key. Written without a branch (every destination pixel
 // is read and written back) so the compiler turns it into vector compares and blends.
 void CopyRowKeyed(uint32_t* __restrict dp, const uint32_t* __restrict sp, int32_t w, uint32_t key) {
@@ -70,9 +82,9 @@ HRESULT Surface::Fill(const TRect* rect, uint32_t color) {
   const int32_t w = r.Width();
   if (w <= 0) return DD_OK;
   if (w == width_) {
-    std::fill_n(Row(r.Top), static_cast<size_t>(w) * r.Height(), color);
+    FillPixels(Row(r.Top), static_cast<size_t>(w) * r.Height(), color);
   } else {
-    for (int32_t y = r.Top; y < r.Bottom; ++y) std::fill_n(Row(y) + r.Left, w, color);
+    for (int32_t y = r.Top; y < r.Bottom; ++y) FillPixels(Row(y) + r.Left, w, color);
   }
   return DD_OK;
 }
