@@ -181,11 +181,16 @@ class TGame {
 
   // --- Asset loading ---
   void CreateLogo();
-  void StartLoading();
+  // Loads every sheet on the loading thread while the window is kept alive; false on failure
+  // (LoadFailure 1, State gsStart).
+  bool StartLoading();
   bool LoadGraphics();
+  // Writes "graph.dat" from the four graphics collections; false (nothing written) on failure.
+  bool BuildGraphDat();
   bool RestoreSurfaces();
   void BuildSightMask();
-  void BuildBackground();
+  // The level's background frames; false (BackgroundWork unchanged) for a bad index.
+  bool BuildBackground();
   void BuildTargetFrames();
   void DrawLoading();
 

@@ -8,33 +8,6 @@
 #include "assets/FileUtils.h"
 #include "platform/System.h"
 
-// Asset loading
-void TGame::CreateLogo() {}
-void TGame::StartLoading() {
-  State = gsLoading;
-  LoadingRunning = 0;
-  std::error_code ec;
-  if (std::filesystem::is_regular_file(ResolveFileName("main.lev"), ec))
-    SelectScenario("main.lev");
-  else
-    NextScenario();
-  BuildMainMenu();
-  State = gsMainMenu;
-}
-bool TGame::LoadGraphics() { return true; }
-bool TGame::RestoreSurfaces() {
-  bool ok = true;
-  for (const auto& s : {Primary, BackBuffer})
-    if (s && s->IsLost()) ok = Succeeded(s->Restore()) && ok;
-  return ok;
-}
-void TGame::BuildSightMask() {}
-void TGame::BuildBackground() {}
-void TGame::BuildTargetFrames() {}
-void TGame::DrawLoading() {
-  if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
-}
-
 // Sight, shooting, scoring
 void TGame::ResetSight() {}
 void TGame::SteerSight(int, int) {}
