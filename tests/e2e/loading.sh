@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Loading the graphics: a first start builds "graph.dat" from the collections, a later start reads
+# it, and a "graph.dat" lacking a block ends the program with "ошибка" in "err.txt".
+source "$(dirname "$0")/common.sh"
+
+blocks=(backgrounds targets_pict targets_circle picts magnet_b magnet_m magnet_s letters)
+# offset NAME: where the block name first stands in graph.dat.
+offset() { grep -boa -m 1 "$1" graph.dat | head -n 1 | cut -d: -f1; }
+
+rm -f graph.dat err.txt
+"$vor" --headless --ticks 2 --dump-state first.json || fail "first start: status $?"
+[ -s graph.dat ] || fail "the first start wrote no graph.dat"
+[ "$(json first.json State)" = 2 ] || fail "the first start did not reach the main menu"
+last=-1
+for b in "${blocks[@]}"; do
+  at=$(offset "$b")
+  [ -n "$at" ] || fail "graph.dat lacks the block $b"
+  [ "$at" -gt "$last" ] || fail "block $b is out of order"
+  last=$at
+done
+[ ! -e err.txt ] || fail "the first start wrote err.txt: $(cat err.txt)"
+
+# A second start reads graph.dat and leaves it as it was.
+cp graph.dat built.dat
+"$vor" --headless --ticks 2 --dump-state second.json || fail "second start: status $?"
+[ "$(json second.json State)" = 2 ] || fail "the second start did not reach the main menu"
+cmp -s graph.dat built.dat || fail "the second start changed graph.dat"
+for f in back.ccg targets.ccg graph.ccg font.ccg; do rm -f "$f"; done
+"$vor" --headless --ticks 2 || fail "a start without the collections: status $?"
+
+# A graph.dat without its last block ("letters"): cut before that record's name length.
+head -c $(($(offset letters) - 4)) built.dat > graph.dat
+set +e
+"$vor" --headless --ticks 5 --dump-state cut.json; status=$?
+set -e
+[ $status -ne 0 ] || fail "a graph.dat lacking a block ended with status 0"
+printf '\xee\xf8\xe8\xe1\xea\xe0\r\n' > expected-err.txt
+cmp -s err.txt expected-err.txt || fail "err.txt is not the line \"ошибка\": $(od -c err.txt | head)"
+
+# Damaged: a block cut short. Still the error, appended.
+head -c $(($(stat -c %s built.dat) - 1000)) built.dat > graph.dat
+set +e
+"$vor" --headless --ticks 5; status=$?
+set -e
+[ $status -ne 0 ] || fail "a damaged graph.dat ended with status 0"
+[ "$(grep -c . err.txt)" = 2 ] || fail "the second failure was not appended to err.txt"
+echo ok
