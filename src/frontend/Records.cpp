@@ -5,6 +5,7 @@
 
 #include "app/GameUnit.h"
 #include "assets/FileUtils.h"
+#include "display/Letters.h"
 #include "frontend/RecordsFile.h"
 #include "gameplay/ScenarioFile.h"
 
@@ -124,6 +125,8 @@ void TGame::FinishResult(int key, bool finish) {
       State = gsRecords;
       return;
     }
+    // The prompt stands whole for 100 frames, then bursts letter by letter.
+    if (Font) Font->StartBoom("Enter your name:", 10, 0.5f, 100);
     State = gsEnterName;
     return;
   }
