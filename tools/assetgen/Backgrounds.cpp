@@ -349,7 +349,8 @@ Image Tartan() {
   };
   const Rgb colors[] = {Hex(0x1E5A36), Hex(0x1C2A5E), Hex(0xE3C14B), Hex(0xB3332E)};
   return PerPixel(w, h, [&](double u, double v, int x, int y) {
-    const Rgb a = colors[band(u * 2)], b = colors[band(v * 2)];
+    // The sett is shifted so that the tile's edges fall inside a wide band, not on a line.
+    const Rgb a = colors[band(u * 2 + 0.15)], b = colors[band(v * 2 + 0.15)];
     // Twill: warp and weft alternate along diagonals.
     const bool warp = ((x + y) / 2) % 2 == 0;
     Rgb c = Mix(a, b, warp ? 0.3 : 0.7);
@@ -361,7 +362,7 @@ Image Tartan() {
 Image Gingham() {
   const int w = 128, h = 128;
   return PerPixel(w, h, [&](double u, double v, int x, int y) {
-    const bool a = std::fmod(u * 8, 1.0) < 0.5, b = std::fmod(v * 8, 1.0) < 0.5;
+    const bool a = std::fmod(u * 8 + 0.25, 1.0) < 0.5, b = std::fmod(v * 8 + 0.25, 1.0) < 0.5;
     const double k = (a ? 1 : 0) + (b ? 1 : 0);
     Rgb c = Mix(Hex(0xF4F1E8), Hex(0x2F6DB5), k * 0.45);
     c = Scale(c, 0.93 + 0.07 * ((x % 2) ^ (y % 2)) + 0.04 * Fbm(u, v, 8, 8, 2, 171));
@@ -385,7 +386,8 @@ Image Strata() {
   return PerPixel(256, 256, [&](double u, double v, int, int) {
     const double t = v * 6 + 0.35 * Fbm(u, v, 2, 2, 5, 191) + 0.1 * std::sin(u * 2 * M_PI);
     const double layer = std::fmod(t + 10, 1.0);
-    const int idx = int(std::floor(t + 10));
+    // Six layers a tile, so the bottom layer runs on into the top one of the next tile.
+    const int idx = int(std::floor(t + 12)) % 6;
     const uint32_t id = Hash(idx, 192);
     const Rgb tones[] = {Hex(0xC2703D), Hex(0xD99A5B), Hex(0xA4532F), Hex(0xE6B98A), Hex(0xB9643A)};
     Rgb c = tones[id % 5];
@@ -557,7 +559,7 @@ Image CircuitBoard() {
 Image TentStripes() {
   const int w = 200, h = 200;
   return PerPixel(w, h, [&](double u, double v, int, int) {
-    const double s = std::fmod(u * 5 + 0.04 * std::sin(v * 2 * M_PI), 1.0);
+    const double s = std::fmod(u * 5 + 0.25 + 0.04 * std::sin(v * 2 * M_PI), 1.0);
     Rgb c = s < 0.5 ? Hex(0x1F4E9C) : Hex(0xF2D04A);
     const double edge = std::min(std::fabs(s - 0.5), std::min(s, 1 - s));
     if (edge < 0.02) c = Scale(c, 0.85);

@@ -260,7 +260,7 @@ Image Clown() {
 }
 
 Image Bottle(Rgb glass, Rgb label) {
-  Pic p(34, 96);
+  Pic p(40, 96);
   Canvas& c = p.c;
   cairo_t* cr = p.cr();
   const double x = p.cx;
