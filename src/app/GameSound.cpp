@@ -1,4 +1,7 @@
 // The game's sound: opening the device, loading "wave.col" and playing effects by number.
+#include <iterator>
+#include <memory>
+
 #include "app/GameUnit.h"
 #include "platform/System.h"
 #include "sound/WaveCollection.h"

@@ -219,6 +219,19 @@ TEST_F(Records, ScenarioFilesCutAtTheFirstDotShareATable) {
   EXPECT_EQ(game_->Records[0].score, 4242);
 }
 
+TEST_F(Records, TableWhoseNameDiffersInLetterCaseIsUsed) {
+  game_->Records[0] = Row(77);
+  ASSERT_TRUE(game_->SaveRecords("CASE.TBL"));
+  game_->ClearRecords();
+  ASSERT_TRUE(game_->LoadRecords("case.tbl"));
+  EXPECT_EQ(game_->Records[0].score, 77);
+  game_->Records[0] = Row(88);
+  ASSERT_TRUE(game_->SaveRecords("case.tbl"));
+  EXPECT_FALSE(fs::exists("case.tbl")) << "the existing file is replaced, no second one made";
+  ASSERT_TRUE(game_->LoadRecords("CASE.TBL"));
+  EXPECT_EQ(game_->Records[0].score, 88);
+}
+
 TEST_F(Records, FailedSaveLeavesTheOldTableAndTellsThePlayer) {
   game_->Records[0] = Row(300);
   fs::create_directory("blocked.tbl");
