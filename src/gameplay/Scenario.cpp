@@ -12,6 +12,7 @@
 #include "app/GameUnit.h"
 #include "assets/Collections.h"
 #include "assets/FileUtils.h"
+#include "display/SpriteSurface.h"
 #include "gameplay/ScenarioFile.h"
 #include "platform/Input.h"
 #include "platform/Numbers.h"
@@ -88,12 +89,11 @@ std::string SlotKey(char kind, int slot, const char* property) {
 }  // namespace
 
 int32_t TGame::BackgroundCount() const {
-  // The sheets cannot tell their frame counts yet.
-  return kDefaultBackgroundCount;
+  return Backgrounds ? Backgrounds->FrameCount : kDefaultBackgroundCount;
 }
 
 int32_t TGame::TargetPictureCount() const {
-  return kDefaultTargetPictureCount;
+  return TargetPictures ? TargetPictures->FrameCount : kDefaultTargetPictureCount;
 }
 
 bool TGame::LoadScenarioFile(const std::string& fileName) {

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "app/GameUnit.h"
+#include "display/SpriteSurface.h"
 #include "gameplay/ScenarioFile.h"
 #include "platform/Input.h"
 #include "platform/Random.h"
@@ -252,6 +253,19 @@ TEST_F(Level, OutOfRangeIndexesAreReplacedByRandomOnes) {
   for (int i = 1; i <= kTargetSlots; ++i) {
     EXPECT_GE(game_->Targets[i].PICTUREINDEX, 1);
     EXPECT_LT(game_->Targets[i].PICTUREINDEX, pictures);
+  }
+}
+
+TEST_F(Level, RandomChoicesFollowTheSheetsFrameCounts) {
+  game_->Backgrounds = std::make_unique<TDXBaseSurface>();
+  game_->Backgrounds->FrameCount = 3;
+  game_->TargetPictures = std::make_unique<TDXBaseSurface>();
+  game_->TargetPictures->FrameCount = 1;
+  for (int i = 0; i < 50; ++i) {
+    ASSERT_TRUE(Parse("BACKGROUNDINDEX=3\rT1_PICTUREINDEX=1\r"));
+    EXPECT_LT(game_->BackgroundIndex, 3);
+    // With one picture the random choice is that picture.
+    for (int t = 1; t <= kTargetSlots; ++t) EXPECT_EQ(game_->Targets[t].PICTUREINDEX, 0);
   }
 }
 

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# "vor compile LIST OUT" from the shell: the exact bytes of the scenario file, a missing level
+# file skipped, an unreadable list refused without output.
+source "$(dirname "$0")/common.sh"
+
+# le32 N: N as four bytes, low byte first.
+le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))\\x$(printf %02x $((($1 >> 16) & 255)))\\x$(printf %02x $((($1 >> 24) & 255)))"; }
+
+printf 'NAME=First\r\nT1_VISIBLE=1\r\n\r\nT1_X=100\r\n' > one.txt
+printf '; the second level\nNAME=Second\nISNIGHT=1\n\nWINDX=-2\n' > two.txt
+printf 'one.txt\nmissing.txt\ntwo.txt\n' > list.txt
+"$vor" compile list.txt out.lev 2> err || fail "compile: status $?"
+[ ! -s err ] || fail "compile printed: $(cat err)"
+
+first=$'NAME=First\rT1_VISIBLE=1\rT1_X=100\r'
+second=$'NAME=Second\rISNIGHT=1\rWINDX=-2\r'
+{
+  le32 2; head -c 252 /dev/zero
+  le32 0; le32 ${#first}; head -c 504 /dev/zero
+  printf '%s%s' "$first" "$second"
+} > expected.lev
+cmp expected.lev out.lev || fail "the scenario file differs from the expected bytes"
+[ "$(stat -c %s out.lev)" = $((768 + ${#first} + ${#second})) ] || fail "wrong size"
+
+# An unreadable list: the error names the list, nothing is written, an old file stays.
+mkdir listdir
+"$vor" compile listdir new.lev 2> err2 || fail "compile of a folder: status $?"
+grep -q "Compilation error of file listdir" err2 || fail "no compilation error: $(cat err2)"
+[ ! -e new.lev ] || fail "output written after an error"
+cp out.lev keep.lev
+"$vor" compile nolist.txt keep.lev 2> err3 || true
+grep -q "Compilation error of file nolist.txt" err3 || fail "missing list: $(cat err3)"
+cmp out.lev keep.lev || fail "the old output was changed"
+ls | grep -q '\.tmp' && fail "a temporary file was left behind"
+echo ok
