@@ -9,6 +9,7 @@
 #include "platform/System.h"
 
 #include "display/Letters.h"
+#include "display/PixelRoutines.h"
 #include "display/SpriteSurface.h"
 #include "sound/WaveCollection.h"
 
@@ -178,6 +179,22 @@ void TGame::DecrementLatches() {
 void TGame::ShowMessageBox(const std::string& text, int32_t frames) {
   Message = text;
   MessageFrames = frames;
+}
+
+// A red field with a 10-pixel margin round the text block, centred on (400, 300), over whatever
+// the state drew. The field is cut to the screen, so a message wider than the screen still
+// shows it; without a font only the field is drawn.
+void TGame::DrawMessageBox() {
+  if (Message.empty() || MessageFrames <= 0) return;
+  const int32_t w = Font ? Font->TextWidth(Message) / 2 : 0;
+  const int32_t h = Font ? Font->TextHeight(Message, 5) / 2 : 0;
+  if (BackBuffer) {
+    const TRect box{std::max(390 - w, 0), std::max(290 - h, 0), std::min(410 + w, kScreenWidth),
+                    std::min(310 + h, kScreenHeight)};
+    FillRect(*BackBuffer, box, 0xFF0000);
+    if (Font) Font->DrawText(*BackBuffer, 400, 300, Message, daCenter, daCenter, 5);
+  }
+  --MessageFrames;
 }
 
 void TGame::ClearEffectTimers() {
