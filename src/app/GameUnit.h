@@ -12,6 +12,7 @@
 #include "frontend/RecordTypes.h"
 #include "gameplay/LevelTypes.h"
 #include "platform/Display.h"
+#include "platform/Random.h"
 
 class System;
 class AudioDevice;
@@ -133,6 +134,9 @@ class TGame {
   int32_t FadeFrames = 0;
   int32_t DissolveFrames = 0;
   int32_t ColourFrames = 0;
+  // The generator as the level's target frames were made with: a restore after a surface loss
+  // makes the same dissolve frames and leaves the game's own numbers untouched.
+  Random TargetFramesRandom;
 
   // --- HUD and result screens ---
   int32_t HudPhase = 0;

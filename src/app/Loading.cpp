@@ -16,6 +16,7 @@
 #include "display/PixelRoutines.h"
 #include "display/SpriteSurface.h"
 #include "platform/Picture.h"
+#include "platform/Random.h"
 #include "platform/Resources.h"
 #include "platform/System.h"
 
@@ -366,7 +367,12 @@ bool TGame::RestoreSurfaces() {
   if (TargetWork) {
     TargetWork->RestoreAll();
     if (Failed(TargetWork->LastResult)) return false;
+    // The same numbers as when the level made them: the frames come back alike and the game's own
+    // sequence goes on as if nothing was lost.
+    const Random game = GameRandom();
+    GameRandom() = TargetFramesRandom;
     BuildTargetFrames();
+    GameRandom() = game;
   }
   if (MagnetSurfaces) {
     MagnetSurfaces->RestoreAll();
@@ -432,6 +438,7 @@ bool TGame::BuildBackground() {
 
 void TGame::BuildTargetFrames() {
   if (!DirectDraw || !TargetPictures || !TargetPictures->Surface || !TargetWork) return;
+  TargetFramesRandom = GameRandom();
   Display& dd = *DirectDraw;
   Surface& pictures = *TargetPictures->Surface;
   for (int32_t s = 1; s <= kTargetSlots; ++s) {

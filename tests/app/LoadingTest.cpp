@@ -13,6 +13,7 @@
 #include "display/Letters.h"
 #include "display/SpriteSurface.h"
 #include "platform/Bmp.h"
+#include "platform/Random.h"
 #include "platform/System.h"
 
 namespace {
@@ -224,15 +225,19 @@ TEST_F(Loading, LostSurfacesComeBackWithTheirPixels) {
   ASSERT_TRUE(g.BuildBackground());
   g.Targets[3].TYPE = 2;
   g.Targets[3].PICTUREINDEX = 1;
+  g.Targets[4].TYPE = 4;
   g.BuildTargetFrames();
   std::vector<TDXBaseSurface*> sheets = {
-      g.Backgrounds.get(), g.BackgroundWork.get(), g.Font.get(),
-      g.LogoSurface.get(), g.TargetPictures.get(), g.TargetCircles.get(),
-      g.Pictures.get(),    g.SightMask.get(),      g.TargetWork->GetSurface(2)};
+      g.Backgrounds.get(),        g.BackgroundWork.get(), g.Font.get(),
+      g.LogoSurface.get(),        g.TargetPictures.get(), g.TargetCircles.get(),
+      g.Pictures.get(),           g.SightMask.get(),      g.TargetWork->GetSurface(2),
+      g.TargetWork->GetSurface(3)};
   for (int i = 0; i < 3; ++i) sheets.push_back(g.MagnetSurfaces->GetSurface(i));
   std::vector<std::vector<uint8_t>> before;
   for (TDXBaseSurface* s : sheets) before.push_back(Pixels(*s));
 
+  GameRandom().Next();  // the game goes on drawing numbers
+  Random expected = GameRandom();
   g.DirectDraw->LoseSurfaces();
   EXPECT_EQ(g.DirectDraw->Flip(), DDERR_SURFACELOST);
   ASSERT_TRUE(g.RestoreSurfaces());
@@ -241,6 +246,8 @@ TEST_F(Loading, LostSurfacesComeBackWithTheirPixels) {
     EXPECT_FALSE(sheets[i]->Surface->IsLost()) << i;
     EXPECT_EQ(Pixels(*sheets[i]), before[i]) << "sheet " << i;
   }
+  // The dissolve frames were made again from the level's numbers, not from the game's.
+  EXPECT_EQ(GameRandom().Next(), expected.Next());
 }
 
 TEST_F(Loading, TargetFramesFadeAndDissolveTheirPicture) {
