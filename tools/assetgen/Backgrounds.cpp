@@ -53,33 +53,38 @@ Image DaySky() {
   const int w = 400, h = 300;
   return PerPixel(w, h, [&](double u, double v, int, int) {
     const double tint = Fbm(u, v, 2, 2, 3, 11);
-    Rgb sky = Mix(Hex(0x3B86D8), Hex(0x7DB8EE), 0.5 + 0.4 * tint);
-    // Clouds: a soft density field, lit from above (brighter where the density rises upward).
+    Rgb sky = Mix(Hex(0x3C84D6), Hex(0x7DB6EC), 0.5 + 0.4 * tint);
+    // Cumulus: a soft density field, lit from above (brighter where the density rises upward).
     auto dens = [&](double uu, double vv) {
-      const double n = Fbm(uu, vv, 4, 3, 6, 21, 0.55) + 0.25 * Fbm(uu, vv, 8, 6, 3, 22);
-      return SmoothStep(0.02, 0.45, n);
+      const double n = Fbm(uu, vv, 3, 3, 5, 21, 0.5) + 0.18 * Fbm(uu, vv, 12, 12, 2, 22);
+      return SmoothStep(0.08, 0.5, n);
     };
     const double d = dens(u, v);
     if (d <= 0) return sky;
-    const double above = dens(u, v - 6.0 / h);
-    const double shade = Clamp01(0.5 + (d - above) * 4.5);
-    const Rgb cloud = Mix(Hex(0xFFFFFF), Hex(0x9DAFC8), shade * 0.8);
-    return Mix(sky, cloud, Clamp01(d * 1.3));
+    const double below = dens(u, v + 10.0 / h);
+    const double shade = Clamp01(0.35 + (below - d) * 1.6 + (1 - d) * 0.3);
+    const Rgb cloud = Mix(Hex(0xFFFFFF), Hex(0xA8B8CE), shade);
+    return Mix(sky, cloud, Clamp01(d * 1.6));
   });
 }
 
 Image SunsetSky() {
   const int w = 400, h = 300;
   return PerPixel(w, h, [&](double u, double v, int, int) {
-    const double band = std::sin((v + 0.08 * Fbm(u, v, 3, 2, 3, 31)) * 2 * M_PI * 2);
-    Rgb sky = Mix(Hex(0xE8743B), Hex(0xF6B35C), 0.5 + 0.5 * band);
-    sky = Mix(sky, Hex(0xC8507A), 0.3 * Clamp01(Fbm(u, v, 2, 2, 2, 33) + 0.3));
-    const double n = Fbm(u * 1.0, v, 3, 6, 6, 35, 0.55);
-    const double d = SmoothStep(0.05, 0.5, n);
-    const double above = SmoothStep(0.05, 0.5, Fbm(u, v - 4.0 / h, 3, 6, 6, 35, 0.55));
-    const double lit = Clamp01(0.5 + (above - d) * 5);
-    const Rgb cloud = Mix(Hex(0x6B3A6E), Hex(0xFFD39A), lit);
-    return Mix(sky, cloud, d);
+    const double band = std::sin((v + 0.06 * Fbm(u, v, 3, 2, 3, 31)) * 2 * M_PI * 2);
+    Rgb sky = Mix(Hex(0xEC7A3E), Hex(0xF7B860), 0.5 + 0.5 * band);
+    sky = Mix(sky, Hex(0xD0608A), 0.25 * Clamp01(Fbm(u, v, 2, 2, 2, 33) + 0.3));
+    // Long flat clouds, lit from the sun below: gold underneath, violet on top.
+    auto dens = [&](double uu, double vv) {
+      return SmoothStep(-0.02, 0.42,
+                        Fbm(uu, vv, 2, 6, 5, 35, 0.5) + 0.12 * Fbm(uu, vv, 8, 16, 2, 36));
+    };
+    const double d = dens(u, v);
+    if (d <= 0) return sky;
+    const double below = dens(u, v + 6.0 / h);
+    const double lit = Clamp01(0.55 + (d - below) * 3.0);
+    const Rgb cloud = Mix(Hex(0x7A4A8C), Hex(0xFFD890), lit);
+    return Mix(sky, cloud, Clamp01(d * 1.5));
   });
 }
 
@@ -239,12 +244,15 @@ Image StoneWall() {
 
 Image Marble() {
   return PerPixel(256, 256, [&](double u, double v, int, int) {
-    const double t = Fbm(u, v, 3, 3, 6, 101, 0.6);
-    const double vein = std::fabs(std::sin((u + v + 1.8 * t) * M_PI * 3));
-    const double fine = std::fabs(std::sin((u - v + 2.5 * Fbm(u, v, 4, 4, 5, 102)) * M_PI * 4));
-    Rgb c = Mix(Hex(0xF2EFE8), Hex(0xD8D4CC), Clamp01(0.5 + t));
-    c = Mix(c, Hex(0x6F6A78), (1 - SmoothStep(0.0, 0.12, vein)) * 0.7);
-    c = Mix(c, Hex(0xA09AA8), (1 - SmoothStep(0.0, 0.06, fine)) * 0.5);
+    // Veins are the zero lines of a warped noise field.
+    const double wu = u + 0.12 * Fbm(u, v, 2, 2, 3, 103), wv = v + 0.12 * Fbm(u, v, 2, 2, 3, 104);
+    const double main = std::fabs(Fbm(wu, wv, 3, 3, 4, 101, 0.5));
+    const double fine = std::fabs(Fbm(wu, wv, 6, 6, 3, 102, 0.5));
+    const double cloud = Fbm(u, v, 4, 4, 4, 105);
+    Rgb c = Mix(Hex(0xF5F2EB), Hex(0xDAD4C9), Clamp01(0.5 + cloud));
+    c = Mix(c, Hex(0x9A93A0), (1 - SmoothStep(0.0, 0.09, main)) * 0.45);
+    c = Mix(c, Hex(0x5C5566), (1 - SmoothStep(0.0, 0.025, main)) * 0.7);
+    c = Mix(c, Hex(0xB3ACB8), (1 - SmoothStep(0.0, 0.02, fine)) * 0.5);
     return c;
   });
 }

@@ -125,22 +125,18 @@ Image MakeCupBig() {
   Canvas c(400, 180, 2.0);
   cairo_t* cr = c.cr();
   const double x = 200;
-  // Rays of glory behind the cup.
-  cairo_save(cr);
-  for (int k = 0; k < 18; ++k) {
-    const double a0 = k * 2 * M_PI / 18, a1 = a0 + M_PI / 36;
-    cairo_move_to(cr, x, 70);
-    cairo_line_to(cr, x + 190 * std::cos(a0), 70 + 190 * std::sin(a0));
-    cairo_line_to(cr, x + 190 * std::cos(a1), 70 + 190 * std::sin(a1));
+  // A burst of rays behind the cup, solid so that no half-covered pixel turns muddy on black.
+  const double rx = x, ry = 84;
+  for (int k = 0; k < 24; ++k) {
+    const double a0 = k * 2 * M_PI / 24, a1 = a0 + M_PI / 40;
+    const double len = k % 2 ? 70 : 86;
+    cairo_move_to(cr, rx + 14 * std::cos(a0 + M_PI / 80), ry + 14 * std::sin(a0 + M_PI / 80));
+    cairo_line_to(cr, rx + len * std::cos(a0), ry + len * std::sin(a0));
+    cairo_line_to(cr, rx + len * std::cos(a1), ry + len * std::sin(a1));
     cairo_close_path(cr);
   }
-  cairo_pattern_t* glow = cairo_pattern_create_radial(x, 70, 10, x, 70, 175);
-  cairo_pattern_add_color_stop_rgba(glow, 0, 1.0, 0.85, 0.3, 0.85);
-  cairo_pattern_add_color_stop_rgba(glow, 1, 1.0, 0.6, 0.1, 0.0);
-  cairo_set_source(cr, glow);
-  cairo_pattern_destroy(glow);
+  c.Radial(rx, ry, rx, ry, 86, Hex(0xFFF3B0), Hex(0xE07A10));
   cairo_fill(cr);
-  cairo_restore(cr);
   // Laurel branches.
   for (int side = -1; side <= 1; side += 2) {
     cairo_move_to(cr, x + side * 30, 168);

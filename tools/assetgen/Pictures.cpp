@@ -555,11 +555,11 @@ Image Magnet() {
   const double m = 17, y = 15;
   auto horseshoe = [&] {
     cairo_new_sub_path(cr);
-    cairo_arc_negative(cr, m, y, 11.5, M_PI, 0);
+    cairo_arc(cr, m, y, 11.5, M_PI, 2 * M_PI);
     cairo_line_to(cr, m + 11.5, y + 14);
     cairo_line_to(cr, m + 4.5, y + 14);
     cairo_line_to(cr, m + 4.5, y);
-    cairo_arc(cr, m, y, 4.5, 0, M_PI);
+    cairo_arc_negative(cr, m, y, 4.5, 0, -M_PI);
     cairo_line_to(cr, m - 4.5, y + 14);
     cairo_line_to(cr, m - 11.5, y + 14);
     cairo_close_path(cr);
@@ -576,7 +576,7 @@ Image Magnet() {
     c.Stroke(kInk, 1.1);
   }
   cairo_new_sub_path(cr);
-  cairo_arc_negative(cr, m, y, 8, M_PI * 0.92, M_PI * 0.55);
+  cairo_arc(cr, m, y, 8, M_PI * 1.1, M_PI * 1.45);
   c.Stroke(Hex(0xFFCDD2), 1.3, 0.9);
   return c.Keyed();
 }
@@ -584,30 +584,35 @@ Image Magnet() {
 Image Mirror() {
   Canvas c(kIcon, kIcon, 3.0);
   cairo_t* cr = c.cr();
-  // Handle.
-  cairo_save(cr);
-  cairo_translate(cr, 16, 16);
-  cairo_rotate(cr, -0.6);
-  c.RoundRect(-2.8, 8, 5.6, 12, 2.5);
-  cairo_restore(cr);
-  c.LinearH(6, Hex(0xC79A5B), 14, Hex(0x6B4424));
+  const double m = 16;
+  // A hand mirror: oval glass in a gold frame, handle below.
+  c.RoundRect(m - 2.6, 22, 5.2, 9.5, 2.2);
+  c.LinearH(m - 2.6, Hex(0xF2D15A), m + 2.6, Hex(0x9A6A0A));
   cairo_fill_preserve(cr);
   c.Stroke(kInk, 1.1);
-  // Frame and glass.
-  c.Ellipse(18, 12, 11, 11);
-  Gold(c, 1, 23);
+  c.Ellipse(m, 12, 10.5, 11.5);
+  Gold(c, 0, 24);
   cairo_fill_preserve(cr);
   c.Stroke(kInk, kLine);
-  c.Ellipse(18, 12, 8, 8);
-  c.LinearV(4, Hex(0xE3F6FF), 20, Hex(0x6FA8DC));
+  c.Ellipse(m, 12, 7.8, 8.8);
+  c.LinearV(3, Hex(0xE8F8FF), 21, Hex(0x5E9CD6));
   cairo_fill(cr);
-  // Reflection streaks.
-  cairo_move_to(cr, 13, 13);
-  cairo_line_to(cr, 18, 7);
-  cairo_move_to(cr, 15.5, 16);
-  cairo_line_to(cr, 22, 8.5);
-  c.Stroke(Hex(0xFFFFFF), 1.6, 0.9);
-  // Two arrows turning round: left becomes right.
+  // A double arrow in the glass: left and right change places.
+  auto arrows = [&] {
+    cairo_move_to(cr, m - 5, 12);
+    cairo_line_to(cr, m + 5, 12);
+    cairo_move_to(cr, m - 2.2, 9.2);
+    cairo_line_to(cr, m - 5, 12);
+    cairo_line_to(cr, m - 2.2, 14.8);
+    cairo_move_to(cr, m + 2.2, 9.2);
+    cairo_line_to(cr, m + 5, 12);
+    cairo_line_to(cr, m + 2.2, 14.8);
+  };
+  arrows();
+  c.Stroke(Hex(0x0D3B66), 2.2);
+  cairo_move_to(cr, m - 5.5, 7);
+  cairo_line_to(cr, m - 2.5, 4.5);
+  c.Stroke(Hex(0xFFFFFF), 1.3, 0.9);
   return c.Keyed();
 }
 
