@@ -95,20 +95,21 @@ std::vector<int16_t> Tick() {
   return Finish(s, 0.42, 0.0003, 0.004);
 }
 
-// A dull miss: the bullet thumps into earth: a falling low sine and muffled noise.
+// A dull miss: the bullet thumps into earth: a falling sine and muffled noise, with enough of it
+// above 200 Hz to be heard on small speakers.
 std::vector<int16_t> Miss() {
-  auto s = Buffer(0.36);
+  auto s = Buffer(0.34);
   Rng rng(703);
-  LowPass lp1(500), lp2(500), lp3(180);
+  LowPass lp1(900), lp2(900), lp3(220);
   double phase = 0;
   for (size_t i = 0; i < s.size(); ++i) {
     const double t = T(i);
-    const double f = 45 + 110 * std::exp(-t / 0.05);
+    const double f = 80 + 190 * std::exp(-t / 0.045);
     phase += 2 * M_PI * f / kRate;
     const double n = lp2(lp1(rng.Range(-1, 1)));
     const double rumble = lp3(rng.Range(-1, 1));
-    s[i] = std::sin(phase) * std::exp(-t / 0.09) + 2.2 * n * std::exp(-t / 0.03) +
-           1.5 * rumble * std::exp(-t / 0.12);
+    s[i] = std::sin(phase) * std::exp(-t / 0.08) + 3.0 * n * std::exp(-t / 0.035) +
+           1.6 * rumble * std::exp(-t / 0.11);
   }
   return Finish(s, 0.85, 0.0015, 0.06);
 }
