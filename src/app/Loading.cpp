@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -98,6 +99,18 @@ bool SheetFromCollection(Display& dd, const TGraphCollection& pictures, bool col
   return true;
 }
 
+// The whole file in one read: "graph.dat" is large, and growing the text piece by piece would
+// copy it several times over.
+bool ReadWholeFile(const std::string& name, std::string& bytes) {
+  std::ifstream file(name, std::ios::binary | std::ios::ate);
+  if (!file) return false;
+  const std::streamoff size = file.tellg();
+  if (size < 0) return false;
+  bytes.resize(size_t(size));
+  file.seekg(0);
+  return bool(file.read(bytes.data(), size));
+}
+
 bool LoadCollection(TGraphCollection& pictures, const char* file) {
   pictures.FileName = ResolveFileName(file);
   return pictures.Load() && pictures.Count() > 0;
@@ -176,8 +189,11 @@ bool TGame::LoadGraphics() {
     Display& dd = *DirectDraw;
     if (!FileExists(kGraphDat)) (void)BuildGraphDat();
     TMemoryBlocksCollection blocks;
-    blocks.FileName = ResolveFileName(kGraphDat);
-    if (!blocks.Load()) return false;
+    {
+      std::string bytes;
+      if (!ReadWholeFile(ResolveFileName(kGraphDat), bytes) || !blocks.LoadFromBytes(bytes))
+        return false;
+    }
 
     uint32_t totalKB = 0, freeKB = 0;
     // The block's sheet, placed by the free video memory: false when the block is missing, refused
@@ -188,8 +204,11 @@ bool TGame::LoadGraphics() {
       const TMemoryStream* block = i >= 0 ? blocks.GetBlock(i) : nullptr;
       if (!block) return false;
       sheet.SystemMemory = freeKB < thresholdKB;
-      return sheet.LoadFromStream(dd, *block) && Succeeded(sheet.LastResult) &&
-             sheet.FrameCount > 0;
+      const bool ok =
+          sheet.LoadFromStream(dd, *block) && Succeeded(sheet.LastResult) && sheet.FrameCount > 0;
+      // The sheet keeps its own copy; the block's memory can serve the next one.
+      *blocks.GetBlock(i) = TMemoryStream();
+      return ok;
     };
 
     Pictures = std::make_unique<TDXBaseSurface>();
