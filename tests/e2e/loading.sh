@@ -28,6 +28,37 @@ cmp -s graph.dat built.dat || fail "the second start changed graph.dat"
 for f in back.ccg targets.ccg graph.ccg font.ccg; do rm -f "$f"; done
 "$vor" --headless --ticks 2 || fail "a start without the collections: status $?"
 
+# The display loses every surface in play: the next screens are as they would have been, a
+# dissolving and a fading target included.
+cat > level.txt <<'LEVEL'
+NAME=Restore
+BACKGROUNDINDEX=3
+BACKGROUNDTYPE=4
+T1_VISIBLE=1
+T1_NEEDHIT=1
+T1_X=300
+T1_Y=300
+T1_TYPE=4
+T2_VISIBLE=1
+T2_NEEDHIT=1
+T2_X=500
+T2_Y=300
+T2_TYPE=2
+M1_VISIBLE=1
+M1_X=400
+M1_Y=150
+LEVEL
+printf 'level.txt\n' > level.list
+rm -f main.lev
+"$vor" compile level.list main.lev || fail "compile: status $?"
+printf '5 key Enter down\n6 key Enter up\n' > play.txt
+{ cat play.txt; printf '30 lose-surfaces\n'; } > lose.txt
+"$vor" --headless --seed 5 --ticks 50 --script play.txt --screenshot kept.png --dump-state kept.json
+"$vor" --headless --seed 5 --ticks 50 --script lose.txt --screenshot lost.png --dump-state lost.json
+[ "$(json kept.json State)" = 3 ] || fail "the restore level is not being played"
+cmp -s kept.png lost.png || fail "the screen after a surface loss differs"
+cmp -s kept.json lost.json || fail "the game after a surface loss differs"
+
 # A graph.dat without its last block ("letters"): cut before that record's name length.
 head -c $(($(offset letters) - 4)) built.dat > graph.dat
 set +e
