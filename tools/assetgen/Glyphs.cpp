@@ -11,17 +11,21 @@
 
 namespace {
 
-// The Unicode code point of a cp1251 byte, or 0 where the code page leaves it unassigned.
+// The Unicode code point of a cp1251 byte, or 0 where the code page leaves it unassigned (the
+// conversion gives a stand-in there, which does not convert back).
 char32_t CodePoint(unsigned char ch) {
   const std::string utf8 = Cp1251ToUtf8(std::string(1, char(ch)));
   if (utf8.empty()) return 0;
   const auto* u = reinterpret_cast<const unsigned char*>(utf8.data());
-  if (u[0] < 0x80) return u[0];
-  if ((u[0] & 0xE0) == 0xC0 && utf8.size() >= 2)
-    return char32_t((u[0] & 0x1F) << 6 | (u[1] & 0x3F));
-  if ((u[0] & 0xF0) == 0xE0 && utf8.size() >= 3)
-    return char32_t((u[0] & 0x0F) << 12 | (u[1] & 0x3F) << 6 | (u[2] & 0x3F));
-  return 0;
+  char32_t cp = 0;
+  if (u[0] < 0x80)
+    cp = u[0];
+  else if ((u[0] & 0xE0) == 0xC0 && utf8.size() >= 2)
+    cp = char32_t((u[0] & 0x1F) << 6 | (u[1] & 0x3F));
+  else if ((u[0] & 0xF0) == 0xE0 && utf8.size() >= 3)
+    cp = char32_t((u[0] & 0x0F) << 12 | (u[1] & 0x3F) << 6 | (u[2] & 0x3F));
+  const auto back = CodePointToCp1251(cp);
+  return back && *back == ch ? cp : 0;
 }
 
 }  // namespace
