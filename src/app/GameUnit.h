@@ -240,7 +240,14 @@ class TGame {
   // --- Menus, HUD, result screens, records ---
   void BuildMainMenu();
   void BuildGameMenu();
+  // Selects that line (a line that stays selected keeps its marker's phase) and plays sound 1,
+  // also when nothing changes.
+  void SelectMenuLine(int index);
   void MenuStep(bool forward, bool activate);
+  // The selected line's action in the current menu.
+  void MenuActivate();
+  // The first visible line whose box holds the point; -1 for none.
+  int MenuLineAt(int32_t x, int32_t y) const;
   void MenuClick();
   void DrawMenu();
   void DrawPointer();

@@ -24,14 +24,6 @@ void TGame::SkipLevel() {
 }
 
 // Menus, HUD, result screens, records
-void TGame::BuildMainMenu() {}
-void TGame::BuildGameMenu() {}
-void TGame::MenuStep(bool, bool) {}
-void TGame::MenuClick() {}
-void TGame::DrawMenu() {
-  if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
-}
-void TGame::DrawPointer() {}
 void TGame::DrawHud() {}
 void TGame::GameOver() { State = gsGameOver; }
 void TGame::GameWon() { State = gsWin; }
@@ -39,11 +31,5 @@ void TGame::DrawGameOver() {
   if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
 }
 void TGame::DrawWin() {
-  if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
-}
-void TGame::DrawNameEntry() {
-  if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
-}
-void TGame::DrawRecords() {
   if (BackBuffer) BackBuffer->Fill(nullptr, kScreenColor);
 }

@@ -1,0 +1,111 @@
+// The screens of the table of records: typing the player's name, and the table itself with the
+// last game's row in white.
+#include <algorithm>
+#include <string>
+
+#include "app/GameUnit.h"
+#include "display/Letters.h"
+#include "display/PixelRoutines.h"
+#include "display/SpriteSurface.h"
+#include "frontend/RecordsFile.h"
+
+namespace {
+
+constexpr uint32_t kRuleColor = 0x000080;
+constexpr int32_t kHeadY = 90;
+constexpr int32_t kFirstRuleY = 130;
+constexpr int32_t kFirstRowY = 135;
+constexpr int32_t kRowGap = 5;
+constexpr int32_t kRuleLeft = 10, kRuleRight = 790;
+constexpr int32_t kColumnRules[] = {20, 250, 290, 330, 400, 570, 640, 710, 780};
+
+std::string RowName(const TRecordRow& row) {
+  return std::string(row.name, std::min<size_t>(row.nameLength, kMaxNameLength));
+}
+
+// The row of the last game: everything but the used flag and the padding agrees.
+bool SameResult(const TRecordRow& a, const TRecordRow& b) {
+  return a.nameLength == b.nameLength && RowName(a) == RowName(b) && a.score == b.score &&
+         a.targets == b.targets && a.medals == b.medals && a.levels == b.levels && a.won == b.won &&
+         a.difficulty == b.difficulty && a.misses == b.misses;
+}
+
+const char* DifficultyPicture(uint8_t difficulty) {
+  switch (difficulty) {
+    case 0: return "men";
+    case 1: return "child";
+    case 2: return "skull";
+    default: return nullptr;  // a value no game writes: no icon
+  }
+}
+
+// A picture of the sheet by name; a missing sheet or picture is skipped.
+void DrawPicture(TDXBaseSurface* pictures, Surface& dest, const char* name, int32_t x, int32_t y) {
+  if (!pictures || !name) return;
+  const int32_t slot = pictures->FindFrame(name);
+  if (slot >= 0) pictures->Draw(dest, x, y, slot, daCenter, daTop);
+}
+
+void ClearScreen(Surface& screen) {
+  FillRect(screen, TRect{0, 0, kScreenWidth, kScreenHeight}, kScreenColor);
+}
+
+}  // namespace
+
+void TGame::DrawNameEntry() {
+  if (!BackBuffer) return;
+  Surface& screen = *BackBuffer;
+  ClearScreen(screen);
+  if (LogoSurface) LogoSurface->Draw(screen, 400, 20, 0, daCenter, daTop);
+  if (!Font) return;
+  const int32_t w = Font->LineWidth("Enter your name:");
+  Font->DrawBoom(screen, 400 - w / 2, 270, TRect{0, 0, kScreenWidth, kScreenHeight});
+  // No caret: the name stands centred as it is typed.
+  Font->DrawLine(screen, 400, 350, "&1" + RowName(RecordEntry), daCenter, daTop);
+}
+
+void TGame::DrawRecords() {
+  if (!BackBuffer) return;
+  Surface& screen = *BackBuffer;
+  ClearScreen(screen);
+  TDXBaseSurface* pictures = Pictures.get();
+  if (Font) {
+    Font->DrawLine(screen, 400, 50, "TABLE OF RECORDS:", daCenter, daTop);
+    Font->DrawLine(screen, 25, kHeadY, "Player", daLeft, daTop);
+  }
+  static constexpr struct {
+    const char* name;
+    int32_t x;
+  } kHead[] = {{"men", 270},   {"cup", 310},    {"up", 365},      {"2500", 485},
+               {"medal", 605}, {"target", 675}, {"3bullets", 745}};
+  for (const auto& head : kHead) DrawPicture(pictures, screen, head.name, head.x, kHeadY);
+
+  const int32_t h = Font ? Font->LineHeight("W") : 0;
+  const int32_t used = int32_t(std::count_if(std::begin(Records), std::end(Records),
+                                             [](const TRecordRow& r) { return r.used != 0; }));
+  const int32_t bottom = kFirstRuleY + used * (h + kRowGap);
+  FillRect(screen, TRect{kRuleLeft, kFirstRuleY, kRuleRight, kFirstRuleY + 1}, kRuleColor);
+  FillRect(screen, TRect{kRuleLeft, bottom, kRuleRight, bottom + 1}, kRuleColor);
+  for (const int32_t x : kColumnRules)
+    FillRect(screen, TRect{x, kHeadY, x + 1, bottom}, kRuleColor);
+
+  int32_t y = kFirstRowY;
+  for (const TRecordRow& row : Records) {
+    if (!row.used) continue;
+    const std::string c = SameResult(row, RecordEntry) ? "&0" : "&1";
+    DrawPicture(pictures, screen, DifficultyPicture(row.difficulty), 270, y);
+    if (row.won) DrawPicture(pictures, screen, "cup", 310, y);
+    if (Font) {
+      Font->DrawLine(screen, 25, y, c + RowName(row), daLeft, daTop);
+      const auto number = [&](int32_t value, int32_t x) {
+        Font->DrawLine(screen, x, y, c + std::to_string(value), daRight, daTop);
+      };
+      number(row.levels, 395);
+      number(row.score, 565);
+      number(row.medals, 635);
+      number(row.targets, 705);
+      number(row.misses, 775);
+    }
+    y += h + kRowGap;
+  }
+}
