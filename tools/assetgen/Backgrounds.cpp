@@ -509,34 +509,54 @@ Image AutumnLeaves() {
 }
 
 Image CircuitBoard() {
-  const int w = 256, h = 256, grid = 16;
+  const int w = 256, h = 256, grid = 16, n = w / grid;
   Canvas c(w, h);
   PaintImage(c, PerPixel(w, h, [&](double u, double v, int, int) {
                return Mix(Hex(0x0B4A2A), Hex(0x0F5E34), Clamp01(0.5 + Fbm(u, v, 4, 4, 3, 231)));
              }));
   Rng rng(232);
   const Rgb copper = Hex(0xD9A441);
-  for (int k = 0; k < 46; ++k) {
-    double x = grid * rng.Int(w / grid), y = grid * rng.Int(h / grid);
-    std::vector<std::pair<double, double>> pts{{x, y}};
-    const int steps = 2 + rng.Int(4);
-    for (int s = 0; s < steps; ++s) {
-      const int dir = rng.Int(8);
-      const double dx[] = {1, 1, 0, -1, -1, -1, 0, 1}, dy[] = {0, 1, 1, 1, 0, -1, -1, -1};
-      const double len = grid * (1 + rng.Int(3));
-      x += dx[dir] * len;
-      y += dy[dir] * len;
-      pts.push_back({x, y});
+  // Traces run on a grid of nodes; a node is used once, so traces never cross.
+  std::vector<uint8_t> used(size_t(n) * n, 0);
+  auto node = [&](int x, int y) -> uint8_t& {
+    return used[size_t((y % n + n) % n) * n + (x % n + n) % n];
+  };
+  struct Chip {
+    int x, y, cw, ch;
+  };
+  std::vector<Chip> chips;
+  for (int k = 0; k < 3; ++k) {
+    const Chip chip{1 + k * 5 + rng.Int(2), 2 + rng.Int(n - 5), 3, 2};
+    chips.push_back(chip);
+    for (int j = -1; j <= chip.ch; ++j)
+      for (int i = 0; i < chip.cw; ++i) node(chip.x + i, chip.y + j) = 1;
+  }
+  const int dx[] = {1, 1, 0, -1, -1, -1, 0, 1}, dy[] = {0, 1, 1, 1, 0, -1, -1, -1};
+  auto trace = [&](int x, int y, int dir) {
+    std::vector<std::pair<double, double>> pts{{x * grid + 8.0, y * grid + 8.0}};
+    node(x, y) = 1;
+    const int len = 3 + rng.Int(7);
+    for (int s = 0; s < len; ++s) {
+      if (rng.Real() < 0.3) dir = (dir + (rng.Real() < 0.5 ? 1 : 7)) % 8;
+      const int nx = x + dx[dir], ny = y + dy[dir];
+      if (node(nx, ny)) break;
+      x = nx;
+      y = ny;
+      node(x, y) = 1;
+      pts.push_back({x * grid + 8.0, y * grid + 8.0});
     }
-    const double width = rng.Real() < 0.3 ? 3.2 : 1.8;
+    if (pts.size() < 2) return;
+    const double width = rng.Real() < 0.3 ? 3.2 : 1.9;
     Wrapped(c, [&] {
       cairo_t* cr = c.cr();
-      cairo_move_to(cr, pts[0].first, pts[0].second);
-      for (size_t i = 1; i < pts.size(); ++i) cairo_line_to(cr, pts[i].first, pts[i].second);
-      c.Stroke(Scale(copper, 0.55), width + 1.6);
-      cairo_move_to(cr, pts[0].first, pts[0].second);
-      for (size_t i = 1; i < pts.size(); ++i) cairo_line_to(cr, pts[i].first, pts[i].second);
-      c.Stroke(copper, width);
+      for (int pass = 0; pass < 2; ++pass) {
+        cairo_move_to(cr, pts[0].first, pts[0].second);
+        for (size_t i = 1; i < pts.size(); ++i) cairo_line_to(cr, pts[i].first, pts[i].second);
+        if (pass == 0)
+          c.Stroke(Scale(copper, 0.5), width + 1.6);
+        else
+          c.Stroke(copper, width);
+      }
       for (auto p : {pts.front(), pts.back()}) {
         c.Circle(p.first, p.second, 3.6);
         c.FillStroke(Hex(0xE8C16A), Scale(copper, 0.5), 1.0);
@@ -544,14 +564,23 @@ Image CircuitBoard() {
         c.Fill(Hex(0x062814));
       }
     });
+  };
+  // Traces leave every chip from its pins, then others fill the board.
+  for (const Chip& chip : chips)
+    for (int i = 0; i < chip.cw; ++i) {
+      trace(chip.x + i, chip.y - 2, 6);
+      trace(chip.x + i, chip.y + chip.ch + 1, 2);
+    }
+  for (int k = 0; k < 60; ++k) {
+    const int x = rng.Int(n), y = rng.Int(n);
+    if (!node(x, y)) trace(x, y, rng.Int(8));
   }
-  // Chips.
-  for (int k = 0; k < 3; ++k) {
-    const double x = grid * rng.Int(w / grid) + 4, y = grid * rng.Int(h / grid) + 4;
-    const double cw = grid * (2 + rng.Int(2)) - 8, ch = grid * 2 - 8;
+  for (const Chip& chip : chips) {
+    const double x = chip.x * grid + 2, y = chip.y * grid + 2;
+    const double cw = chip.cw * grid - 4, ch = chip.ch * grid - 4;
     Wrapped(c, [&] {
-      for (int p = 0; p < int(cw / 6); ++p) {
-        cairo_rectangle(c.cr(), x + 3 + p * 6, y - 4, 2.5, ch + 8);
+      for (int p = 0; p < chip.cw; ++p) {
+        cairo_rectangle(c.cr(), x + p * grid + 4.5, y - 9, 3, ch + 18);
         c.Fill(Hex(0xC0C4C8));
       }
       c.RoundRect(x, y, cw, ch, 2);
