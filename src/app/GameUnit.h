@@ -232,6 +232,13 @@ class TGame {
   void SteerSight(int dx, int dy);
   void MoveSight();
   void Shoot();
+  // The first visible target slot (1..10) whose circle holds (x, y); slot -1 for none. centre
+  // keeps the result of the last slot tested.
+  void HitTest(float x, float y, bool& hit, bool& centre, int32_t& slot) const;
+  void RegisterHit(int32_t slot, bool centre);
+  void GiveBonus(int n);
+  void AddShotMark(int32_t x, int32_t y);
+  void DrawBonusIcons();
   void DrawShotMarks();
   void DrawSight();
   void LevelCleared();
@@ -254,6 +261,10 @@ class TGame {
   void DrawHud();
   void GameOver();
   void GameWon();
+  // Adds the points to Score weighted by difficulty, clears PendingScore and fills RecordEntry.
+  void SettleResult(int64_t points, uint8_t won);
+  // Score, targets, medals, misses and levels, as both result screens show them.
+  void DrawStatistics();
   void DrawGameOver();
   void DrawWin();
   void ClearRecords();
