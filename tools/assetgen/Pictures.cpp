@@ -11,6 +11,16 @@ namespace {
 const Rgb kInk = Hex(0x1E1712);
 constexpr double kLine = 1.4;
 constexpr int kIcon = 32;
+// Icons that also stand in the rows of the table of records are a little smaller, so that they
+// stay within a row of text.
+constexpr int kRowIcon = 28;
+
+// A canvas of kRowIcon pixels on which the drawing is given in kIcon units.
+struct RowIconCanvas : Canvas {
+  RowIconCanvas() : Canvas(kRowIcon, kRowIcon, 3.0) {
+    cairo_scale(cr(), double(kRowIcon) / kIcon, double(kRowIcon) / kIcon);
+  }
+};
 
 void Shade(Canvas& c, double x, double y, double r, Rgb col, double line = kLine) {
   c.Radial(x - r * 0.45, y - r * 0.5, x, y, r * 1.25, Mix(col, Hex(0xFFFFFF), 0.45),
@@ -334,7 +344,7 @@ void CupShape(Canvas& c, double x, double top, double k) {
 }
 
 Image Cup() {
-  Canvas c(kIcon, kIcon, 3.0);
+  RowIconCanvas c;
   CupShape(c, 16, 3, 1.0);
   // A star on the bowl.
   cairo_t* cr = c.cr();
@@ -390,7 +400,7 @@ Image Medal() {
 // --- Difficulty faces ---
 
 Image Man() {
-  Canvas c(kIcon, kIcon, 3.0);
+  RowIconCanvas c;
   cairo_t* cr = c.cr();
   // Shoulders.
   cairo_move_to(cr, 3, 32);
@@ -431,7 +441,7 @@ Image Man() {
 }
 
 Image Child() {
-  Canvas c(kIcon, kIcon, 3.0);
+  RowIconCanvas c;
   cairo_t* cr = c.cr();
   c.Circle(16, 17, 12);
   Shade(c, 16, 17, 12, Hex(0xFFD2A8));
@@ -462,7 +472,7 @@ Image Child() {
 }
 
 Image Skull() {
-  Canvas c(kIcon, kIcon, 3.0);
+  RowIconCanvas c;
   cairo_t* cr = c.cr();
   const Rgb bone = Hex(0xF1ECDD);
   // Crossed bones behind.
