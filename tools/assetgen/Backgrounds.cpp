@@ -594,15 +594,17 @@ Image CircuitBoard() {
 }
 
 Image TentStripes() {
-  const int w = 200, h = 200;
+  const int w = 240, h = 240;
   return PerPixel(w, h, [&](double u, double v, int, int) {
-    const double s = std::fmod(u * 5 + 0.25 + 0.04 * std::sin(v * 2 * M_PI), 1.0);
-    Rgb c = s < 0.5 ? Hex(0x1F4E9C) : Hex(0xF2D04A);
+    // Four broad stripes a tile, a gentle sway, soft edges: a backdrop, not a pattern to read.
+    const double t = u * 4 + 0.25 + 0.03 * std::sin(v * 2 * M_PI);
+    const double s = t - std::floor(t);
     const double edge = std::min(std::fabs(s - 0.5), std::min(s, 1 - s));
-    if (edge < 0.02) c = Scale(c, 0.85);
-    // Cloth folds.
-    const double fold = std::sin(u * 10 * M_PI) * 0.5 + 0.5;
-    c = Scale(c, 0.78 + 0.28 * fold + 0.05 * Fbm(u, v, 8, 8, 3, 241));
+    const double k = SmoothStep(-0.03, 0.03, s < 0.5 ? edge : -edge);
+    Rgb c = Mix(Hex(0xE9D9A8), Hex(0x2B5BA6), k);
+    // Cloth folds: each stripe bulges.
+    const double fold = 0.5 + 0.5 * std::cos((s - 0.25) * 4 * M_PI);
+    c = Scale(c, 0.8 + 0.22 * fold + 0.04 * Fbm(u, v, 8, 8, 3, 241));
     return c;
   });
 }
