@@ -611,10 +611,16 @@ Image TentStripes() {
 
 Image FloorTiles() {
   const int w = 128, h = 128;
-  return PerPixel(w, h, [&](double u, double v, int x, int y) {
+  return PerPixel(w, h, [&](double u, double v, int, int) {
     const int tx = int(u * 2), ty = int(v * 2);
     const double fx = std::fmod(u * 2, 1.0) * 64, fy = std::fmod(v * 2, 1.0) * 64;
-    const double e = std::min({fx, 64 - fx, fy, 64 - fy});
+    // A brass diamond set where four tiles meet.
+    const double cx = std::min(fx, 64 - fx), cy = std::min(fy, 64 - fy);
+    if (cx + cy < 7.5) {
+      const double lit = Clamp01(0.5 + ((fx < 32 ? 1 : -1) + (fy < 32 ? 1 : -1)) * 0.2);
+      return cx + cy > 6.3 ? Hex(0x5A4620) : Mix(Hex(0x9A7424), Hex(0xF0D080), lit);
+    }
+    const double e = std::min(cx, cy);
     if (e < 1.5) return Hex(0xC9C2B4);
     const bool dark = (tx + ty) % 2;
     Rgb c = dark ? Hex(0x2C4A7A) : Hex(0xEDE8DA);
@@ -622,12 +628,6 @@ Image FloorTiles() {
     // Glaze highlight toward the upper left of every tile, bevel at the edges.
     c = Mix(c, Hex(0xFFFFFF), 0.18 * Clamp01(1 - (fx + fy) / 60));
     if (e < 4) c = Scale(c, (fx < 4 || fy < 4) ? 1.08 : 0.82);
-    // A small corner ornament.
-    const double cx = std::fmod(u * 2 + 0.5, 1.0) * 64 - 32,
-                 cy = std::fmod(v * 2 + 0.5, 1.0) * 64 - 32;
-    if (std::fabs(cx) + std::fabs(cy) < 7) c = dark ? Hex(0xD9B24C) : Hex(0x3D6AA8);
-    (void)x;
-    (void)y;
     return c;
   });
 }
