@@ -239,6 +239,48 @@ TEST(Data, MakingTheDataAgainGivesTheSameBytes) {
 
 // --- Scenarios ---
 
+// Whether the sight can fly from its start to (tx, ty) the way it flies without wind: only right
+// and up, no flatter than 1 in 8 and no steeper than 8 in 1 (speeds 1..9 with some room for
+// steering), keeping clear of every magnet core. A search over a 5-pixel grid.
+bool FlightExists(int tx, int ty,
+                  const std::vector<std::pair<std::pair<int, int>, double>>& cores) {
+  auto clear = [&](double x, double y) {
+    for (const auto& [c, r] : cores)
+      if (std::hypot(x - c.first, y - c.second) <= r + 10) return false;
+    return true;
+  };
+  std::set<std::pair<int, int>> seen{{15, 560}};
+  std::vector<std::pair<int, int>> todo{{15, 560}};
+  while (!todo.empty()) {
+    const auto [x, y] = todo.back();
+    todo.pop_back();
+    if (std::hypot(x - tx, y - ty) <= 8) return true;
+    for (int dx = 0; dx <= 40; dx += 5)
+      for (int dy = 0; dy <= 40; dy += 5) {
+        if (dx + dy == 0 || dy * 8 < dx || dx * 8 < dy) continue;
+        const int nx = x + dx, ny = y - dy;
+        if (nx > tx + 10 || ny < ty - 10 || seen.count({nx, ny})) continue;
+        bool ok = true;
+        for (int k = 1; k <= 4 && ok; ++k) ok = clear(x + dx * k / 4.0, y - dy * k / 4.0);
+        if (!ok) continue;
+        seen.insert({nx, ny});
+        todo.push_back({nx, ny});
+      }
+  }
+  return false;
+}
+
+TEST(Flight, ReachesOnlyUpAndRightAroundCores) {
+  EXPECT_TRUE(FlightExists(700, 300, {}));
+  EXPECT_FALSE(FlightExists(700, 500, {})) << "flatter than the sight can fly";
+  EXPECT_FALSE(FlightExists(40, 100, {})) << "steeper than the sight can fly";
+  // A row of big cores across the whole way up.
+  std::vector<std::pair<std::pair<int, int>, double>> wall;
+  for (int x = 0; x <= 800; x += 60) wall.push_back({{x, 400}, 40.0});
+  EXPECT_FALSE(FlightExists(400, 200, wall));
+  EXPECT_TRUE(FlightExists(400, 450, wall));
+}
+
 class Scenarios : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -281,6 +323,12 @@ class Scenarios : public ::testing::Test {
         ASSERT_TRUE(Raw(text, "BACKGROUNDINDEX", v)) << where;
         EXPECT_LT(std::stoi(v), back.c.Count()) << where;
       }
+      std::vector<std::pair<std::pair<int, int>, double>> cores;
+      for (int i = 1; i <= kMagnetSlots; ++i) {
+        const TMagnetRec& m = game_->Magnets[i];
+        if (m.VISIBLE)
+          cores.push_back({{m.X, m.Y}, 0.8 * (m.SIZE == 0 ? 50 : m.SIZE == 1 ? 38 : 25)});
+      }
       int required = 0;
       for (int i = 1; i <= kTargetSlots; ++i) {
         const TTargetRec& t = game_->Targets[i];
@@ -295,9 +343,14 @@ class Scenarios : public ::testing::Test {
         if (t.GOTYPE != 0)
           for (int k = 0; k < kPathPoints && (k == 0 || t.COORDARRAY[k].n != 0); ++k)
             points.push_back({t.COORDARRAY[k].x, t.COORDARRAY[k].y});
+        bool reachable = false;
         for (auto [x, y] : points) {
           EXPECT_TRUE(x >= 10 && x <= 790 && y >= 10 && y <= 590)
               << where << " target " << i << " at " << x << "," << y;
+          reachable = reachable || FlightExists(x, y, cores);
+        }
+        if (t.NEEDHIT && t.TYPE != 6) {
+          EXPECT_TRUE(reachable) << where << " target " << i;
         }
         kinds_.insert(t.TYPE);
         motions_.insert(t.GOTYPE);
