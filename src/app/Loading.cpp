@@ -42,11 +42,6 @@ void ClipToScreen(TDXBaseSurface& sheet) {
   sheet.ClipEnabled = true;
 }
 
-// A colour value of the level files and sheets (red in the low byte) as a pixel value.
-uint32_t GdiToPixelValue(int32_t color) {
-  return SwapRedBlue(uint32_t(color));
-}
-
 // The loading thread: runs LoadGraphics and then clears the game's LoadingRunning, its only
 // handshake with the main thread. Joined when the object goes.
 class TInitializeGraphThread {
@@ -414,13 +409,13 @@ bool TGame::BuildBackground() {
   const int32_t W = info.Width, H = info.Height;
   SurfacePtr picture;
   if (Failed(CreateWorkSurface(dd, W, H, picture))) return false;
-  if (Failed(picture->Fill(nullptr, GdiToPixelValue(Backgrounds->ColorKey)))) return false;
+  if (Failed(picture->Fill(nullptr, GdiToPixel(Backgrounds->ColorKey)))) return false;
   if (Brightness == 100)
     Backgrounds->Draw(*picture, 0, 0, i, daLeft, daTop);
   else
     Backgrounds->DrawShaded(dd, *picture, 0, 0, i, Brightness / 100.0f, daLeft, daTop);
 
-  const uint32_t key = GdiToPixelValue(BackgroundWork->ColorKey);
+  const uint32_t key = GdiToPixel(BackgroundWork->ColorKey);
   const TRect whole{0, 0, W, H};
   // A frame whose routine fails is left out; the others are stored.
   const auto put = [&](int32_t frame, Surface& source) {

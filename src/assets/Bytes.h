@@ -10,3 +10,6 @@ std::string IntToBytes(int32_t value);
 int32_t BytesToInt(const std::string& text);
 // The integer stored at pos of s, low byte first; bytes past the end read as 0.
 int32_t ReadInt32At(const std::string& s, size_t pos);
+// A 32-bit integer at p, low byte first (stored headers); the caller owns four bytes at p.
+void PutInt32LE(uint8_t* p, int32_t value);
+int32_t GetInt32LE(const uint8_t* p);

@@ -7,7 +7,9 @@
 #include <limits>
 #include <numbers>
 
+#include "assets/Bytes.h"
 #include "assets/Collections.h"
+#include "assets/FileUtils.h"
 #include "display/DIB.h"
 #include "display/PixelRoutines.h"
 #include "platform/Numbers.h"
@@ -20,24 +22,6 @@ constexpr int32_t kWidthOffset = kGlyphSlots * 4;
 constexpr int32_t kHeightOffset = 2 * kGlyphSlots * 4;
 constexpr int32_t kSpaceOffset = 3 * kGlyphSlots * 4;
 
-void PutInt(uint8_t* p, int32_t v) {
-  const auto u = static_cast<uint32_t>(v);
-  p[0] = uint8_t(u);
-  p[1] = uint8_t(u >> 8);
-  p[2] = uint8_t(u >> 16);
-  p[3] = uint8_t(u >> 24);
-}
-
-int32_t GetInt(const uint8_t* p) {
-  return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                              uint32_t(p[3]) << 24);
-}
-
-// A GDI colour value 0x00BBGGRR as the pixel 0x00RRGGBB.
-uint32_t GdiToPixel(int32_t color) {
-  const auto c = static_cast<uint32_t>(color);
-  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
-}
 
 int32_t ClampToInt(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
@@ -57,7 +41,7 @@ int32_t CodeOfName(const std::string& name) {
 // The i-th code of a glyph code string.
 int32_t CodeAt(const std::string& codes, int32_t i) {
   const auto* p = reinterpret_cast<const uint8_t*>(codes.data()) + size_t(i) * 4;
-  return GetInt(p);
+  return GetInt32LE(p);
 }
 
 // A code a font of this size can draw or advance by: a glyph slot or a space of a style.
@@ -116,34 +100,34 @@ void TLettersCollection::WriteHeader(uint8_t* buffer) const {
   TDXBaseSurface::WriteHeader(buffer);
   uint8_t* t = buffer + SpriteHeaderSize();
   for (int32_t i = 0; i < kGlyphSlots; ++i) {
-    PutInt(t + kIndexOffset + 4 * i, GlyphIndex[i]);
-    PutInt(t + kWidthOffset + 4 * i, GlyphWidth[i]);
-    PutInt(t + kHeightOffset + 4 * i, GlyphHeight[i]);
+    PutInt32LE(t + kIndexOffset + 4 * i, GlyphIndex[i]);
+    PutInt32LE(t + kWidthOffset + 4 * i, GlyphWidth[i]);
+    PutInt32LE(t + kHeightOffset + 4 * i, GlyphHeight[i]);
   }
-  for (int32_t s = 0; s < kFontStyles; ++s) PutInt(t + kSpaceOffset + 4 * s, SpaceWidth[s]);
+  for (int32_t s = 0; s < kFontStyles; ++s) PutInt32LE(t + kSpaceOffset + 4 * s, SpaceWidth[s]);
 }
 
 bool TLettersCollection::ReadHeader(const uint8_t* buffer) {
   const uint8_t* t = buffer + SpriteHeaderSize();
   const int32_t slots = std::min(kGlyphSlots, Capacity);
   for (int32_t i = 0; i < kGlyphSlots; ++i) {
-    const int32_t slot = GetInt(t + kIndexOffset + 4 * i);
-    const int32_t w = GetInt(t + kWidthOffset + 4 * i);
-    const int32_t h = GetInt(t + kHeightOffset + 4 * i);
+    const int32_t slot = GetInt32LE(t + kIndexOffset + 4 * i);
+    const int32_t w = GetInt32LE(t + kWidthOffset + 4 * i);
+    const int32_t h = GetInt32LE(t + kHeightOffset + 4 * i);
     if (slot < -1 || slot >= slots) return false;
     if (w < 0 || w > FrameWidth || h < 0 || h > FrameHeight) return false;
   }
   for (int32_t s = 0; s < kFontStyles; ++s) {
-    const int32_t w = GetInt(t + kSpaceOffset + 4 * s);
+    const int32_t w = GetInt32LE(t + kSpaceOffset + 4 * s);
     if (w < 0 || w > kMaxSheetSide) return false;
   }
   if (!TDXBaseSurface::ReadHeader(buffer)) return false;
   for (int32_t i = 0; i < kGlyphSlots; ++i) {
-    GlyphIndex[i] = GetInt(t + kIndexOffset + 4 * i);
-    GlyphWidth[i] = GetInt(t + kWidthOffset + 4 * i);
-    GlyphHeight[i] = GetInt(t + kHeightOffset + 4 * i);
+    GlyphIndex[i] = GetInt32LE(t + kIndexOffset + 4 * i);
+    GlyphWidth[i] = GetInt32LE(t + kWidthOffset + 4 * i);
+    GlyphHeight[i] = GetInt32LE(t + kHeightOffset + 4 * i);
   }
-  for (int32_t s = 0; s < kFontStyles; ++s) SpaceWidth[s] = GetInt(t + kSpaceOffset + 4 * s);
+  for (int32_t s = 0; s < kFontStyles; ++s) SpaceWidth[s] = GetInt32LE(t + kSpaceOffset + 4 * s);
   return true;
 }
 

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include "assets/Bytes.h"
+#include "assets/FileUtils.h"
 #include "assets/MemoryStream.h"
 #include "display/PixelRoutines.h"
 #include "platform/Picture.h"
@@ -15,24 +17,6 @@ namespace {
 constexpr int32_t kSlotRecordSize = 50;
 constexpr int32_t kSlotsOffset = 100;
 
-void PutInt(uint8_t* p, int32_t v) {
-  const auto u = static_cast<uint32_t>(v);
-  p[0] = uint8_t(u);
-  p[1] = uint8_t(u >> 8);
-  p[2] = uint8_t(u >> 16);
-  p[3] = uint8_t(u >> 24);
-}
-
-int32_t GetInt(const uint8_t* p) {
-  return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                              uint32_t(p[3]) << 24);
-}
-
-// A GDI colour value 0x00BBGGRR as the 32-bit pixel 0x00RRGGBB.
-uint32_t GdiToPixel(int32_t color) {
-  const auto c = static_cast<uint32_t>(color);
-  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
-}
 
 // The grid Allocate builds: rows from the cell's proportions, as many columns as the count needs.
 void ComputeGrid(int64_t w, int64_t h, int64_t n, int64_t& rows, int64_t& columns) {
@@ -91,25 +75,25 @@ int32_t TDXBaseSurface::HeaderSize() const {
 }
 
 void TDXBaseSurface::WriteHeader(uint8_t* b) const {
-  PutInt(b + 0, FrameWidth);
-  PutInt(b + 4, FrameHeight);
-  PutInt(b + 8, FrameCount);
-  PutInt(b + 12, HeaderSize());
-  PutInt(b + 16, ClipEnabled ? 1 : 0);
-  PutInt(b + 20, ClipRect.Left);
-  PutInt(b + 24, ClipRect.Top);
-  PutInt(b + 28, ClipRect.Right);
-  PutInt(b + 32, ClipRect.Bottom);
-  PutInt(b + 36, ColorKey);
-  PutInt(b + 40, UseColorKey ? 1 : 0);
+  PutInt32LE(b + 0, FrameWidth);
+  PutInt32LE(b + 4, FrameHeight);
+  PutInt32LE(b + 8, FrameCount);
+  PutInt32LE(b + 12, HeaderSize());
+  PutInt32LE(b + 16, ClipEnabled ? 1 : 0);
+  PutInt32LE(b + 20, ClipRect.Left);
+  PutInt32LE(b + 24, ClipRect.Top);
+  PutInt32LE(b + 28, ClipRect.Right);
+  PutInt32LE(b + 32, ClipRect.Bottom);
+  PutInt32LE(b + 36, ColorKey);
+  PutInt32LE(b + 40, UseColorKey ? 1 : 0);
   const int32_t slots = std::min<int32_t>(Capacity, static_cast<int32_t>(Frames.size()));
   for (int32_t i = 0; i < slots; ++i) {
     uint8_t* p = b + kSlotsOffset + kSlotRecordSize * i;
     const TFrameInfo& f = Frames[i];
     const size_t len = std::min<size_t>(f.Name.size(), kFrameNameLength);
-    PutInt(p, f.Free ? 1 : 0);
-    PutInt(p + 4, f.Width);
-    PutInt(p + 8, f.Height);
+    PutInt32LE(p, f.Free ? 1 : 0);
+    PutInt32LE(p + 4, f.Width);
+    PutInt32LE(p + 8, f.Height);
     p[12] = static_cast<uint8_t>(len);
     std::memcpy(p + 13, f.Name.data(), len);
   }
@@ -119,20 +103,20 @@ bool TDXBaseSurface::ReadHeader(const uint8_t* b) {
   if (static_cast<int32_t>(Frames.size()) != Capacity) return false;
   for (int32_t i = 0; i < Capacity; ++i) {
     const uint8_t* p = b + kSlotsOffset + kSlotRecordSize * i;
-    const int32_t w = GetInt(p + 4), h = GetInt(p + 8);
+    const int32_t w = GetInt32LE(p + 4), h = GetInt32LE(p + 8);
     if (w < 0 || w > FrameWidth || h < 0 || h > FrameHeight || p[12] > kFrameNameLength)
       return false;
   }
-  ClipEnabled = GetInt(b + 16) != 0;
-  ClipRect = {GetInt(b + 20), GetInt(b + 24), GetInt(b + 28), GetInt(b + 32)};
-  ColorKey = GetInt(b + 36);
-  SetUseColorKey(GetInt(b + 40) != 0);
+  ClipEnabled = GetInt32LE(b + 16) != 0;
+  ClipRect = {GetInt32LE(b + 20), GetInt32LE(b + 24), GetInt32LE(b + 28), GetInt32LE(b + 32)};
+  ColorKey = GetInt32LE(b + 36);
+  SetUseColorKey(GetInt32LE(b + 40) != 0);
   for (int32_t i = 0; i < Capacity; ++i) {
     const uint8_t* p = b + kSlotsOffset + kSlotRecordSize * i;
     TFrameInfo& f = Frames[i];
-    f.Free = GetInt(p) != 0;
-    f.Width = GetInt(p + 4);
-    f.Height = GetInt(p + 8);
+    f.Free = GetInt32LE(p) != 0;
+    f.Width = GetInt32LE(p + 4);
+    f.Height = GetInt32LE(p + 8);
     f.Name.assign(reinterpret_cast<const char*>(p + 13), p[12]);
   }
   return true;
@@ -189,13 +173,13 @@ bool TDXBaseSurface::LoadFromStream(Display& device, const TMemoryStream& stream
     return false;
   };
   if (block.size() < 16) return refuse();
-  const int32_t w = GetInt(data), h = GetInt(data + 4), n = GetInt(data + 8);
+  const int32_t w = GetInt32LE(data), h = GetInt32LE(data + 4), n = GetInt32LE(data + 8);
   int32_t rows = 0, columns = 0;
   if (!GridFor(w, h, n, rows, columns)) return refuse();
   const int64_t header =
       kSlotsOffset + int64_t(kSlotRecordSize) * rows * columns + HeaderExtraSize();
   const int64_t pixels = int64_t(w) * columns * 4 * (int64_t(h) * rows);
-  if (GetInt(data + 12) != header || int64_t(block.size()) != header + pixels) return refuse();
+  if (GetInt32LE(data + 12) != header || int64_t(block.size()) != header + pixels) return refuse();
 
   Allocate(device, w, h, n);
   if (Failed(LastResult) || !Surface) return false;
