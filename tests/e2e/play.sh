@@ -17,6 +17,8 @@ click() { echo "$1 button 0 down"; echo "$(($1 + 1)) button 0 up"; }
 target() { grep -o '"Targets":\[.*' "$1" | grep -o '{[^}]*}' | sed -n "${2}p" |
   grep -o "\"$3\":-\?[0-9.]*" | cut -d: -f2; }
 expect() { [ "$(json "$1" "$2")" = "$3" ] || fail "$1: $2 is $(json "$1" "$2"), not $3"; }
+# sounds FILE: how often each of the sounds 0..4 was played, as "a b c d e".
+sounds() { grep -o '"SoundsPlayed":\[[^]]*\]' "$1" | grep -o '[0-9,]*' | tr ',' ' '; }
 
 # A click launches the waiting sight; unsteered it flies one pixel right and up a frame, so a
 # click n ticks later shoots at (15 + n, 560 - n).
@@ -48,6 +50,11 @@ expect hit1.json TargetsHit 1
 expect hit1.json Medals 1
 expect hit1.json HitStreak 1
 [ "$(target hit1.json 1 TYPE)" = 6 ] || fail "the hit target is not falling"
+# The menu's Enter played the selection sound; the hit its own; the points are being counted in
+# with the tick, once a frame; nothing missed and no bonus ran out.
+read -r s0 s1 s2 s3 s4 <<< "$(sounds hit1.json)"
+[ "$s0" = 1 ] && [ "$s1" -ge 1 ] && [ "$s2" -ge 1 ] && [ "$s3" = 0 ] && [ "$s4" = 0 ] ||
+  fail "sounds after the first hit: $s0 $s1 $s2 $s3 $s4"
 expect hit2.json TargetsHit 2
 expect hit2.json Medals 1
 expect hit2.json Misses 0
@@ -89,6 +96,8 @@ expect over.json State 8
 expect over.json Bullets -1
 expect over.json Misses 8
 expect over.json Score 0
+read -r s0 s1 s2 s3 s4 <<< "$(sounds over.json)"
+[ "$s0" = 0 ] && [ "$s2" = 0 ] && [ "$s3" = 8 ] || fail "sounds of eight misses: $s0 $s1 $s2 $s3 $s4"
 grep -q '"RecordEntry":{"used":1,"name":"          ","score":0,"targets":0,"medals":0,"levels":1,"won":0,"difficulty":0,"misses":8}' over.json ||
   fail "the result row: $(grep -o '"RecordEntry":{[^}]*}' over.json)"
 

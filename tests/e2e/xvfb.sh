@@ -15,6 +15,9 @@ ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0 SDL_AUDIODRIVER=dummy xvfb-run -a 
   "$vor" --window --seed 3 --ticks 120 --script keys.txt --screenshot end.png --dump-state s.json \
   || fail "the windowed run ended with status $?"
 [ "$(json s.json Tick)" = 120 ] || fail "the windowed run did not run 120 ticks"
+[ "$(json s.json State)" = 2 ] || fail "the windowed run is not in the main menu"
+# The menu moves played the selection sound on the real (dummy) audio device.
+grep -q '"SoundsPlayed":\[0,[1-9]' s.json || fail "no menu sound: $(grep -o '"SoundsPlayed":[^]]*]' s.json)"
 for png in mid.png end.png; do
   [ -s $png ] || fail "no $png"
   # PNG signature, then the IHDR width and height (800 x 600).
