@@ -8,6 +8,7 @@ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=cl
   -DCMAKE_CXX_COMPILER=clang++ -DVOR_FUZZ=ON -DVOR_SANITIZE=ON -DVOR_TESTS=OFF > /dev/null
 cmake --build build-fuzz -j"$(nproc)" > build-fuzz/build.log 2>&1 || { cat build-fuzz/build.log; exit 1; }
 status=0
+bin=build-fuzz/tests/fuzz
 for src in tests/fuzz/fuzz_*.cpp; do
   name=$(basename "$src" .cpp)
   work=build-fuzz/corpus/$name
@@ -15,8 +16,8 @@ for src in tests/fuzz/fuzz_*.cpp; do
   seeds=tests/fuzz/corpus/${name#fuzz_}
   [ -d "$seeds" ] || seeds=
   echo "fuzz: $name for ${seconds}s"
-  if ! (cd build-fuzz && ./"$name" -max_total_time="$seconds" -max_len=65536 -print_final_stats=0 \
-        "corpus/$name" ${seeds:+"../$seeds"} > "$name.log" 2>&1); then
+  if ! "$bin/$name" -max_total_time="$seconds" -max_len=65536 -print_final_stats=0 \
+        "$work" ${seeds:+"$seeds"} > "build-fuzz/$name.log" 2>&1; then
     echo "fuzz: $name found a fault:"; tail -n 40 "build-fuzz/$name.log"; status=1
   fi
 done
