@@ -12,7 +12,7 @@ cat > keys.txt <<'KEYS'
 KEYS
 # The X and GL client libraries keep allocations until exit; leaks are checked by the headless runs.
 ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0 SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1024x768x24" \
-  "$vor" --window --seed 3 --ticks 120 --script keys.txt --screenshot end.png --dump-state s.json \
+  "$vor" --window --seed 3 --ticks 120 --script keys.txt --record live.txt --screenshot end.png --dump-state s.json \
   || fail "the windowed run ended with status $?"
 [ "$(json s.json Tick)" = 120 ] || fail "the windowed run did not run 120 ticks"
 [ "$(json s.json State)" = 2 ] || fail "the windowed run is not in the main menu"
@@ -23,4 +23,8 @@ for png in mid.png end.png; do
   # PNG signature, then the IHDR width and height (800 x 600).
   [ "$(od -An -tx1 -j16 -N8 $png | tr -d ' \n')" = "0000032000000258" ] || fail "$png is not 800 x 600"
 done
+# What the live window saw replays headless to the same state.
+"$vor" --headless --seed 3 --ticks 120 --script live.txt --dump-state replay.json ||
+  fail "the replay ended with status $?"
+cmp -s s.json replay.json || fail "the replayed live run ends in another state"
 echo ok
