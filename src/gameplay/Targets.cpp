@@ -178,9 +178,11 @@ void TGame::DrawTarget(int slot) {
       if (TargetPictures && DirectDraw) {
         const int32_t h = TargetPictures->GetFrameInfo(c.PICTUREINDEX).Height;
         const double a = p * 25.0 * std::numbers::pi / 180.0;
-        TargetPictures->DrawShadedRotated(
-            *DirectDraw, dest, c.PICTUREINDEX, Round(c.X - std::sin(a) * (h / 2)),
-            Round(c.Y - std::cos(a) * (h / 2)), p * 250, 1.0f - 0.1f * float(p));
+        // Whole turns off the angle: a phase from a level file may lie anywhere.
+        TargetPictures->DrawShadedRotated(*DirectDraw, dest, c.PICTUREINDEX,
+                                          Round(c.X - std::sin(a) * (h / 2)),
+                                          Round(c.Y - std::cos(a) * (h / 2)),
+                                          int32_t(int64_t(p) * 250 % 3600), 1.0f - 0.1f * float(p));
       }
       circle = p;
       break;

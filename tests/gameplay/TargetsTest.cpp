@@ -199,6 +199,16 @@ TEST_F(Targets, FallingTargetVanishesAtPhaseTenOrBeyond) {
   late.PHAZE1 = 50;
   g_->UpdateTarget(2);
   EXPECT_FALSE(late.VISIBLE);
+
+  // A level file may start a falling target at any phase: drawn without overflow, gone at once
+  // from 10 on, counting up from below 0.
+  Sheets();
+  for (int32_t phase : {INT32_MAX, 8589935, INT32_MIN, -8589935}) {
+    TTargetRec& wild = Target(3, 400, 300, 6);
+    wild.PHAZE1 = phase;
+    g_->DrawTargets();
+    EXPECT_EQ(bool(wild.VISIBLE), phase < 0) << phase;
+  }
 }
 
 TEST_F(Targets, DrawShowsTheRecordBeforeItsUpdate) {
