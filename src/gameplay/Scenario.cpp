@@ -174,8 +174,12 @@ bool TGame::ParseLevel(const std::string& text) {
         !keys.Flag("ISMIRROR", MirrorOn) || !keys.Flag("ISTIME", TimeLimitOn))
       return false;
     int32_t v;
+    // Seven tenths as 7 / 10 of the whole value: 0.7 has no exact binary form, and v x 0.7 would
+    // land beside the halves (45 x 0.7 is 31.5, to be rounded to 32).
     if (keys.Int("TIMELIMIT", v))
-      TimeCounter = Difficulty == 1 ? Round(v * 1.5) : Difficulty == 2 ? Round(v * 0.7) : v;
+      TimeCounter = Difficulty == 1   ? Round(v * 1.5)
+                    : Difficulty == 2 ? Round(double(int64_t(v) * 7) / 10.0)
+                                      : v;
     if (keys.Int("WINDX", v)) WindX = float(v);
     if (keys.Int("WINDY", v)) WindY = float(v);
     if (!keys.Flag("ISMAGNET", MagnetOn) || !keys.Flag("ISUNIFORMBACKGROUND", UniformBackground))

@@ -133,6 +133,9 @@ TEST_F(Level, TimeLimitIsScaledByDifficultyRoundingHalvesToEven) {
       {"TIMELIMIT=1001\r", 1, 1502},  // 1501.5
       {"TIMELIMIT=1003\r", 1, 1504},  // 1504.5
       {"TIMELIMIT=1001\r", 2, 701},   // 700.7
+      {"TIMELIMIT=45\r", 2, 32},      // 31.5
+      {"TIMELIMIT=15\r", 2, 10},      // 10.5
+      {"TIMELIMIT=-45\r", 2, -32},    // -31.5
       {"", 0, 1000},
       {"", 1, 1000},
       {"", 2, 1000},
