@@ -31,5 +31,6 @@ cp out.lev keep.lev
 "$vor" compile nolist.txt keep.lev 2> err3 || true
 grep -q "Compilation error of file nolist.txt" err3 || fail "missing list: $(cat err3)"
 cmp out.lev keep.lev || fail "the old output was changed"
-ls | grep -q '\.tmp' && fail "a temporary file was left behind"
+# The writer's temporary files are hidden ones beside the output.
+ls -A | grep -q '^\.' && fail "a temporary file was left behind: $(ls -A | grep '^\.')"
 echo ok
