@@ -52,16 +52,17 @@ void TGame::SortRecords() {
 }
 
 int TGame::FindRecordPlace(const TRecordRow& row) {
+  const TRecordRow given = row;  // row may be one of the rows the sort moves
   SortRecords();
   for (int i = 0; i < kRecordRows; ++i)
-    if (IsBetterRow(Records[i], row)) return i + 1;
+    if (IsBetterRow(Records[i], given)) return i + 1;
   return -1;
 }
 
 void TGame::InsertRecord(const TRecordRow& row) {
-  const int p = FindRecordPlace(row);
-  if (p == -1) return;
   const TRecordRow entry = row;  // row may be one of the rows that move
+  const int p = FindRecordPlace(entry);
+  if (p == -1) return;
   for (int i = kRecordRows - 1; i >= p; --i) Records[i] = Records[i - 1];
   Records[p - 1] = entry;
 }

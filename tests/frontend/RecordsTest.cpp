@@ -358,6 +358,16 @@ TEST_F(Records, InsertMovesRowsDownAndDropsTheLast) {
   EXPECT_EQ(Name(game_->Records[1]), "new");
   game_->InsertRecord(game_->Records[3]);  // a row of the table itself
   EXPECT_EQ(game_->Records[4].score, game_->Records[3].score);
+
+  // A row of an unsorted table: the sort that finds the place must not change the row inserted.
+  game_->ClearRecords();
+  game_->Records[0] = Row(100, 1, 0, 0, 0, "low");
+  game_->Records[1] = Row(500, 1, 0, 0, 0, "high");
+  game_->InsertRecord(game_->Records[0]);
+  EXPECT_EQ(Name(game_->Records[0]), "high");
+  EXPECT_EQ(Name(game_->Records[1]), "low");
+  EXPECT_EQ(Name(game_->Records[2]), "low");
+  EXPECT_FALSE(game_->Records[3].used);
 }
 
 // --- Leaving a result screen and typing the name ---
