@@ -44,15 +44,16 @@ bool CompileScenario(const std::string& listFile, const std::string& outFile) {
     ShowFileMessage("Compilation error of file " + listFile);
     return false;
   };
+  // Read quietly: a failure is told once, by the compiler's own message.
   std::string list;
-  if (!ReadFileToString(ResolveFileName(listFile), list)) return fail();
+  if (!ReadFileQuietly(ResolveFileName(listFile), list)) return fail();
   std::vector<std::string> levels;
   for (const std::string& line : TextLines(list)) {
     const std::string name = ResolveFileName(line);
     // A level named in the list but missing is left out.
     if (!IsFile(name)) continue;
     std::string text;
-    if (!ReadFileToString(name, text)) return fail();
+    if (!ReadFileQuietly(name, text)) return fail();
     levels.push_back(CompileLevelText(text));
   }
   return WriteStringToFile(outFile, JoinScenario(levels));

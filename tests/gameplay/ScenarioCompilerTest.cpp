@@ -74,9 +74,9 @@ TEST_F(Compiler, AnUnreadableListShowsTheErrorAndWritesNothing) {
   EXPECT_FALSE(CompileScenario("missing-list.txt", "out.lev"));
   fs::create_directory("dirlist");
   EXPECT_FALSE(CompileScenario("dirlist", "out.lev"));
-  ASSERT_FALSE(messages_.empty());
-  EXPECT_EQ(messages_.front(), "Compilation error of file missing-list.txt");
-  EXPECT_EQ(messages_.back(), "Compilation error of file dirlist");
+  // The compiler's own message only, no read message before it.
+  EXPECT_EQ(messages_, (std::vector<std::string>{"Compilation error of file missing-list.txt",
+                                                 "Compilation error of file dirlist"}));
   EXPECT_EQ(Read("out.lev"), "old");
 }
 
