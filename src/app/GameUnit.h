@@ -259,6 +259,8 @@ class TGame {
   void DrawMenu();
   void DrawPointer();
   void DrawHud();
+  // One medal per centre hit toward the next bonus bullet, top left; part of DrawHud.
+  void DrawMedals();
   void GameOver();
   void GameWon();
   // Adds the points to Score weighted by difficulty, clears PendingScore and fills RecordEntry.

@@ -47,15 +47,16 @@ void TGame::DrawHud() {
     ++LevelNameTicks;
   }
 
-  // Medals: one per centre hit toward the next bonus bullet.
-  const int32_t medal = Pictures ? Pictures->FindFrame("medal") : -1;
-  if (medal >= 0 && BackBuffer) {
-    const int32_t step = Pictures->GetFrameInfo(medal).Width + 1;
-    int32_t x = 5;
-    for (int32_t i = 0; i < HitStreak && x < kScreenWidth; ++i, x += step)
-      Pictures->Draw(*BackBuffer, x, 5, medal, daLeft, daTop);
-  }
-
+  DrawMedals();
   DrawBonusIcons();
   DrawConditionIcons();
+}
+
+void TGame::DrawMedals() {
+  const int32_t medal = Pictures ? Pictures->FindFrame("medal") : -1;
+  if (medal < 0 || !BackBuffer) return;
+  const int32_t step = Pictures->GetFrameInfo(medal).Width + 1;
+  int32_t x = 5;
+  for (int32_t i = 0; i < HitStreak && x < kScreenWidth; ++i, x += step)
+    Pictures->Draw(*BackBuffer, x, 5, medal, daLeft, daTop);
 }

@@ -89,6 +89,10 @@ TEST_F(Hud, MedalsStandInARowAndStartAgainAfterSeven) {
     EXPECT_EQ(At(5 + 11 * k, 5), kMedal) << "medal " << k;
     EXPECT_NE(At(15 + 11 * k, 5), kMedal) << "the 1-pixel gap after medal " << k;
   }
+  // The strip is the HUD's medal part on its own.
+  Screen().Fill(nullptr, 0);
+  g_->DrawMedals();
+  EXPECT_EQ(InkOf(Screen(), kMedal, strip).Right, 5 + 5 * 11 + 10);
 
   // The seventh centre hit gives the bonus bullet, and the row is empty again.
   g_->State = gsPlaying;
