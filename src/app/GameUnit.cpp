@@ -149,7 +149,9 @@ void TGame::UpdateFrame() {
   }
   // 4. Time limit.
   if (TimeLimitOn) {
-    if (EffectTimers[2] == 0) --TimeCounter;
+    // A counter at 0 or below takes the penalty anyway; not counting it down keeps a level's
+    // lowest value from wrapping.
+    if (EffectTimers[2] == 0 && TimeCounter > 0) --TimeCounter;
     if (TimeCounter <= 0) {
       Bullets -= 3;
       TimeCounter = 1500;

@@ -1,6 +1,8 @@
 // The frame cycle of the game object: score count-up, effect timers, time limit, message box.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "app/GameUnit.h"
 #include "platform/System.h"
 
@@ -81,6 +83,13 @@ TEST_F(GameFrame, TimeLimitTakesThreeBulletsAndCanEndTheGameAtOnce) {
   EXPECT_EQ(game_->Bullets, -1);
   EXPECT_EQ(game_->TimeCounter, 1500);
   EXPECT_EQ(game_->State, gsGameOver);
+
+  // A level may start the counter at the lowest int: the penalty comes, the count does not wrap.
+  Play();
+  game_->TimeCounter = INT32_MIN;
+  game_->UpdateFrame();
+  EXPECT_EQ(game_->Bullets, 2);
+  EXPECT_EQ(game_->TimeCounter, 1500);
 }
 
 TEST_F(GameFrame, SevenCentreHitsGiveABulletAndAThousandPoints) {
