@@ -7,14 +7,14 @@
 #include "sound/WaveCollection.h"
 
 bool TGame::InitSound() {
+  // An old collection releases its buffer on the device it was made with: it goes first.
+  Sounds.reset();
   DirectSound = Sys.OpenAudio();
   if (DirectSound) {
-    Sounds.reset();
     Sounds = std::make_unique<TWaveCollection>(DirectSound.get());
     return true;
   }
   SoundOn = 0;
-  Sounds.reset();
   return false;
 }
 

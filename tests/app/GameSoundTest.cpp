@@ -104,6 +104,13 @@ TEST_F(GameSound, EffectsPlayByNumberWhileSoundIsOn) {
   g.SoundOn = 1;
   g.PlaySound(1);
   EXPECT_EQ(g.SoundsPlayed[1], 2);
+
+  // Opening the sound again lets the old collection and its playing buffer go before the device
+  // they belong to.
+  ASSERT_TRUE(g.InitSound());
+  ASSERT_TRUE(g.LoadSounds());
+  g.PlaySound(0);
+  EXPECT_EQ(g.SoundsPlayed[0], 2);
 }
 
 TEST_F(GameSound, CountingInPointsRequestsEffectTwoEveryFrame) {
