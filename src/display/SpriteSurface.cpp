@@ -17,7 +17,6 @@ namespace {
 constexpr int32_t kSlotRecordSize = 50;
 constexpr int32_t kSlotsOffset = 100;
 
-
 // The grid Allocate builds: rows from the cell's proportions, as many columns as the count needs.
 void ComputeGrid(int64_t w, int64_t h, int64_t n, int64_t& rows, int64_t& columns) {
   rows = static_cast<int64_t>(std::sqrt(double(n * h) / double(w)));
@@ -159,8 +158,11 @@ void TDXBaseSurface::Allocate(Display& device, int32_t w, int32_t h, int32_t fra
   Rows = static_cast<int32_t>(rows);
   Columns = static_cast<int32_t>(columns);
   Capacity = Rows * Columns;
-  LastResult = device.CreateSurface(static_cast<int32_t>(sheetWidth),
-                                    static_cast<int32_t>(sheetHeight), SystemMemory, Surface);
+  // Without the flag the display places the sheet as it does any surface without a placement
+  // request: in video memory when it fits there, otherwise in system memory.
+  const auto sw = static_cast<int32_t>(sheetWidth), sh = static_cast<int32_t>(sheetHeight);
+  LastResult = SystemMemory ? device.CreateSurface(sw, sh, true, Surface)
+                            : CreateWorkSurface(device, sw, sh, Surface);
   if (Succeeded(LastResult)) FillBlack();
   Frames.assign(Capacity, TFrameInfo{std::string(), true, w, h});
 }

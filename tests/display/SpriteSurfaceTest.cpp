@@ -76,16 +76,30 @@ TEST_F(SpriteSurfaceTest, AllocateWithoutSizeOrFramesFails) {
 }
 
 TEST_F(SpriteSurfaceTest, AllocateSetsUpSlotsEvenWithoutASurface) {
-  Display tiny(*system_, 1);  // 1 KB of video memory
   TDXBaseSurface sheet;
-  sheet.Allocate(tiny, 50, 50, 30);
-  EXPECT_EQ(sheet.LastResult, DDERR_OUTOFVIDEOMEMORY);
-  EXPECT_EQ(sheet.Capacity, 30);
-  EXPECT_EQ(sheet.Frames.size(), 30u);
-  sheet.SystemMemory = true;
-  sheet.Allocate(tiny, 50, 50, 30);
-  EXPECT_EQ(sheet.LastResult, DD_OK);
-  EXPECT_FALSE(sheet.Surface->InVideoMemory());
+  sheet.Allocate(display_, 1000, 1000, 300);  // 17 rows of 1000: taller than any surface
+  EXPECT_TRUE(Failed(sheet.LastResult));
+  EXPECT_FALSE(sheet.Surface);
+  EXPECT_EQ(sheet.Capacity, 17 * 18);
+  EXPECT_EQ(sheet.Frames.size(), size_t(17 * 18));
+}
+
+// A sheet without the system-memory flag goes to video memory when it fits there and to system
+// memory when it does not; with the flag it never takes video memory.
+TEST_F(SpriteSurfaceTest, AllocatePlacesTheSheetWhereItFits) {
+  Display tiny(*system_, 8);  // 8 KB of video memory
+  for (bool systemMemory : {false, true}) {
+    TDXBaseSurface small, large;
+    small.SystemMemory = large.SystemMemory = systemMemory;
+    small.Allocate(tiny, 10, 10, 4);   // 1.6 KB
+    large.Allocate(tiny, 50, 50, 30);  // 293 KB
+    for (TDXBaseSurface* sheet : {&small, &large}) {
+      EXPECT_EQ(sheet->LastResult, DD_OK);
+      ASSERT_TRUE(sheet->Surface);
+    }
+    EXPECT_EQ(small.Surface->InVideoMemory(), !systemMemory);
+    EXPECT_FALSE(large.Surface->InVideoMemory());
+  }
 }
 
 TEST_F(SpriteSurfaceTest, PutFrameFillsSlotsInOrderAndCutsToTheCell) {
