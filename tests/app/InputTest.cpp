@@ -1,6 +1,8 @@
 // Latches, the pointer and the command line of the main window.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "app/GameUnit.h"
 #include "app/Main.h"
 #include "platform/System.h"
@@ -55,6 +57,7 @@ TEST_F(Input, PointerMovesByTheRoundedFactorAndStaysOnScreen) {
       {14, 5, 0, 403, 300},   // factor 0.6: 3
       {5, 10000, 10000, 800, 600},
       {5, -10000, -10000, 0, 0},
+      {0, INT32_MAX, INT32_MIN, 800, 0},  // a script's extreme movement stops at the edges
   };
   for (const Case& c : cases) {
     game_->ControlSpeed = c.speed;
@@ -81,6 +84,20 @@ TEST_F(Input, MouseInPlayAccumulatesAndDropsMovementThatReverses) {
   EXPECT_EQ(game_->MoveRestY, 2);
   // The pointer of the menus does not move in play.
   EXPECT_EQ(game_->PointerX, 400);
+
+  // An extreme movement makes every step it has room for and keeps the same rest as 20 at a time.
+  game_->ControlSpeed = 0;  // g = 2/3
+  game_->SightSpeedX = game_->SightSpeedY = 1;
+  game_->MovePointer(INT32_MAX, INT32_MIN);  // 1431655807 and -1431655808 units
+  EXPECT_EQ(game_->MoveRestX, 7);
+  EXPECT_EQ(game_->MoveRestY, -8);
+  EXPECT_EQ(game_->SightSpeedX, 9.0f);
+  EXPECT_EQ(game_->SightSpeedY, 9.0f);  // moving up climbs faster
+  game_->MovePointer(-90, 60);  // -60 reverses: two steps left, -20 kept; +40: one step down
+  EXPECT_EQ(game_->MoveRestX, -20);
+  EXPECT_EQ(game_->MoveRestY, 20);
+  EXPECT_EQ(game_->SightSpeedX, 7.0f);
+  EXPECT_EQ(game_->SightSpeedY, 8.0f);
 }
 
 struct CommandLineCase {
