@@ -11,6 +11,7 @@
 #include "display/DisplayDevice.h"
 #include "gameplay/ScenarioCompiler.h"
 #include "platform/Cp1251.h"
+#include "platform/Numbers.h"
 #include "platform/Png.h"
 #include "platform/Random.h"
 
@@ -162,8 +163,8 @@ void TForm1::ApplyTickInput() {
     InputEvent e = events[i];
     if (e.kind == InputEvent::Kind::MouseMove)
       while (i + 1 < events.size() && events[i + 1].kind == InputEvent::Kind::MouseMove) {
-        e.a += events[i + 1].a;
-        e.b += events[i + 1].b;
+        e.a = SaturateToInt(double(e.a) + events[i + 1].a);
+        e.b = SaturateToInt(double(e.b) + events[i + 1].b);
         ++i;
       }
     ApplyInput(e);

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/Numbers.h"
+
 namespace {
 
 struct NamedKey {
@@ -125,8 +127,9 @@ void InputState::Apply(const InputEvent& e) {
       if (e.a > 0 && e.a < 256) keys_[e.a] = e.b ? 0x80 : 0;
       break;
     case InputEvent::Kind::MouseMove:
-      dx_ += e.a;
-      dy_ += e.b;
+      // A script may move by any int32 count; the sum stops at the int32 range.
+      dx_ = SaturateToInt(double(dx_) + e.a);
+      dy_ = SaturateToInt(double(dy_) + e.b);
       break;
     case InputEvent::Kind::Button:
       if (e.a >= 0 && e.a < 8) buttons_[e.a] = e.b ? 0x80 : 0;

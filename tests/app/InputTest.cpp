@@ -100,6 +100,20 @@ TEST_F(Input, MouseInPlayAccumulatesAndDropsMovementThatReverses) {
   EXPECT_EQ(game_->SightSpeedY, 8.0f);
 }
 
+TEST(InputDevices, MouseMotionOfATickSumsWithinTheInt32Range) {
+  InputState input;
+  DIMOUSESTATE2 m;
+  for (int i = 0; i < 2; ++i) input.Apply({InputEvent::Kind::MouseMove, INT32_MAX, INT32_MIN});
+  ASSERT_EQ(input.ReadMouse(m), DI_OK);
+  EXPECT_EQ(m.lX, INT32_MAX);
+  EXPECT_EQ(m.lY, INT32_MIN);
+  input.Apply({InputEvent::Kind::MouseMove, 3, -4});
+  input.Apply({InputEvent::Kind::MouseMove, -1, 1});
+  ASSERT_EQ(input.ReadMouse(m), DI_OK);  // the motion since the last read
+  EXPECT_EQ(m.lX, 2);
+  EXPECT_EQ(m.lY, -3);
+}
+
 struct CommandLineCase {
   std::vector<std::string> params;
   bool starts;
