@@ -18,7 +18,12 @@
 TForm1::TForm1(const Options& options, System& system, std::vector<ScriptEvent> script)
     : options_(options), system_(system), script_(std::move(script)) {}
 
-TForm1::~TForm1() { FormDestroy(); }
+TForm1::~TForm1() {
+  FormDestroy();
+  // The handlers hold this window; messages after it is gone go to stderr.
+  SetFileMessageHandler(nullptr);
+  SetAssetLogHandler(nullptr);
+}
 
 bool TForm1::FormCreate() {
   // The file helpers report through the window's message box; skipped pictures go to the log.

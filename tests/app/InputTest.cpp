@@ -5,6 +5,7 @@
 
 #include "app/GameUnit.h"
 #include "app/Main.h"
+#include "assets/FileUtils.h"
 #include "platform/System.h"
 
 namespace {
@@ -143,6 +144,20 @@ TEST(CommandLine, ThreeParametersEndAtOnceAndPlimbEnablesTheSkip) {
       EXPECT_EQ(form.ExitStatus(), 0);
     }
   }
+}
+
+TEST(CommandLine, FileMessagesAfterTheWindowIsGoneGoToStderr) {
+  {
+    Options options;
+    options.headless = true;
+    options.params = {"a", "b", "c"};
+    auto system = System::Create(true, false);
+    TForm1 form(options, *system, {});
+    EXPECT_FALSE(form.FormCreate());
+  }
+  ::testing::internal::CaptureStderr();
+  ShowFileMessage("after the window");
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("after the window"), std::string::npos);
 }
 
 TEST(Options, BadOptionsAndScriptLinesAreNamed) {
