@@ -97,6 +97,7 @@ void TForm1::WriteEndFiles() {
 }
 
 int TForm1::Run() {
+  if (options_.ticks && *options_.ticks == 0) Close(0);
   if (closed_) return exitStatus_;
   constexpr uint64_t kPeriod = 25;
   uint64_t next = system_.Ticks() + kPeriod;

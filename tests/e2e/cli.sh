@@ -21,6 +21,8 @@ set -e
 # A headless run of three ticks dumps the state of tick 3 with the documented fields.
 "$vor" --headless --ticks 3 --dump-state s.json || fail "three ticks: status $?"
 [ "$(json s.json Tick)" = 3 ] || fail "Tick is not 3"
+"$vor" --headless --ticks 0 --dump-state z.json || fail "no ticks: status $?"
+[ "$(json z.json Tick)" = 0 ] && [ "$(json z.json State)" = 2 ] || fail "--ticks 0 ran a tick"
 for k in State Level Score PendingScore Bullets HitStreak TargetsHit Medals Misses Difficulty \
          Brightness ControlType ControlSpeed SoundOn ScenarioFile Message MessageFrames SightX \
          SightY SightSpeedX SightSpeedY SightActive TimeLimitOn TimeCounter EffectTimers NightOn \
