@@ -33,10 +33,7 @@ class TForm1 {
   void FormKeyPress(unsigned char key);
 
   TGame* Game() { return Game_.get(); }
-  bool Closed() const { return closed_; }
   int ExitStatus() const { return exitStatus_; }
-  int64_t TickCount() const { return tickCount_; }
-  InputState& Devices() { return input_; }
   // Bench figures of the ticks run so far.
   std::string BenchLine() const;
 
