@@ -35,6 +35,19 @@ done
 "$vor" compile x --headless --ticks 2 --dump-state c.json || fail "compile x: status $?"
 [ "$(json c.json Tick)" = 2 ] || fail "compile x did not run the game"
 
+# "plimb" lets F11 skip a level in play, and on the last level the skip ends the game; without
+# the switch F11 does nothing. A held F11 skips again every 5 ticks (its latch runs out).
+printf '10 key Enter down\n11 key Enter up\n20 key F11 down\n21 key F11 up\n' > f11.txt
+"$vor" --headless --ticks 30 --script f11.txt --dump-state skip.json plimb || fail "plimb: status $?"
+"$vor" --headless --ticks 30 --script f11.txt --dump-state noskip.json || fail "F11: status $?"
+[ "$(json skip.json State)" = 3 ] && [ "$(json skip.json Level)" = 2 ] || fail "F11 did not skip"
+[ "$(json noskip.json Level)" = 1 ] || fail "F11 skipped without the switch"
+levels=$(json skip.json LevelCount)
+printf '10 key Enter down\n11 key Enter up\n20 key F11 down\n' > hold.txt
+"$vor" --headless --ticks $((20 + 5 * levels + 10)) --script hold.txt --dump-state last.json plimb
+[ "$(json last.json State)" = 8 ] && [ "$(json last.json Level)" = "$levels" ] ||
+  fail "F11 on the last level: state $(json last.json State), level $(json last.json Level)"
+
 # Escape in the main menu ends the program before the ticks run out.
 printf '5 key Escape down\n' > esc.txt
 "$vor" --headless --ticks 1000 --script esc.txt --dump-state e.json || fail "escape: status $?"
