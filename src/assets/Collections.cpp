@@ -1,5 +1,6 @@
 // Block collections and key/value pairs (layouts in Collections.h).
 #include "assets/Collections.h"
+#include "assets/TextCase.h"
 
 #include <algorithm>
 
@@ -10,21 +11,6 @@
 namespace {
 
 const std::string kEmpty;
-
-// Names are cp1251 text, so the Cyrillic letters have a case too.
-unsigned char FoldCase(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return c + ('a' - 'A');
-  if (c >= 0xC0 && c <= 0xDF) return c + 0x20;  // А..Я
-  if (c == 0xA8) return 0xB8;                   // Ё
-  return c;
-}
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  return true;
-}
 
 // Blanks and control characters off both ends.
 std::string Trim(const std::string& s) {
@@ -104,7 +90,7 @@ const std::string& TMemoryBlocksCollection::Strings(int32_t index) const {
 
 int32_t TMemoryBlocksCollection::IndexOf(const std::string& name) const {
   for (int32_t i = 0; i < Count(); ++i)
-    if (SameIgnoringCase(entries_[i].Name, name)) return i;
+    if (SameTextIgnoringCase(entries_[i].Name, name)) return i;
   return -1;
 }
 

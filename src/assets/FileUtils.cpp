@@ -1,5 +1,6 @@
 // File helpers, hooks, direction of a vector, colour functions.
 #include "assets/FileUtils.h"
+#include "assets/TextCase.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -35,17 +36,6 @@ template <class F>
 F CopyHook(const F& hook) {
   std::lock_guard lock(hookMutex);
   return hook;
-}
-
-unsigned char FoldAscii(unsigned char c) {
-  return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
-}
-
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  return true;
 }
 
 bool Exists(const std::string& name) {
@@ -121,7 +111,7 @@ std::string ResolveFileName(const std::string& name) {
   std::string best;
   for (; !ec && it != end; it.increment(ec)) {
     const std::string found = it->path().filename().string();
-    if (EqualIgnoringAsciiCase(found, wanted) && (best.empty() || found < best)) best = found;
+    if (SameFileNameIgnoringCase(found, wanted) && (best.empty() || found < best)) best = found;
   }
   if (best.empty()) return name;
   return dir.empty() ? best : (dir / best).string();

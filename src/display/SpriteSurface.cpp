@@ -9,6 +9,7 @@
 #include "assets/Bytes.h"
 #include "assets/FileUtils.h"
 #include "assets/MemoryStream.h"
+#include "assets/TextCase.h"
 #include "display/PixelRoutines.h"
 #include "platform/Picture.h"
 
@@ -26,22 +27,6 @@ void ComputeGrid(int64_t w, int64_t h, int64_t n, int64_t& rows, int64_t& column
 
 bool InInt32(int64_t v) {
   return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
-}
-
-// Letter case folded for cp1251: Latin and Cyrillic letters.
-unsigned char FoldCase(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return c + 32;
-  if (c >= 0xC0 && c <= 0xDF) return c + 32;
-  if (c == 0xA8) return 0xB8;
-  return c;
-}
-
-bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "app/GameUnit.h"
 #include "assets/Collections.h"
 #include "assets/FileUtils.h"
+#include "assets/TextCase.h"
 #include "display/SpriteSurface.h"
 #include "gameplay/ScenarioFile.h"
 #include "platform/Input.h"
@@ -235,7 +236,7 @@ void TGame::NextScenario() {
   const std::vector<std::string> names = ListScenarioFiles();
   if (names.empty()) return;
   auto it = std::find_if(names.begin(), names.end(), [&](const std::string& name) {
-    return SameTextIgnoringCase(name, ScenarioFile);
+    return SameFileNameIgnoringCase(name, ScenarioFile);
   });
   if (it == names.end())
     it = names.begin();

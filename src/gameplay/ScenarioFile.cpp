@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "assets/Bytes.h"
+#include "assets/TextCase.h"
 #include "assets/TextNumbers.h"
 #include "platform/Random.h"
 
@@ -70,12 +71,6 @@ std::string RecordsFileName(const std::string& scenarioFile) {
   return name + ".tbl";
 }
 
-bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return lower(x) == lower(y); });
-}
-
 std::vector<std::string> ListScenarioFiles(const std::string& dir) {
   namespace fs = std::filesystem;
   std::vector<std::string> names;
@@ -85,7 +80,7 @@ std::vector<std::string> ListScenarioFiles(const std::string& dir) {
     if (!it->is_regular_file(typeError)) continue;
     const std::string name = it->path().filename().string();
     if (name.size() >= 4 &&
-        SameTextIgnoringCase(std::string_view(name).substr(name.size() - 4), ".lev"))
+        SameFileNameIgnoringCase(std::string_view(name).substr(name.size() - 4), ".lev"))
       names.push_back(name);
   }
   auto lowered = [](std::string name) {

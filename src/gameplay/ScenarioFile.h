@@ -52,5 +52,3 @@ std::string RecordsFileName(const std::string& scenarioFile);
 // sorted ignoring letter case (then by bytes) so every machine steps through them in one order.
 std::vector<std::string> ListScenarioFiles(const std::string& dir = ".");
 
-// Equal when they differ only in the case of ASCII letters.
-bool SameTextIgnoringCase(std::string_view a, std::string_view b);
