@@ -48,6 +48,27 @@ printf '10 key Enter down\n11 key Enter up\n20 key F11 down\n' > hold.txt
 [ "$(json last.json State)" = 8 ] && [ "$(json last.json Level)" = "$levels" ] ||
   fail "F11 on the last level: state $(json last.json State), level $(json last.json Level)"
 
+# Keyboard control (the menu's fifth line), then a new game: the first Space only launches the
+# sight, an arrow steers it; a fire in the same tick as an arrow shoots, and on a waiting sight
+# the arrow launches it first, so that fire shoots too.
+{
+  for t in 10 13 16 19; do echo "$t key Down down"; echo "$((t + 1)) key Down up"; done
+  echo "25 key Enter down"; echo "26 key Enter up"
+  for t in 30 33 36 39; do echo "$t key Up down"; echo "$((t + 1)) key Up up"; done
+  echo "45 key Enter down"; echo "46 key Enter up"
+  echo "60 key Space down"; echo "61 key Space up"; echo "62 dump k1.json"
+  echo "63 key Right down"; echo "64 key Right up"; echo "65 dump k2.json"
+  echo "80 key Right down"; echo "80 key Space down"; echo "81 key Right up"; echo "81 key Space up"
+  echo "82 dump k3.json"
+  echo "90 key Left down"; echo "90 key Enter down"; echo "91 dump k4.json"
+} > keyboard.txt
+"$vor" --headless --ticks 92 --script keyboard.txt || fail "keyboard control: status $?"
+[ "$(json k1.json ControlType)" = 0 ] && [ "$(json k1.json SightActive)" = 1 ] &&
+  [ "$(json k1.json Misses)" = 0 ] || fail "the first Space did not only launch the sight"
+[ "$(json k2.json SightSpeedX)" = 2 ] || fail "Right did not steer"
+[ "$(json k3.json Misses)" = 1 ] || fail "Right with Space did not shoot"
+[ "$(json k4.json Misses)" = 2 ] || fail "Left with Enter on a waiting sight did not shoot"
+
 # Escape in the main menu ends the program before the ticks run out.
 printf '5 key Escape down\n' > esc.txt
 "$vor" --headless --ticks 1000 --script esc.txt --dump-state e.json || fail "escape: status $?"
