@@ -28,8 +28,12 @@ bool TGame::IsButtonLatched(int button) const {
   return button >= 0 && button <= 7 && ButtonLatch[button] != 0;
 }
 
-void TGame::ClearKeyLatches() { std::fill(std::begin(KeyLatch), std::end(KeyLatch), 0); }
-void TGame::ClearButtonLatches() { std::fill(std::begin(ButtonLatch), std::end(ButtonLatch), 0); }
+void TGame::ClearKeyLatches() {
+  std::fill(std::begin(KeyLatch), std::end(KeyLatch), 0);
+}
+void TGame::ClearButtonLatches() {
+  std::fill(std::begin(ButtonLatch), std::end(ButtonLatch), 0);
+}
 
 void TGame::MovePointer(int32_t dx, int32_t dy) {
   // The factor is held as a 32-bit float, as the products are rounded from it.

@@ -131,7 +131,7 @@ void TForm1::Tick() {
   if (!Active || closed_) return;
   TGame& g = *Game_;
   if (g.LoadFailure == 1 && g.State != gsLoading) {
-    LogError(Utf8ToCp1251("ошибка"));
+    LogError(Cp("ошибка"));
     Close(1);
     return;
   }
@@ -151,7 +151,8 @@ void TForm1::Tick() {
   PollMouse();
   const auto end = std::chrono::steady_clock::now();
   if (options_.bench)
-    tickCosts_.push_back(std::chrono::duration<double, std::milli>((drawn - start) + (end - polled)).count());
+    tickCosts_.push_back(
+        std::chrono::duration<double, std::milli>((drawn - start) + (end - polled)).count());
   if (options_.ticks && tickCount_ >= *options_.ticks) Close(0);
 }
 
@@ -271,6 +272,7 @@ void TForm1::PollKeyboard() {
         g.SkipLevel();
         g.SetKeyLatch(DIK_F11, true);
       }
+      // A skip that ended the game in this tick leaves no level to open the in-game menu over.
       if (escape && g.State == gsPlaying) {
         g.BuildGameMenu();
         g.State = gsGameMenu;
@@ -344,7 +346,8 @@ std::string TForm1::BenchLine() const {
   const double mean = std::accumulate(c.begin(), c.end(), 0.0) / double(c.size());
   const auto at = [&](double q) { return c[std::min(c.size() - 1, size_t(q * double(c.size())))]; };
   char buf[160];
-  std::snprintf(buf, sizeof buf, "bench ticks %zu mean_ms %.4f median_ms %.4f p99_ms %.4f max_ms %.4f",
-                c.size(), mean, at(0.5), at(0.99), c.back());
+  std::snprintf(buf, sizeof buf,
+                "bench ticks %zu mean_ms %.4f median_ms %.4f p99_ms %.4f max_ms %.4f", c.size(),
+                mean, at(0.5), at(0.99), c.back());
   return buf;
 }

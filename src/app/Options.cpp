@@ -91,15 +91,19 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
     std::string tickWord, event;
     if (!(words >> tickWord)) continue;
     ScriptEvent e;
-    if (!ParseNumber(tickWord, e.tick) || e.tick < 1) return fail("a line starts with a tick from 1, not '" + tickWord + "'");
+    if (!ParseNumber(tickWord, e.tick) || e.tick < 1)
+      return fail("a line starts with a tick from 1, not '" + tickWord + "'");
     if (!(words >> event)) return fail("an event must follow the tick");
     std::vector<std::string> args;
     for (std::string w; words >> w;) args.push_back(w);
     auto need = [&](size_t n) { return args.size() == n; };
     auto upDown = [&](const std::string& w, int32_t& v) {
-      if (w == "down") v = 1;
-      else if (w == "up") v = 0;
-      else return false;
+      if (w == "down")
+        v = 1;
+      else if (w == "up")
+        v = 0;
+      else
+        return false;
       return true;
     };
     e.kind = ScriptEvent::Kind::Input;
@@ -111,16 +115,20 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
       if (!upDown(args[1], e.input.b)) return fail("key takes down or up, not '" + args[1] + "'");
     } else if (event == "mouse") {
       int32_t dx, dy;
-      if (!need(2) || !ParseNumber(args[0], dx) || !ParseNumber(args[1], dy)) return fail("mouse takes two numbers");
+      if (!need(2) || !ParseNumber(args[0], dx) || !ParseNumber(args[1], dy))
+        return fail("mouse takes two numbers");
       e.input = {InputEvent::Kind::MouseMove, dx, dy};
     } else if (event == "button") {
       int32_t b;
-      if (!need(2) || !ParseNumber(args[0], b) || b < 0 || b > 7) return fail("button takes a button 0..7 and down or up");
+      if (!need(2) || !ParseNumber(args[0], b) || b < 0 || b > 7)
+        return fail("button takes a button 0..7 and down or up");
       e.input = {InputEvent::Kind::Button, b, 0};
-      if (!upDown(args[1], e.input.b)) return fail("button takes down or up, not '" + args[1] + "'");
+      if (!upDown(args[1], e.input.b))
+        return fail("button takes down or up, not '" + args[1] + "'");
     } else if (event == "char") {
       int32_t c;
-      if (!need(1) || !ParseNumber(args[0], c) || c < 1 || c > 255) return fail("char takes a character code 1..255");
+      if (!need(1) || !ParseNumber(args[0], c) || c < 1 || c > 255)
+        return fail("char takes a character code 1..255");
       e.input = {InputEvent::Kind::Char, c, 0};
     } else if (event == "text") {
       if (args.empty()) return fail("text takes the text to type");
@@ -155,8 +163,10 @@ std::string FormatScriptLine(int64_t tick, const InputEvent& e) {
   const std::string t = std::to_string(tick) + " ";
   switch (e.kind) {
     case InputEvent::Kind::Key: return t + "key " + KeyName(uint8_t(e.a)) + (e.b ? " down" : " up");
-    case InputEvent::Kind::MouseMove: return t + "mouse " + std::to_string(e.a) + " " + std::to_string(e.b);
-    case InputEvent::Kind::Button: return t + "button " + std::to_string(e.a) + (e.b ? " down" : " up");
+    case InputEvent::Kind::MouseMove:
+      return t + "mouse " + std::to_string(e.a) + " " + std::to_string(e.b);
+    case InputEvent::Kind::Button:
+      return t + "button " + std::to_string(e.a) + (e.b ? " down" : " up");
     case InputEvent::Kind::Char: return t + "char " + std::to_string(e.a);
     case InputEvent::Kind::LoseSurfaces: return t + "lose-surfaces";
   }

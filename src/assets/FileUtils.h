@@ -93,5 +93,7 @@ uint32_t ColorFromBytes(uint8_t r, uint8_t g, uint8_t b);
 // The lowest and third bytes exchanged, the top byte cleared.
 uint32_t SwapRedBlue(uint32_t color);
 // A colour value of the level files, sheets and font styles (0x00BBGGRR) as a pixel 0x00RRGGBB.
-inline uint32_t GdiToPixel(int32_t color) { return SwapRedBlue(static_cast<uint32_t>(color)); }
+inline uint32_t GdiToPixel(int32_t color) {
+  return SwapRedBlue(static_cast<uint32_t>(color));
+}
 TPalette SwapPalette(const TPalette& palette);

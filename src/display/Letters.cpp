@@ -22,7 +22,6 @@ constexpr int32_t kWidthOffset = kGlyphSlots * 4;
 constexpr int32_t kHeightOffset = 2 * kGlyphSlots * 4;
 constexpr int32_t kSpaceOffset = 3 * kGlyphSlots * 4;
 
-
 int32_t ClampToInt(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
                                                   std::numeric_limits<int32_t>::max()));

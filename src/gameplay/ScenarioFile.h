@@ -51,4 +51,3 @@ std::string RecordsFileName(const std::string& scenarioFile);
 // Names (no directories) of the regular files in dir whose name ends in ".lev" in any letter case,
 // sorted ignoring letter case (then by bytes) so every machine steps through them in one order.
 std::vector<std::string> ListScenarioFiles(const std::string& dir = ".");
-

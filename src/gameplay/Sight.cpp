@@ -130,10 +130,8 @@ void TGame::Shoot() {
     any = true;
   }
   if (EffectTimers[kBonusSight] > 0) {
-    const float points[4][2] = {{SightX + 75, SightY},
-                                {SightX - 75, SightY},
-                                {SightX, SightY + 75},
-                                {SightX, SightY - 75}};
+    const float points[4][2] = {
+        {SightX + 75, SightY}, {SightX - 75, SightY}, {SightX, SightY + 75}, {SightX, SightY - 75}};
     for (const auto& p : points) {
       bool hit, centre;
       int32_t slot;

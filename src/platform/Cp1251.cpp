@@ -58,19 +58,36 @@ std::string Utf8ToCp1251(const std::string& text) {
     const unsigned char c = text[i];
     char32_t cp;
     size_t n;
-    if (c < 0x80) { cp = c; n = 1; }
-    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; n = 2; }
-    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; n = 3; }
-    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; n = 4; }
-    else { ++i; continue; }
+    if (c < 0x80) {
+      cp = c;
+      n = 1;
+    } else if ((c & 0xE0) == 0xC0) {
+      cp = c & 0x1F;
+      n = 2;
+    } else if ((c & 0xF0) == 0xE0) {
+      cp = c & 0x0F;
+      n = 3;
+    } else if ((c & 0xF8) == 0xF0) {
+      cp = c & 0x07;
+      n = 4;
+    } else {
+      ++i;
+      continue;
+    }
     if (i + n > text.size()) break;
     bool ok = true;
     for (size_t k = 1; k < n; ++k) {
       const unsigned char cc = text[i + k];
-      if ((cc & 0xC0) != 0x80) { ok = false; break; }
+      if ((cc & 0xC0) != 0x80) {
+        ok = false;
+        break;
+      }
       cp = (cp << 6) | (cc & 0x3F);
     }
-    if (!ok) { ++i; continue; }
+    if (!ok) {
+      ++i;
+      continue;
+    }
     i += n;
     if (auto b = CodePointToCp1251(cp)) out += char(*b);
   }

@@ -10,4 +10,6 @@ std::string Utf8ToCp1251(const std::string& text);
 std::optional<unsigned char> CodePointToCp1251(char32_t cp);
 
 // A text of the game written in UTF-8 in the source (Cyrillic messages), as cp1251.
-inline std::string Cp(const char* utf8) { return Utf8ToCp1251(utf8); }
+inline std::string Cp(const char* utf8) {
+  return Utf8ToCp1251(utf8);
+}

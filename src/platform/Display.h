@@ -43,7 +43,8 @@ class Display {
 
   // An off-screen surface; in video memory unless systemMemory, failing with
   // DDERR_OUTOFVIDEOMEMORY when it does not fit. Safe to call from the loading thread.
-  [[nodiscard]] HRESULT CreateSurface(int32_t width, int32_t height, bool systemMemory, SurfacePtr& out);
+  [[nodiscard]] HRESULT CreateSurface(int32_t width, int32_t height, bool systemMemory,
+                                      SurfacePtr& out);
 
   // Shows the back buffer; DDERR_SURFACELOST while the flip chain is lost.
   HRESULT Flip();

@@ -16,9 +16,9 @@ struct NamedKey {
 };
 
 constexpr NamedKey kNamedKeys[] = {
-    {"Escape", DIK_ESCAPE}, {"Enter", DIK_RETURN}, {"Space", DIK_SPACE}, {"F11", DIK_F11},
-    {"Up", DIK_UP},         {"Down", DIK_DOWN},    {"Left", DIK_LEFT},   {"Right", DIK_RIGHT},
-    {"Backspace", DIK_BACK},
+    {"Escape", DIK_ESCAPE}, {"Enter", DIK_RETURN}, {"Space", DIK_SPACE},
+    {"F11", DIK_F11},       {"Up", DIK_UP},        {"Down", DIK_DOWN},
+    {"Left", DIK_LEFT},     {"Right", DIK_RIGHT},  {"Backspace", DIK_BACK},
 };
 
 // DirectInput codes of the letters and digits, in the order of the keyboard's rows.
@@ -135,8 +135,7 @@ void InputState::Apply(const InputEvent& e) {
       if (e.a >= 0 && e.a < 8) buttons_[e.a] = e.b ? 0x80 : 0;
       break;
     case InputEvent::Kind::Char:
-    case InputEvent::Kind::LoseSurfaces:
-      break;
+    case InputEvent::Kind::LoseSurfaces: break;
   }
 }
 

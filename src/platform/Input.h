@@ -46,7 +46,6 @@ class InputState {
   void Apply(const InputEvent& e);
   // The devices fail to read while the window is in the background, as unacquired devices do.
   void SetFocus(bool focused) { focused_ = focused; }
-  bool Focused() const { return focused_; }
 
   HRESULT ReadKeyboard(uint8_t (&keys)[256]) const;
   // Relative motion accumulated since the previous read.

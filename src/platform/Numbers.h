@@ -13,5 +13,9 @@ inline int32_t SaturateToInt(double v) {
 }
 
 // Halves go to the even neighbour (the default rounding mode of the FPU).
-inline int32_t Round(double v) { return SaturateToInt(std::nearbyint(v)); }
-inline int32_t Trunc(double v) { return SaturateToInt(std::trunc(v)); }
+inline int32_t Round(double v) {
+  return SaturateToInt(std::nearbyint(v));
+}
+inline int32_t Trunc(double v) {
+  return SaturateToInt(std::trunc(v));
+}

@@ -10,7 +10,9 @@ uint64_t SplitMix(uint64_t& x) {
   z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
   return z ^ (z >> 31);
 }
-uint32_t Rotl(uint32_t x, int k) { return (x << k) | (x >> (32 - k)); }
+uint32_t Rotl(uint32_t x, int k) {
+  return (x << k) | (x >> (32 - k));
+}
 }  // namespace
 
 void Random::Seed(uint64_t seed) {
@@ -39,7 +41,9 @@ int32_t Random::Int(int32_t n) {
   return static_cast<int32_t>((uint64_t(Next()) * uint64_t(n)) >> 32);
 }
 
-double Random::Real() { return double(Next()) * (1.0 / 4294967296.0); }
+double Random::Real() {
+  return double(Next()) * (1.0 / 4294967296.0);
+}
 
 uint64_t Random::ClockSeed() {
   return static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^

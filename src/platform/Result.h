@@ -18,5 +18,9 @@ constexpr HRESULT DIERR_INPUTLOST = static_cast<HRESULT>(0x8007001E);
 constexpr HRESULT DIERR_NOTACQUIRED = static_cast<HRESULT>(0x8007000C);
 constexpr HRESULT DIERR_OTHERAPPHASPRIO = static_cast<HRESULT>(0x80070005);
 
-constexpr bool Failed(HRESULT r) { return r < 0; }
-constexpr bool Succeeded(HRESULT r) { return r >= 0; }
+constexpr bool Failed(HRESULT r) {
+  return r < 0;
+}
+constexpr bool Succeeded(HRESULT r) {
+  return r >= 0;
+}

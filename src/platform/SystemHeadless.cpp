@@ -51,4 +51,6 @@ class HeadlessSystem final : public System {
 
 }  // namespace
 
-std::unique_ptr<System> CreateHeadlessSystem() { return std::make_unique<HeadlessSystem>(); }
+std::unique_ptr<System> CreateHeadlessSystem() {
+  return std::make_unique<HeadlessSystem>();
+}

@@ -149,8 +149,10 @@ class SdlSystem final : public System {
           if (const uint8_t code = KeyFromScancode(e.key.keysym.scancode); code && !e.key.repeat)
             pending_.push_back({InputEvent::Kind::Key, code, down ? 1 : 0});
           // Enter and Backspace reach the name entry as characters; a held Enter does not repeat.
-          if (down && (e.key.keysym.scancode == SDL_SCANCODE_RETURN ||
-                       e.key.keysym.scancode == SDL_SCANCODE_KP_ENTER) && !e.key.repeat)
+          if (down &&
+              (e.key.keysym.scancode == SDL_SCANCODE_RETURN ||
+               e.key.keysym.scancode == SDL_SCANCODE_KP_ENTER) &&
+              !e.key.repeat)
             pending_.push_back({InputEvent::Kind::Char, 13, 0});
           if (down && e.key.keysym.scancode == SDL_SCANCODE_BACKSPACE)
             pending_.push_back({InputEvent::Kind::Char, 8, 0});
@@ -174,7 +176,8 @@ class SdlSystem final : public System {
             case SDL_BUTTON_X2: b = 4; break;
           }
           if (b >= 0)
-            pending_.push_back({InputEvent::Kind::Button, b, e.type == SDL_MOUSEBUTTONDOWN ? 1 : 0});
+            pending_.push_back(
+                {InputEvent::Kind::Button, b, e.type == SDL_MOUSEBUTTONDOWN ? 1 : 0});
           break;
         }
         case SDL_WINDOWEVENT:

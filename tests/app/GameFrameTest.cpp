@@ -48,8 +48,8 @@ TEST_F(GameFrame, PendingScoreIsCountedInByDifficulty) {
     game_->PendingScore = c.pending;
     for (size_t i = 0; i < c.scores.size(); ++i) {
       game_->UpdateFrame();
-      EXPECT_EQ(game_->Score, c.scores[i]) << "difficulty " << int(c.difficulty) << " pending "
-                                           << c.pending << " frame " << i;
+      EXPECT_EQ(game_->Score, c.scores[i])
+          << "difficulty " << int(c.difficulty) << " pending " << c.pending << " frame " << i;
     }
     EXPECT_EQ(game_->PendingScore, 0);
   }

@@ -161,7 +161,8 @@ TEST(CommandLine, FileMessagesAfterTheWindowIsGoneGoToStderr) {
 }
 
 TEST(Options, BadOptionsAndScriptLinesAreNamed) {
-  const char* argvs[][3] = {{"vor", "--nope", nullptr}, {"vor", "--ticks", "x"}, {"vor", "--seed", nullptr}};
+  const char* argvs[][3] = {
+      {"vor", "--nope", nullptr}, {"vor", "--ticks", "x"}, {"vor", "--seed", nullptr}};
   for (auto& a : argvs) {
     Options o;
     std::string error;
@@ -171,7 +172,8 @@ TEST(Options, BadOptionsAndScriptLinesAreNamed) {
   }
   std::vector<ScriptEvent> events;
   std::string error;
-  EXPECT_TRUE(ParseScript("# c\n2 key Down down # held\n\n1 mouse 3 -4\n3 text Ab\n", "s", events, error));
+  EXPECT_TRUE(
+      ParseScript("# c\n2 key Down down # held\n\n1 mouse 3 -4\n3 text Ab\n", "s", events, error));
   ASSERT_EQ(events.size(), 4u);
   EXPECT_EQ(events[0].tick, 1);  // lines come out in tick order
   EXPECT_EQ(events[1].input.a, DIK_DOWN);
@@ -186,12 +188,10 @@ TEST(Options, BadOptionsAndScriptLinesAreNamed) {
 }
 
 TEST(Options, RecordedLinesReadBackAsTheSameEvents) {
-  const InputEvent events[] = {{InputEvent::Kind::Key, DIK_F11, 1},
-                               {InputEvent::Kind::Key, 0x1E, 0},
-                               {InputEvent::Kind::MouseMove, -7, 12},
-                               {InputEvent::Kind::Button, 1, 1},
-                               {InputEvent::Kind::Char, 200, 0},
-                               {InputEvent::Kind::LoseSurfaces, 0, 0}};
+  const InputEvent events[] = {
+      {InputEvent::Kind::Key, DIK_F11, 1},   {InputEvent::Kind::Key, 0x1E, 0},
+      {InputEvent::Kind::MouseMove, -7, 12}, {InputEvent::Kind::Button, 1, 1},
+      {InputEvent::Kind::Char, 200, 0},      {InputEvent::Kind::LoseSurfaces, 0, 0}};
   std::string text = "# vor-script 1\n";
   for (const auto& e : events) text += FormatScriptLine(9, e) + "\n";
   std::vector<ScriptEvent> read;

@@ -56,10 +56,10 @@ TEST_F(Sight, SteeringFloorsByDifficultyAndMirror) {
     int step;
     float expected;
   } cases[] = {
-      {0, false, 1.5f, -1, 1.0f},  {0, false, 1.0f, -1, 1.0f},  {0, false, 3.0f, -1, 2.0f},
-      {2, false, 1.5f, -1, 1.0f},  {1, false, 0.5f, -1, 0.0f},  {1, false, 1.0f, -1, 0.0f},
-      {1, false, 0.0f, -1, 0.0f},  {0, false, -2.0f, -1, -2.0f}, {0, false, -2.0f, 1, -1.0f},
-      {0, false, 8.5f, 1, 9.0f},   {0, false, 8.0f, 1, 9.0f},   {0, true, 5.0f, 1, 4.0f},
+      {0, false, 1.5f, -1, 1.0f}, {0, false, 1.0f, -1, 1.0f},   {0, false, 3.0f, -1, 2.0f},
+      {2, false, 1.5f, -1, 1.0f}, {1, false, 0.5f, -1, 0.0f},   {1, false, 1.0f, -1, 0.0f},
+      {1, false, 0.0f, -1, 0.0f}, {0, false, -2.0f, -1, -2.0f}, {0, false, -2.0f, 1, -1.0f},
+      {0, false, 8.5f, 1, 9.0f},  {0, false, 8.0f, 1, 9.0f},    {0, true, 5.0f, 1, 4.0f},
       {0, true, 5.0f, -1, 6.0f},
   };
   for (const Case& c : cases) {
@@ -100,18 +100,16 @@ TEST_F(Sight, HitTestRulesOfTheKinds) {
     int32_t phase;
     float dx;
     bool hit;
-  } cases[] = {
-      {3, 0, 8, false},  // the transparent middle ring of a ring target
-      {3, 0, 13, true},  // its outer ring
-      {3, 0, 7, true},   // its centre
-      {0, 0, 19.9f, true},
-      {0, 0, 20.1f, false},
-      {2, 10, 0, false},  // a fading target while it is faded out
-      {2, 40, 0, false},
-      {2, 41, 0, true},
-      {2, 9, 0, true},
-      {6, 0, 0, false},  // falling
-  };
+  } cases[] =
+      {
+          {3, 0, 8, false},  // the transparent middle ring of a ring target
+          {3, 0, 13, true},  // its outer ring
+          {3, 0, 7, true},   // its centre
+          {0, 0, 19.9f, true}, {0, 0, 20.1f, false},
+          {2, 10, 0, false},  // a fading target while it is faded out
+          {2, 40, 0, false},   {2, 41, 0, true},
+          {2, 9, 0, true},     {6, 0, 0, false},  // falling
+      };
   for (const Case& c : cases) {
     SetUp();
     Target(1, 400, 300, c.type).PHAZE1 = c.phase;
