@@ -11,6 +11,7 @@
 #include "assets/MemoryStream.h"
 #include "display/Letters.h"
 #include "display/SpriteSurface.h"
+#include "frontend/StyledTestFont.h"
 #include "platform/Bmp.h"
 #include "platform/System.h"
 
@@ -19,33 +20,6 @@ namespace {
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBlue = 0x0000FF;  // style 1 of the game's font
 constexpr uint32_t kRule = 0x000080;
-
-std::string GlyphBmp(int32_t w, int32_t h) {
-  TBmpImage img;
-  std::string error;
-  EXPECT_TRUE(img.Create(w, h, 8, error));
-  img.Palette[1] = 0xFFFFFF;
-  for (int32_t y = 0; y < h; ++y)
-    for (int32_t x = 0; x < w; ++x) img.Row(y)[x] = 1;
-  return EncodeBmp(img);
-}
-
-// The game's two styles over solid glyphs of codes 33..126, 4 to 7 pixels wide and 10 high.
-std::unique_ptr<TLettersCollection> TestFont(Display& dd) {
-  TGraphCollection glyphs;
-  for (int code = 33; code < 127; ++code) {
-    TMemoryStream s(GlyphBmp(4 + code % 4, 10));
-    EXPECT_GE(glyphs.AddGraphic(gkBitmap, std::to_string(code), s), 0);
-  }
-  auto f = std::make_unique<TLettersCollection>();
-  int32_t w = 0, h = 0;
-  glyphs.GetMaxSize(w, h);
-  f->Allocate(dd, w + 2, h + 2, 2 * glyphs.Count());
-  f->SetUseColorKey(true);
-  f->AddFontStyle(dd, glyphs, TLetterStyle{1, 0xFFFFFF, 0}, 0);
-  f->AddFontStyle(dd, glyphs, TLetterStyle{3, 0xFF0000, 0x800000}, 1);
-  return f;
-}
 
 TRecordRow Row(const char* name, int32_t score, uint8_t difficulty, uint8_t won) {
   TRecordRow r;
