@@ -335,3 +335,29 @@ double VectorFont::Path(cairo_t* cr, const std::string& text, double size, doubl
 double VectorFont::Advance(const std::string& text, double size, double tracking) const {
   return Path(nullptr, text, size, 0, 0, tracking);
 }
+
+void StarPath(cairo_t* cr, double x, double y, double r, double inner, int points) {
+  for (int k = 0; k < 2 * points; ++k) {
+    const double a = -M_PI / 2 + k * M_PI / points, rr = k % 2 ? r * inner : r;
+    if (k == 0)
+      cairo_move_to(cr, x + rr * std::cos(a), y + rr * std::sin(a));
+    else
+      cairo_line_to(cr, x + rr * std::cos(a), y + rr * std::sin(a));
+  }
+  cairo_close_path(cr);
+}
+
+void TrophyPath(cairo_t* cr, double x, double top, double k, double footBottom) {
+  cairo_move_to(cr, x - 10 * k, top);
+  cairo_line_to(cr, x + 10 * k, top);
+  cairo_curve_to(cr, x + 10 * k, top + 12 * k, x + 5 * k, top + 16 * k, x + 2 * k, top + 17 * k);
+  cairo_line_to(cr, x + 2 * k, top + 21 * k);
+  cairo_line_to(cr, x + 7 * k, top + 24 * k);
+  cairo_line_to(cr, x + 7 * k, top + footBottom * k);
+  cairo_line_to(cr, x - 7 * k, top + footBottom * k);
+  cairo_line_to(cr, x - 7 * k, top + 24 * k);
+  cairo_line_to(cr, x - 2 * k, top + 21 * k);
+  cairo_line_to(cr, x - 2 * k, top + 17 * k);
+  cairo_curve_to(cr, x - 5 * k, top + 16 * k, x - 10 * k, top + 12 * k, x - 10 * k, top);
+  cairo_close_path(cr);
+}

@@ -95,6 +95,14 @@ void Cells(double u, double v, int gx, int gy, uint32_t seed, double& d1, double
            double jitter = 0.8);
 uint32_t Hash(uint32_t a, uint32_t b = 0, uint32_t c = 0);
 
+// Appends a star of `points` points round (x, y) to the path: outer radius r, inner radius
+// r x inner, the first point straight up.
+void StarPath(cairo_t* cr, double x, double y, double r, double inner, int points = 5);
+// Appends a trophy's outline (bowl, stem and foot, without handles) to the path: the rim is
+// centred on (x, top), k pixels a unit, 20 units wide; the foot ends footBottom units below the
+// rim.
+void TrophyPath(cairo_t* cr, double x, double top, double k, double footBottom);
+
 // Text as cairo paths from the outlines of a TrueType font (logo lettering, icon numerals).
 class VectorFont {
  public:

@@ -20,20 +20,9 @@ void GoldV(cairo_t* cr, double y0, double y1) {
   cairo_pattern_destroy(p);
 }
 
-void Star(cairo_t* cr, double x, double y, double r, double inner, int points = 5) {
-  for (int k = 0; k < 2 * points; ++k) {
-    const double a = -M_PI / 2 + k * M_PI / points, rr = k % 2 ? r * inner : r;
-    if (k == 0)
-      cairo_move_to(cr, x + rr * std::cos(a), y + rr * std::sin(a));
-    else
-      cairo_line_to(cr, x + rr * std::cos(a), y + rr * std::sin(a));
-  }
-  cairo_close_path(cr);
-}
-
 void Sparkle(Canvas& c, double x, double y, double r) {
   cairo_t* cr = c.cr();
-  Star(cr, x, y, r, 0.18, 4);
+  StarPath(cr, x, y, r, 0.18, 4);
   c.Fill(Hex(0xFFFBE6));
   c.Circle(x, y, r * 0.22);
   c.Fill(Hex(0xFFFFFF));
@@ -183,21 +172,7 @@ Image MakeCupBig() {
                    x + side * 6 * k, top + 15 * k);
     c.Stroke(Hex(0xFFF0A0), 2.5, 0.8);
   }
-  auto cupPath = [&] {
-    cairo_move_to(cr, x - 10 * k, top);
-    cairo_line_to(cr, x + 10 * k, top);
-    cairo_curve_to(cr, x + 10 * k, top + 12 * k, x + 5 * k, top + 16 * k, x + 2 * k, top + 17 * k);
-    cairo_line_to(cr, x + 2 * k, top + 21 * k);
-    cairo_line_to(cr, x + 7 * k, top + 24 * k);
-    cairo_line_to(cr, x + 7 * k, top + 26.5 * k);
-    cairo_line_to(cr, x - 7 * k, top + 26.5 * k);
-    cairo_line_to(cr, x - 7 * k, top + 24 * k);
-    cairo_line_to(cr, x - 2 * k, top + 21 * k);
-    cairo_line_to(cr, x - 2 * k, top + 17 * k);
-    cairo_curve_to(cr, x - 5 * k, top + 16 * k, x - 10 * k, top + 12 * k, x - 10 * k, top);
-    cairo_close_path(cr);
-  };
-  cupPath();
+  TrophyPath(cr, x, top, k, 26.5);
   cairo_pattern_t* p = cairo_pattern_create_linear(x - 10 * k, 0, x + 10 * k, 0);
   cairo_pattern_add_color_stop_rgb(p, 0, 0.7, 0.45, 0.04);
   cairo_pattern_add_color_stop_rgb(p, 0.28, 1.0, 0.96, 0.7);
@@ -220,7 +195,7 @@ Image MakeCupBig() {
   cairo_rectangle(cr, x - 4 * k, top + 24.5 * k, 8 * k, 1.5 * k);
   c.Fill(Hex(0xE8C060));
   // A star on the bowl.
-  Star(cr, x, top + 7.5 * k, 19, 0.45);
+  StarPath(cr, x, top + 7.5 * k, 19, 0.45);
   c.Color(kInk);
   cairo_set_line_width(cr, 3);
   cairo_stroke_preserve(cr);

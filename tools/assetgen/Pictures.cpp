@@ -318,18 +318,7 @@ void CupShape(Canvas& c, double x, double top, double k) {
     c.Stroke(Hex(0xE8B020), 2.0 * k);
   }
   // Bowl, stem and base.
-  cairo_move_to(cr, x - 10 * k, top);
-  cairo_line_to(cr, x + 10 * k, top);
-  cairo_curve_to(cr, x + 10 * k, top + 12 * k, x + 5 * k, top + 16 * k, x + 2 * k, top + 17 * k);
-  cairo_line_to(cr, x + 2 * k, top + 21 * k);
-  cairo_line_to(cr, x + 7 * k, top + 24 * k);
-  cairo_line_to(cr, x + 7 * k, top + 27 * k);
-  cairo_line_to(cr, x - 7 * k, top + 27 * k);
-  cairo_line_to(cr, x - 7 * k, top + 24 * k);
-  cairo_line_to(cr, x - 2 * k, top + 21 * k);
-  cairo_line_to(cr, x - 2 * k, top + 17 * k);
-  cairo_curve_to(cr, x - 5 * k, top + 16 * k, x - 10 * k, top + 12 * k, x - 10 * k, top);
-  cairo_close_path(cr);
+  TrophyPath(cr, x, top, k, 27);
   cairo_pattern_t* p = cairo_pattern_create_linear(x - 10 * k, 0, x + 10 * k, 0);
   cairo_pattern_add_color_stop_rgb(p, 0, 0.75, 0.5, 0.05);
   cairo_pattern_add_color_stop_rgb(p, 0.3, 1.0, 0.93, 0.55);
@@ -348,14 +337,7 @@ Image Cup() {
   CupShape(c, 16, 3, 1.0);
   // A star on the bowl.
   cairo_t* cr = c.cr();
-  for (int k = 0; k < 10; ++k) {
-    const double a = -M_PI / 2 + k * M_PI / 5, r = k % 2 ? 1.6 : 3.8;
-    if (k == 0)
-      cairo_move_to(cr, 16 + r * std::cos(a), 10 + r * std::sin(a));
-    else
-      cairo_line_to(cr, 16 + r * std::cos(a), 10 + r * std::sin(a));
-  }
-  cairo_close_path(cr);
+  StarPath(cr, 16, 10, 3.8, 1.6 / 3.8);
   c.Fill(Hex(0xFFFBE0));
   return c.Keyed();
 }
@@ -385,14 +367,7 @@ Image Medal() {
   c.Stroke(kInk, 1.2);
   c.Circle(10, 20.5, 5.8);
   c.Stroke(Hex(0xB07A10), 0.9);
-  for (int k = 0; k < 10; ++k) {
-    const double a = -M_PI / 2 + k * M_PI / 5, r = k % 2 ? 1.7 : 4.0;
-    if (k == 0)
-      cairo_move_to(cr, 10 + r * std::cos(a), 20.8 + r * std::sin(a));
-    else
-      cairo_line_to(cr, 10 + r * std::cos(a), 20.8 + r * std::sin(a));
-  }
-  cairo_close_path(cr);
+  StarPath(cr, 10, 20.8, 4.0, 1.7 / 4.0);
   c.Fill(Hex(0xFFF6C8));
   return c.Keyed();
 }

@@ -788,17 +788,6 @@ Image Snowman() {
   return c.Keyed();
 }
 
-void StarPath(cairo_t* cr, double x, double y, double r, double inner) {
-  for (int k = 0; k < 10; ++k) {
-    const double a = -M_PI / 2 + k * M_PI / 5, rr = k % 2 ? r * inner : r;
-    if (k == 0)
-      cairo_move_to(cr, x + rr * std::cos(a), y + rr * std::sin(a));
-    else
-      cairo_line_to(cr, x + rr * std::cos(a), y + rr * std::sin(a));
-  }
-  cairo_close_path(cr);
-}
-
 Image StarOnStick() {
   Pic p(56, 90);
   Canvas& c = p.c;
