@@ -347,9 +347,13 @@ void TDXBaseSurface::BltAligned(::Surface& dest, int32_t x, int32_t y, int32_t w
   LastResult = dest.BltFast(int32_t(px), int32_t(py), src, &part, UseColorKey);
 }
 
+bool TDXBaseSurface::Drawable(int32_t slot) const {
+  return slot >= 0 && slot < Capacity && Surface && !Frames[slot].Free;
+}
+
 void TDXBaseSurface::Draw(::Surface& dest, int32_t x, int32_t y, int32_t slot, uint8_t horizontal,
                           uint8_t vertical) {
-  if (slot < 0 || slot >= Capacity || !Surface || Frames[slot].Free) return;
+  if (!Drawable(slot)) return;
   const TFrameInfo& f = Frames[slot];
   BltAligned(dest, x, y, f.Width, f.Height, *Surface, GetFrameRect(slot), horizontal, vertical);
 }
@@ -369,15 +373,19 @@ uint32_t TDXBaseSurface::KeyPixel() {
   return GdiToPixel(ColorKey);
 }
 
+bool TDXBaseSurface::CopyableFrame(int32_t slot, TRect& r) {
+  if (!Drawable(slot)) return false;
+  r = ClipToSurface(GetFrameRect(slot), Surface->Width(), Surface->Height());
+  if (r.Width() > 0 && r.Height() > 0) return true;
+  LastResult = kPixelRoutineFailed;
+  return false;
+}
+
 void TDXBaseSurface::DrawShaded(Display&, ::Surface& dest, int32_t x, int32_t y, int32_t slot,
                                 float brightness, uint8_t horizontal, uint8_t vertical) {
-  if (slot < 0 || slot >= Capacity || !Surface || Frames[slot].Free) return;
-  const TRect r = ClipToSurface(GetFrameRect(slot), Surface->Width(), Surface->Height());
+  TRect r;
+  if (!CopyableFrame(slot, r)) return;
   const int32_t w = r.Width(), h = r.Height();
-  if (w <= 0 || h <= 0) {
-    LastResult = kPixelRoutineFailed;
-    return;
-  }
   ::Surface* work = Work(0, w, h);
   if (!ScaleBrightnessInto(*Surface, r, UseColorKey, KeyPixel(), brightness, *work)) {
     LastResult = kPixelRoutineFailed;
@@ -389,12 +397,8 @@ void TDXBaseSurface::DrawShaded(Display&, ::Surface& dest, int32_t x, int32_t y,
 
 void TDXBaseSurface::DrawRotated(Display&, ::Surface& dest, int32_t slot, int32_t x, int32_t y,
                                  int32_t angle) {
-  if (slot < 0 || slot >= Capacity || !Surface || Frames[slot].Free) return;
-  const TRect r = ClipToSurface(GetFrameRect(slot), Surface->Width(), Surface->Height());
-  if (r.Width() <= 0 || r.Height() <= 0) {
-    LastResult = kPixelRoutineFailed;
-    return;
-  }
+  TRect r;
+  if (!CopyableFrame(slot, r)) return;
   const TRotation t = RotationFor(r.Width(), r.Height(), angle);
   ::Surface* work = Work(0, t.NewWidth, t.NewHeight);
   if (!RotateInto(*Surface, r, KeyPixel(), t, *work)) {
@@ -408,13 +412,9 @@ void TDXBaseSurface::DrawRotated(Display&, ::Surface& dest, int32_t slot, int32_
 
 void TDXBaseSurface::DrawShadedRotated(Display&, ::Surface& dest, int32_t slot, int32_t x,
                                        int32_t y, int32_t angle, float brightness) {
-  if (slot < 0 || slot >= Capacity || !Surface || Frames[slot].Free) return;
-  const TRect r = ClipToSurface(GetFrameRect(slot), Surface->Width(), Surface->Height());
+  TRect r;
+  if (!CopyableFrame(slot, r)) return;
   const int32_t w = r.Width(), h = r.Height();
-  if (w <= 0 || h <= 0) {
-    LastResult = kPixelRoutineFailed;
-    return;
-  }
   const uint32_t key = KeyPixel();
   ::Surface* scaled = Work(0, w, h);
   const TRotation t = RotationFor(w, h, angle);

@@ -147,6 +147,11 @@ class TDXBaseSurface {
   // A work surface of at least w x h, kept between drawings so darkened and rotated drawing
   // allocates only when a larger picture comes.
   ::Surface* Work(int index, int32_t w, int32_t h);
+  // The slot holds a frame that can be drawn.
+  bool Drawable(int32_t slot) const;
+  // The frame of slot cut to the sheet, the source of darkened and rotated copies; false when the
+  // slot cannot be drawn, with LastResult 1 when its frame is empty.
+  bool CopyableFrame(int32_t slot, TRect& r);
   uint32_t KeyPixel();
 
   SurfacePtr work_[2];
