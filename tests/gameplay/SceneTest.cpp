@@ -9,21 +9,15 @@
 
 #include "app/GameUnit.h"
 #include "display/SpriteSurface.h"
+#include "gameplay/PlayingGame.h"
 #include "platform/System.h"
 
 namespace {
 
 using Pixels = std::vector<uint32_t>;
 
-class Scene : public ::testing::Test {
+class Scene : public PlayingGame {
  protected:
-  void SetUp() override {
-    system_ = System::Create(true, false);
-    g_ = std::make_unique<TGame>(*system_);
-    ASSERT_TRUE(g_->InitDisplay());
-    g_->State = gsPlaying;
-  }
-
   // Backgrounds with one w x h picture whose every pixel differs from its neighbours, and the
   // work sheet as loading makes it.
   void Backgrounds(int w = 256, int h = 256) {
@@ -92,9 +86,6 @@ class Scene : public ::testing::Test {
     while (x + n < 800 && Screen().Row(y)[x + n] == colour) ++n;
     return n;
   }
-
-  std::unique_ptr<System> system_;
-  std::unique_ptr<TGame> g_;
 };
 
 TEST_F(Scene, UniformColourIgnoresBrightness) {

@@ -5,6 +5,7 @@
 
 #include "app/GameUnit.h"
 #include "display/SpriteSurface.h"
+#include "gameplay/PlayingGame.h"
 #include "platform/System.h"
 #include "sound/WaveBlock.h"
 #include "sound/WaveCollection.h"
@@ -15,14 +16,8 @@ constexpr uint32_t kBar = 0xC00000;
 const char* const kBonusNames[8] = {"",       "light",  "frost", "3bullets",
                                     "target", "sight1", "2500",  "cup"};
 
-class SightDraw : public ::testing::Test {
+class SightDraw : public PlayingGame {
  protected:
-  void SetUp() override {
-    system_ = System::Create(true, false);
-    g_ = std::make_unique<TGame>(*system_);
-    ASSERT_TRUE(g_->InitDisplay());
-    g_->State = gsPlaying;
-  }
   // Pictures w x h named as given, picture i in colour Colour(i).
   void UsePictures(const std::vector<std::string>& names, int32_t w, int32_t h) {
     g_->Pictures = std::make_unique<TDXBaseSurface>();
@@ -49,9 +44,6 @@ class SightDraw : public ::testing::Test {
     while (x + n < 800 && At(x + n, y) == colour) ++n;
     return n;
   }
-
-  std::unique_ptr<System> system_;
-  std::unique_ptr<TGame> g_;
 };
 
 TEST_F(SightDraw, ShotMarkRunsItsSixPicturesOverEighteenFramesThenFreesItsSlot) {

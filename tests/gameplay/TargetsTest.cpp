@@ -9,6 +9,7 @@
 
 #include "app/GameUnit.h"
 #include "display/SpriteSurface.h"
+#include "gameplay/PlayingGame.h"
 #include "platform/Random.h"
 #include "platform/System.h"
 
@@ -16,15 +17,8 @@ namespace {
 
 constexpr uint32_t kPictureColour = 0x00FF00;
 
-class Targets : public ::testing::Test {
+class Targets : public PlayingGame {
  protected:
-  void SetUp() override {
-    system_ = System::Create(true, false);
-    g_ = std::make_unique<TGame>(*system_);
-    ASSERT_TRUE(g_->InitDisplay());
-    g_->State = gsPlaying;
-  }
-
   // One green 20 x 30 target picture, the circle frames and the ten work sheets, as loading
   // leaves them.
   void Sheets() {
@@ -91,9 +85,6 @@ class Targets : public ::testing::Test {
   std::vector<uint32_t> ScreenPixels() {
     return std::vector<uint32_t>(Screen().Data(), Screen().Data() + 800 * 600);
   }
-
-  std::unique_ptr<System> system_;
-  std::unique_ptr<TGame> g_;
 };
 
 TEST_F(Targets, GlideReachesEachPointInNPlusOneFramesAndLoops) {
