@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the data maker and the tests need; skips what is there.
-# Usage: tools/deps.sh play|test
+# Usage: tools/deps.sh play|test|web
 set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libjpeg-dev libpng-dev libcairo2-dev
           libfreetype-dev fonts-dejavu-core libwmf-dev fonts-urw-base35)
 if [ "${1:-play}" = test ]; then
   packages+=(libgtest-dev libbenchmark-dev xvfb xauth clang libclang-rt-14-dev)
+fi
+if [ "${1:-play}" = web ] || [ "${VOR_WEB_TESTS:-1}" != 0 -a "${1:-play}" = test ]; then
+  packages+=(emscripten chromium dpkg-dev)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -10,6 +10,7 @@
 #include "platform/System.h"
 
 std::unique_ptr<System> CreateHeadlessSystem();
+std::unique_ptr<System> CreateSdlSystem(bool windowed);
 
 namespace {
 
@@ -227,8 +228,7 @@ class SdlSystem final : public System {
 
 }  // namespace
 
-std::unique_ptr<System> System::Create(bool headless, bool windowed) {
-  if (headless) return CreateHeadlessSystem();
+std::unique_ptr<System> CreateSdlSystem(bool windowed) {
   auto s = std::make_unique<SdlSystem>(windowed);
   if (!s->Init()) {
     std::fprintf(stderr, "vor: cannot start the video system: %s\n", SDL_GetError());
@@ -236,3 +236,11 @@ std::unique_ptr<System> System::Create(bool headless, bool windowed) {
   }
   return s;
 }
+
+// The web build's backend wraps this one and makes the systems itself (web/SystemWeb.cpp).
+#ifndef __EMSCRIPTEN__
+std::unique_ptr<System> System::Create(bool headless, bool windowed) {
+  if (headless) return CreateHeadlessSystem();
+  return CreateSdlSystem(windowed);
+}
+#endif
