@@ -92,7 +92,8 @@ cp build/data/*.ccg build/data/*.col build/data/*.lev web/scripts/*.txt "$stage/
 game=build-emcc/game
 PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig emcmake cmake -S . -B "$game" -DCMAKE_BUILD_TYPE=Release \
   -DVOR_TESTS=OFF "-DCMAKE_CROSSCOMPILING_EMULATOR=$emulator" "-DCMAKE_FIND_ROOT_PATH=$prefix" \
-  "-DVOR_RESOURCES_CPP=$root/build/generated/Resources.cpp" "-DVOR_WEB_DATA=$root/$stage" > /dev/null
+  "-DVOR_RESOURCES_CPP=$root/build/generated/Resources.cpp" "-DVOR_WEB_DATA=$root/$stage" \
+  > build-emcc/configure.log 2>&1 || { tail -50 build-emcc/configure.log; exit 1; }
 rm -f "$game/vor.js"  # the packed folder is made at link time
 nice -n 10 cmake --build "$game" -j"$jobs" --target vor > "$game/build.log" 2>&1 ||
   { tail -50 "$game/build.log"; exit 1; }

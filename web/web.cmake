@@ -20,17 +20,21 @@ target_link_libraries(vor_platform PUBLIC vor_resources)
 # The program: vor.js, vor.wasm and vor.data (the game's folder, mounted at /vor).
 function(vor_web_page target)
   # Only the loops that wait for the next tick or for the loading sleep; every other function runs
-  # as plain code, so a tick costs what it costs natively.
-  set(sleepers
-    main __main_argc_argv "TForm1::Run()" "TForm1::FormCreate()" "TGame::StartLoading()"
-    "(anonymous namespace)::WebSystem::Sleep(unsigned int)")
-  list(JOIN sleepers "," only)
+  # as plain code, so a tick costs what it costs natively. Lists go through files: the names hold
+  # spaces, brackets and dollar signs.
+  set(lists ${CMAKE_BINARY_DIR}/web-settings)
+  file(WRITE ${lists}/asyncify-only.json [=[
+["main", "__main_argc_argv", "TForm1::Run()", "TForm1::FormCreate()", "TGame::StartLoading()",
+ "(anonymous namespace)::WebSystem::Sleep(unsigned int)"]
+]=])
+  # SDL's web audio and timers call these from JavaScript.
+  file(WRITE ${lists}/library-funcs.json [=[["$autoResumeAudioContext", "$dynCall"]]=])
   target_link_options(${target} PRIVATE
     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB -sENVIRONMENT=web -sFORCE_FILESYSTEM=1
-    -sASYNCIFY "-sASYNCIFY_ONLY=[${only}]"
-    "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=$autoResumeAudioContext,$dynCall"
-    "-sEXPORTED_RUNTIME_METHODS=FS,IDBFS,callMain,ccall,UTF8ToString"
-    "-sEXPORTED_FUNCTIONS=_main,_vor_state_json"
+    -sASYNCIFY -sASYNCIFY_ONLY=@${lists}/asyncify-only.json
+    -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${lists}/library-funcs.json
+    -sEXPORTED_RUNTIME_METHODS=FS,IDBFS,ccall,UTF8ToString
+    -sEXPORTED_FUNCTIONS=_main,_vor_state_json
     -lidbfs.js
     --preload-file ${VOR_WEB_DATA}@/vor)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${VOR_WEB_DATA})

@@ -65,7 +65,7 @@ export async function openPage(browser, url) {
 // The game's state dump, or null while no game runs.
 export async function state(page) {
   const text = await page.evaluate(() =>
-    typeof Module !== 'undefined' && Module.calledRun ? Module.ccall('vor_state_json', 'string') : '');
+    typeof Module !== 'undefined' && Module.calledRun ? UTF8ToString(Module._vor_state_json()) : '');
   return text ? JSON.parse(text) : null;
 }
 
@@ -80,12 +80,17 @@ export async function waitForState(page, wanted, timeoutMs = 30000) {
   throw new Error(`state ${wanted} not reached; last ${last && last.State}; ${page.problems.join('; ')}`);
 }
 
-// A key held long enough for a 25 ms tick to see it.
+// A key held until the game has run two ticks with it down, and released for two more: the game
+// reads the keys' state once a tick, so a shorter press could fall between two reads.
 export async function pressKey(page, key) {
+  const ticks = async n => {
+    const start = (await state(page)).Tick;
+    while ((await state(page)).Tick < start + n) await new Promise(r => setTimeout(r, 5));
+  };
   await page.keyboard.down(key);
-  await new Promise(r => setTimeout(r, 80));
+  await ticks(2);
   await page.keyboard.up(key);
-  await new Promise(r => setTimeout(r, 40));
+  await ticks(2);
 }
 
 export async function readGameFile(page, name) {

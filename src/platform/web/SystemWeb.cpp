@@ -2,6 +2,7 @@
 // page needs besides. Sleeping yields to the browser (the game's waiting loops never hold the
 // page), the clock is the page's, a message box is a line on the page, the game gets an Escape
 // when the browser takes the pointer back on that key, and the loading job runs between frames.
+#include <SDL.h>
 #include <emscripten.h>
 
 #include <cstdio>
@@ -89,6 +90,9 @@ class WebSystem final : public System {
 
 std::unique_ptr<System> System::Create(bool headless, bool /*windowed*/) {
   if (headless) return CreateHeadlessSystem();
+  // SDL would otherwise yield to the browser inside every present; this backend yields only
+  // where the game waits.
+  SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
   // The page sizes the canvas; the game never asks the browser for full screen by itself.
   std::unique_ptr<System> window = CreateSdlSystem(true);
   if (!window) return nullptr;
