@@ -3,7 +3,8 @@
 # Usage: tools/deps.sh play|test
 set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libjpeg-dev libpng-dev libcairo2-dev
-          libfreetype-dev fonts-dejavu-core libwmf-dev fonts-urw-base35)
+          libfreetype-dev fonts-dejavu-core libwmf-dev fonts-urw-base35 libemf2svg-dev
+          librsvg2-dev)
 if [ "${1:-play}" = test ]; then
   packages+=(libgtest-dev libbenchmark-dev xvfb xauth clang libclang-rt-14-dev)
 fi
