@@ -7,6 +7,7 @@
 #include <cstring>
 #include <numeric>
 
+#include "app/DataFolders.h"
 #include "assets/FileUtils.h"
 #include "display/DisplayDevice.h"
 #include "gameplay/ScenarioCompiler.h"
@@ -23,6 +24,7 @@ TForm1::~TForm1() {
   // The handlers hold this window; messages after it is gone go to stderr.
   SetFileMessageHandler(nullptr);
   SetAssetLogHandler(nullptr);
+  SetFileFolders({});
 }
 
 bool TForm1::FormCreate() {
@@ -46,6 +48,8 @@ bool TForm1::FormCreate() {
     }
   }
 
+  // Commands work on the files named to them; the game itself may run from installed data.
+  SetFileFolders(ChooseFileFolders(InstalledDataFolder()));
   Game_ = std::make_unique<TGame>(system_);
   Game_->LevelSkipEnabled = LevelSkipEnabled;
   Game_->VideoMemoryKB = options_.videoMemoryKB;
