@@ -3,7 +3,7 @@
 // frames as the native game. Run by tests/web/run.sh with the native build to compare against.
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
-import { States, launch, openPage, pressKey, readGameFile, readPng, runNative, serve, state,
+import { States, launch, openPage, pressKey, waitForTick, readGameFile, readPng, runNative, serve, state,
          tempDir, waitForEnd, waitForState } from './harness.mjs';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -44,6 +44,8 @@ test('a name typed on the record screen is still in the table after a reload and
   try {
     const page = await openPage(browser, server.url + '?seed=3&script=record.txt');
     await waitForState(page, States.EnterName, 60000);
+    // The script clicks until tick 401; a click after the name would leave the table.
+    await waitForTick(page, 402);
     await page.keyboard.type('Tester', { delay: 40 });
     await pressKey(page, 'Enter');
     const saved = await waitForState(page, States.Records, 5000);

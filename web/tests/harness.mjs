@@ -80,6 +80,14 @@ export async function waitForState(page, wanted, timeoutMs = 30000) {
   throw new Error(`state ${wanted} not reached; last ${last && last.State}; ${page.problems.join('; ')}`);
 }
 
+export async function waitForTick(page, tick, timeoutMs = 30000) {
+  const end = Date.now() + timeoutMs;
+  while ((await state(page)).Tick < tick) {
+    if (Date.now() > end) throw new Error(`tick ${tick} not reached`);
+    await new Promise(r => setTimeout(r, 20));
+  }
+}
+
 // A key held until the game has run two ticks with it down, and released for two more: the game
 // reads the keys' state once a tick, so a shorter press could fall between two reads.
 export async function pressKey(page, key) {
