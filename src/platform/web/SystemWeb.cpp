@@ -5,8 +5,6 @@
 #include <SDL.h>
 #include <emscripten.h>
 
-#include <cstdio>
-
 #include "platform/Cp1251.h"
 #include "platform/System.h"
 #include "platform/web/Pending.h"
@@ -15,9 +13,8 @@ std::unique_ptr<System> CreateHeadlessSystem();
 std::unique_ptr<System> CreateSdlSystem(bool windowed);
 
 // The page's side (web/index.html); each is optional so the program also runs on a bare page.
-EM_JS(void, VorPageMessage, (const char* text), {
-  if (Module.vorMessage) Module.vorMessage(UTF8ToString(text));
-});
+EM_JS(void, VorPageMessage, (const char* text),
+      { (Module.vorMessage || err)(UTF8ToString(text)); });
 EM_JS(int, VorPageTakeEscape, (), { return Module.vorTakeEscape ? Module.vorTakeEscape() : 0; });
 
 namespace {
@@ -57,7 +54,6 @@ class WebSystem final : public System {
 
   void ShowMessageBox(const std::string& text, const std::string& caption) override {
     const std::string line = Cp1251ToUtf8(caption) + ": " + Cp1251ToUtf8(text);
-    std::fprintf(stderr, "%s\n", line.c_str());
     VorPageMessage(line.c_str());
   }
 
