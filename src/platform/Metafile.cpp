@@ -232,16 +232,71 @@ gdImage* PlayingImage(wmfAPI* api) {
   return *static_cast<gdImage**>(WMF_GD_GetData(api)->gd_data);
 }
 
+// Wide pens are drawn by stamping a pen-sized image at every pixel of a line, and glyphs are
+// rasterised whole: both cost the square of their size, so a few bytes of file could ask for
+// minutes and gigabytes. Sizes beyond these (in picture pixels) are drawn at these.
+constexpr double kMaxPenPixels = 16, kMaxTextPixels = 512;
+
+// The device's own functions, and the picture pixels per page unit, while the hooks below run.
+struct THooks {
+  wmfFunctionReference device;
+  double pixelsX = 1, pixelsY = 1;
+};
+THooks& Hooks(wmfAPI* api) {
+  return *static_cast<THooks*>(api->user_data);
+}
+
 // The device clears its page to white; a picture leaves what it does not draw black (as drawn on
-// a cleared bitmap), so the page is cleared again before the first record plays. The device's
-// own start waits in the API's user data.
-using TDeviceBegin = void (*)(wmfAPI*);
+// a cleared bitmap), so the page is cleared again before the first record plays.
 void BeginOnBlack(wmfAPI* api) {
-  (*static_cast<TDeviceBegin*>(api->user_data))(api);
+  Hooks(api).device.device_begin(api);
   if (gdImage* im = PlayingImage(api)) {
     wmf_gd_t* device = WMF_GD_GetData(api);
     std::memset(wmf_gd_image_pixels(im), 0, sizeof(int) * device->width * device->height);
   }
+}
+
+template <typename T>
+using TDraw = void (*)(wmfAPI*, T*);
+
+template <typename T, TDraw<T> wmfFunctionReference::*Slot>
+void WithPenLimit(wmfAPI* api, T* draw) {
+  const THooks& hooks = Hooks(api);
+  if (wmfPen* pen = draw->dc ? draw->dc->pen : nullptr) {
+    pen->width = std::min(std::abs(pen->width), kMaxPenPixels / hooks.pixelsX);
+    pen->height = std::min(std::abs(pen->height), kMaxPenPixels / hooks.pixelsY);
+  }
+  (hooks.device.*Slot)(api, draw);
+}
+
+void TextWithSizeLimit(wmfAPI* api, wmfDrawText_t* text) {
+  const THooks& hooks = Hooks(api);
+  text->font_height = std::min(std::abs(text->font_height), kMaxTextPixels / hooks.pixelsY);
+  hooks.device.draw_text(api, text);
+}
+
+// The device fills recursively, a call per run of pixels, which a large picture can take past
+// the end of the stack; metafiles seldom fill, so fills are left out.
+void NoFlood(wmfAPI*, wmfFlood_t*) {}
+
+void Hook(wmfAPI* api, THooks& hooks) {
+  auto* f = static_cast<wmfFunctionReference*>(api->function_reference);
+  hooks.device = *f;
+  api->user_data = &hooks;
+  using R = wmfFunctionReference;
+  f->device_begin = BeginOnBlack;
+  f->flood_interior = f->flood_exterior = NoFlood;
+  f->draw_pie = WithPenLimit<wmfDrawArc_t, &R::draw_pie>;
+  f->draw_chord = WithPenLimit<wmfDrawArc_t, &R::draw_chord>;
+  f->draw_arc = WithPenLimit<wmfDrawArc_t, &R::draw_arc>;
+  f->draw_ellipse = WithPenLimit<wmfDrawArc_t, &R::draw_ellipse>;
+  f->draw_line = WithPenLimit<wmfDrawLine_t, &R::draw_line>;
+  f->poly_line = WithPenLimit<wmfPolyLine_t, &R::poly_line>;
+  f->draw_polygon = WithPenLimit<wmfPolyLine_t, &R::draw_polygon>;
+  f->draw_polypolygon = WithPenLimit<wmfPolyPoly_t, &R::draw_polypolygon>;
+  f->draw_rectangle = WithPenLimit<wmfDrawRectangle_t, &R::draw_rectangle>;
+  f->region_frame = WithPenLimit<wmfPolyRectangle_t, &R::region_frame>;
+  f->draw_text = TextWithSizeLimit;
 }
 
 // The library hands over its image without a way to free it; this mirrors the image's own
@@ -278,10 +333,8 @@ std::unique_ptr<TGraphic> LoadMetafileGraphic(const std::string& bytes, std::str
     error = "metafile renderer cannot start";
     return nullptr;
   }
-  auto* functions = static_cast<wmfFunctionReference*>(api->function_reference);
-  TDeviceBegin deviceBegin = functions->device_begin;
-  api->user_data = &deviceBegin;
-  functions->device_begin = BeginOnBlack;
+  THooks hooks;
+  Hook(api, hooks);
   // The library reads the buffer only; it asks for a non-const pointer.
   std::string copy = bytes;
   wmfD_Rect bbox{};
@@ -297,6 +350,8 @@ std::unique_ptr<TGraphic> LoadMetafileGraphic(const std::string& bytes, std::str
     device->width = w;
     device->height = h;
     device->bbox = layout.page;
+    hooks.pixelsX = std::abs(w / (double(layout.page.BR.x) - layout.page.TL.x));
+    hooks.pixelsY = std::abs(h / (double(layout.page.BR.y) - layout.page.TL.y));
     if (wmf_play(api, 0, &bbox) != wmf_E_None || device->gd_image == nullptr) {
       error = "metafile cannot be drawn";
     } else {

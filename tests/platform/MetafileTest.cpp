@@ -162,6 +162,25 @@ TEST(Metafile, DrawingKeepsItsPlaceInTheFrame) {
   }
 }
 
+// A pen much wider than the picture would cost the renderer the square of its width at every
+// pixel of the line; it is drawn 16 pixels wide.
+TEST(Metafile, HugePensAreDrawnNarrower) {
+  std::string line;
+  Record(line, 0x02FA, {0, 1000, 0, 0xFF, 0});  // CreatePenIndirect: solid, 1000 wide, red
+  Record(line, 0x012D, {0});
+  Record(line, 0x0214, {50, 0});    // MoveTo (y, x)
+  Record(line, 0x0213, {50, 100});  // LineTo
+  std::string error;
+  auto g =
+      LoadGraphic(gkMetafile, Wmf(Window(0, 0, 100, 100) + line, {0, 0, 100, 100}, 96, 1), error);
+  ASSERT_TRUE(g) << error;
+  Surface s(100, 100);
+  g->Draw(s, 0, 0);
+  EXPECT_EQ(s.Row(50)[50], 0xFF0000u);
+  EXPECT_EQ(s.Row(30)[50], 0u);
+  EXPECT_EQ(s.Row(70)[50], 0u);
+}
+
 TEST(Metafile, SizeFieldsAndRecordsAreCheckedAgainstTheData) {
   const std::string good = TwoRectangles();
   const size_t header = 22;  // the metafile header follows the placeable one
