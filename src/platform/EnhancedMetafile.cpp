@@ -24,6 +24,10 @@ namespace {
 constexpr size_t kMaxFileBytes = size_t{4} << 20;
 constexpr uint32_t kHeader = 1, kEof = 14, kSignature = 0x464D4520;
 constexpr size_t kHeaderSize = 88;
+// What drawing may cost, in pixels touched, counted as the whole picture for every record that
+// draws and one for every point: about a second of drawing, so a small file cannot keep the
+// loader busy for minutes.
+constexpr double kMaxWork = double(1 << 30);
 
 uint32_t Get32(const std::string& s, size_t at) {
   return uint32_t{static_cast<uint8_t>(s[at])} | uint32_t{static_cast<uint8_t>(s[at + 1])} << 8 |
@@ -36,6 +40,22 @@ int32_t GetS32(const std::string& s, size_t at) {
 void Put32(std::string& s, size_t at, int32_t v) {
   for (int k = 0; k < 4; ++k)
     s[at + k] = static_cast<char>((static_cast<uint32_t>(v) >> (8 * k)) & 0xFF);
+}
+
+// Records that put something on the picture.
+bool Draws(uint32_t type) {
+  return (type >= 2 && type <= 8) || type == 15 || (type >= 41 && type <= 47) ||
+         (type >= 53 && type <= 56) || (type >= 62 && type <= 64) || (type >= 71 && type <= 74) ||
+         (type >= 83 && type <= 92);
+}
+
+// The points a record of that type holds (0 for the others); its size was checked.
+uint64_t PointsOf(const std::string& b, size_t at, uint32_t type) {
+  if ((type >= 2 && type <= 6) || type == 56 || (type >= 85 && type <= 89) || type == 92)
+    return Get32(b, at + 24);
+  if (type == 7 || type == 8 || type == 90 || type == 91) return Get32(b, at + 28);
+  if (type == 83 || type == 84) return Get32(b, at + 44);
+  return 0;
 }
 
 // A record's parameters, bounds-checked against its own size.
@@ -184,7 +204,7 @@ bool Inspect(const std::string& b, int64_t maxPixels, TLayout& out, std::string&
       return false;
     }
   }
-  uint64_t count = 0;
+  uint64_t count = 0, drawing = 0, points = 0;
   size_t pos = 0;
   while (true) {
     if (fileBytes - pos < 8) {
@@ -212,6 +232,9 @@ bool Inspect(const std::string& b, int64_t maxPixels, TLayout& out, std::string&
       error = "enhanced metafile record " + std::to_string(count) + " (type " +
               std::to_string(type) + ") is malformed or not supported";
       return false;
+    } else if (Draws(type)) {
+      ++drawing;
+      points += PointsOf(b, pos, type);
     }
     pos += size;
   }
@@ -249,6 +272,10 @@ bool Inspect(const std::string& b, int64_t maxPixels, TLayout& out, std::string&
   }
   if (out.bounds[2] <= out.bounds[0] || out.bounds[3] <= out.bounds[1]) {
     error = "enhanced metafile frame is empty";
+    return false;
+  }
+  if (double(drawing) * width * height + double(points) > kMaxWork) {
+    error = "enhanced metafile asks for too much drawing";
     return false;
   }
   out.width = static_cast<int32_t>(width);

@@ -181,6 +181,23 @@ TEST(Metafile, HugePensAreDrawnNarrower) {
   EXPECT_EQ(s.Row(70)[50], 0u);
 }
 
+// A unit of this picture is 96 pixels: a line far beyond the frame with a thick pen asks the
+// renderer for more than a second of work and is refused; inside the frame it is drawn.
+TEST(Metafile, DrawingThatCostsTooMuchIsRefused) {
+  auto line = [](int32_t from, int32_t to) {
+    std::string s;
+    Record(s, 0x02FA, {0, 1, 0, 0xFF, 0});  // solid red pen, one unit wide
+    Record(s, 0x012D, {0});
+    Record(s, 0x0214, {0, from});
+    Record(s, 0x0213, {0, to});
+    return Wmf(Window(0, 0, 1, 1) + s, {0, 0, 1, 1}, 1, 1);
+  };
+  std::string error;
+  EXPECT_TRUE(LoadGraphic(gkMetafile, line(0, 1), error)) << error;
+  EXPECT_FALSE(LoadGraphic(gkMetafile, line(-30000, 30000), error));
+  EXPECT_FALSE(error.empty());
+}
+
 TEST(Metafile, SizeFieldsAndRecordsAreCheckedAgainstTheData) {
   const std::string good = TwoRectangles();
   const size_t header = 22;  // the metafile header follows the placeable one
@@ -326,6 +343,15 @@ TEST(EnhancedMetafile, SizeFieldsAndRecordsAreCheckedAgainstTheData) {
       {"empty frame", Emf(EmfRedRectangle(1, 1, 2, 2), {0, 0, 0, 2646}, 960)},
       {"frame too large", Emf(EmfRedRectangle(1, 1, 2, 2), {0, 0, 2000000, 2000000}, 960)},
       {"no reference device", Emf(EmfRedRectangle(1, 1, 2, 2), frame, 0)},
+      // 4000 x 4000 pixels drawn over 70 times.
+      {"too much drawing", Emf(
+                               [] {
+                                 std::string s;
+                                 for (int k = 0; k < 70; ++k)
+                                   s += EmfRedRectangle(0, 0, 4000, 4000);
+                                 return s;
+                               }(),
+                               {0, 0, 105833, 105833}, 960)},
   };
   for (const auto& c : cases) {
     EXPECT_FALSE(LoadGraphic(gkMetafile, c.file, error)) << c.what;
