@@ -46,7 +46,7 @@ void Put32(std::string& s, size_t at, int32_t v) {
 bool Draws(uint32_t type) {
   return (type >= 2 && type <= 8) || type == 15 || (type >= 41 && type <= 47) ||
          (type >= 53 && type <= 56) || (type >= 62 && type <= 64) || (type >= 71 && type <= 74) ||
-         (type >= 83 && type <= 92);
+         (type >= 85 && type <= 92);
 }
 
 // The points a record of that type holds (0 for the others); its size was checked.
@@ -54,7 +54,6 @@ uint64_t PointsOf(const std::string& b, size_t at, uint32_t type) {
   if ((type >= 2 && type <= 6) || type == 56 || (type >= 85 && type <= 89) || type == 92)
     return Get32(b, at + 24);
   if (type == 7 || type == 8 || type == 90 || type == 91) return Get32(b, at + 28);
-  if (type == 83 || type == 84) return Get32(b, at + 44);
   return 0;
 }
 
@@ -87,7 +86,8 @@ bool RegionOk(const TRecord& r, uint64_t off, uint64_t bytes) {
 
 // The records the picture may hold, each with the bytes its fixed fields need (0: not taken).
 // Bitmaps, gradients and colour spaces are left out: the converter reads their inner offsets
-// unchecked.
+// unchecked. So is text: it is drawn through the system's font configuration, whose caches
+// stay for the life of the thread that drew.
 struct TRecordSizes {
   uint8_t bytes[123] = {};
   constexpr TRecordSizes() {
@@ -104,8 +104,6 @@ struct TRecordSizes {
     set(36, {36});
     set(40, {45, 46, 47, 55, 72});
     set(52, {95});
-    set(76, {83, 84});
-    set(104, {82});
     bytes[49] = 16;
   }
 };
@@ -147,21 +145,13 @@ bool RecordOk(const TRecord& r, uint32_t type, uint32_t handles) {
     case 48: return SlotOk(r.U(8), handles, true);  // select, delete
     case 38:
     case 39:
-    case 51:
-    case 82: return SlotOk(r.U(8), handles, false);  // make
+    case 51: return SlotOk(r.U(8), handles, false);  // make
     case 49:                                         // palette: version 2, count 2, entries
       return r.Holds(16, r.U(12) >> 16, 4) && SlotOk(r.U(8), handles, false);
     case 50: return r.Holds(20, r.U(16), 4) && SlotOk(r.U(8), handles, false);
     case 95:  // extended pen, without a pattern bitmap
       return r.Holds(52, r.U(48), 4) && r.U(16) == 0 && r.U(24) == 0 &&
              SlotOk(r.U(8), handles, false);
-    case 83:
-    case 84: {  // text: the characters and their advances
-      const uint64_t chars = r.U(44), offString = r.U(48), offDx = r.U(72);
-      if (chars > 0 && (offString < 76 || !r.Holds(offString, chars, type == 84 ? 2 : 1)))
-        return false;
-      return offDx == 0 || (offDx >= 76 && r.Holds(offDx, chars, 8));
-    }
     case 70: return r.Holds(12, r.U(8), 1);  // comment
     case 71: return RegionOk(r, 32, r.U(24)) && SlotOk(r.U(28), handles, true);
     case 72: return RegionOk(r, 40, r.U(24)) && SlotOk(r.U(28), handles, true);

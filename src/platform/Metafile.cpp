@@ -340,10 +340,10 @@ void LimitSizes(const THooks& h, wmfDrawText_t* text) {
 template <typename T>
 using TDraw = void (*)(wmfAPI*, T*);
 
-// Draws through the device with sizes limited, while the work stays within the budget; past it
-// the play stops with an error.
-template <typename T, TDraw<T> wmfFunctionReference::*Slot>
-void Limited(wmfAPI* api, T* draw) {
+// Limits the sizes a call draws with and charges its work; false once the work is past the
+// budget, and the play then stops with an error.
+template <typename T>
+bool Admit(wmfAPI* api, T* draw) {
   THooks& hooks = Hooks(api);
   if constexpr (std::is_same_v<T, wmfDrawText_t>)
     LimitSizes(hooks, draw);
@@ -352,11 +352,41 @@ void Limited(wmfAPI* api, T* draw) {
   TCost cost{hooks};
   cost.Of(*draw);
   hooks.work += cost.work;
-  if (!(hooks.work <= kMaxWork)) {
-    api->err = wmf_E_UserExit;
-    return;
+  if (hooks.work <= kMaxWork) return true;
+  api->err = wmf_E_UserExit;
+  return false;
+}
+
+template <typename T>
+using TDraw = void (*)(wmfAPI*, T*);
+
+template <typename T, TDraw<T> wmfFunctionReference::*Slot>
+void Limited(wmfAPI* api, T* draw) {
+  if (Admit(api, draw)) (Hooks(api).device.*Slot)(api, draw);
+}
+
+// The device fills an ellipse as a chord from 0 to 360 degrees, which is empty: the inside is
+// drawn as two half pies without outline, then the outline as the ellipse without filling.
+void Ellipse(wmfAPI* api, wmfDrawArc_t* draw) {
+  if (!Admit(api, draw)) return;
+  const wmfFunctionReference& device = Hooks(api).device;
+  wmfDC* dc = draw->dc;
+  if (dc == nullptr || dc->pen == nullptr || dc->brush == nullptr) return;
+  const U16 pen = dc->pen->lopnStyle, brush = dc->brush->lbStyle;
+  if (brush != BS_NULL) {
+    dc->pen->lopnStyle = static_cast<U16>((pen & ~PS_STYLE_MASK) | PS_NULL);
+    wmfDrawArc_t half = *draw;
+    half.start = {1, 0}, half.end = {-1, 0};
+    device.draw_pie(api, &half);
+    half.start = {-1, 0}, half.end = {1, 0};
+    device.draw_pie(api, &half);
+    dc->pen->lopnStyle = pen;
   }
-  (hooks.device.*Slot)(api, draw);
+  if ((pen & PS_STYLE_MASK) != PS_NULL) {
+    dc->brush->lbStyle = BS_NULL;
+    device.draw_ellipse(api, draw);
+    dc->brush->lbStyle = brush;
+  }
 }
 
 // The device fills recursively, a call per run of pixels, which a large picture can take past
@@ -374,7 +404,7 @@ void Hook(wmfAPI* api, THooks& hooks) {
   f->draw_pie = Limited<wmfDrawArc_t, &R::draw_pie>;
   f->draw_chord = Limited<wmfDrawArc_t, &R::draw_chord>;
   f->draw_arc = Limited<wmfDrawArc_t, &R::draw_arc>;
-  f->draw_ellipse = Limited<wmfDrawArc_t, &R::draw_ellipse>;
+  f->draw_ellipse = Ellipse;
   f->draw_line = Limited<wmfDrawLine_t, &R::draw_line>;
   f->poly_line = Limited<wmfPolyLine_t, &R::poly_line>;
   f->draw_polygon = Limited<wmfPolyLine_t, &R::draw_polygon>;

@@ -162,6 +162,21 @@ TEST(Metafile, DrawingKeepsItsPlaceInTheFrame) {
   }
 }
 
+TEST(Metafile, EllipsesAreFilled) {
+  std::string ellipse = SolidBrushNoPen(0x0000FF);
+  Record(ellipse, 0x0418, {90, 90, 10, 10});  // Ellipse bottom, right, top, left
+  std::string error;
+  auto g =
+      LoadGraphic(gkMetafile, Wmf(Window(0, 0, 100, 100) + ellipse, {0, 0, 100, 100}, 96), error);
+  ASSERT_TRUE(g) << error;
+  Surface s(100, 100);
+  g->Draw(s, 0, 0);
+  for (auto [x, y] : {std::pair{50, 50}, {14, 50}, {86, 50}, {50, 14}, {50, 86}, {70, 70}})
+    EXPECT_EQ(s.Row(y)[x], 0xFF0000u) << x << "," << y;
+  for (auto [x, y] : {std::pair{15, 15}, {85, 85}, {5, 50}, {50, 95}})
+    EXPECT_EQ(s.Row(y)[x], 0u) << x << "," << y;
+}
+
 // A pen much wider than the picture would cost the renderer the square of its width at every
 // pixel of the line; it is drawn 16 pixels wide.
 TEST(Metafile, HugePensAreDrawnNarrower) {
@@ -314,10 +329,11 @@ TEST(EnhancedMetafile, SizeFieldsAndRecordsAreCheckedAgainstTheData) {
     Set32(s, at, v);
     return s;
   };
-  std::string shortRect, badSlot, bitmap, points;
+  std::string shortRect, badSlot, bitmap, text, points;
   Emr(shortRect, 43, {25, 25});
   Emr(badSlot, 37, {7});
   Emr(bitmap, 81, std::vector<int32_t>(18, 0));  // StretchDIBits
+  Emr(text, 84, std::vector<int32_t>(17, 0));    // ExtTextOutW of no characters
   Emr(points, 4, {0, 0, 10, 10, 1000, 5, 5});    // Polyline of 1000 points holding one
   const size_t first = 88;                       // the first record after the header
   const struct {
@@ -338,6 +354,7 @@ TEST(EnhancedMetafile, SizeFieldsAndRecordsAreCheckedAgainstTheData) {
       {"record smaller than its fields", Emf(shortRect, frame, 960)},
       {"object slot out of range", Emf(badSlot, frame, 960)},
       {"bitmap records", Emf(bitmap, frame, 960)},
+      {"text records", Emf(text, frame, 960)},
       {"points past the record", Emf(points, frame, 960)},
       {"no end record", good.substr(0, good.size() - 20)},
       {"empty frame", Emf(EmfRedRectangle(1, 1, 2, 2), {0, 0, 0, 2646}, 960)},
