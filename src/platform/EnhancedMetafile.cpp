@@ -109,7 +109,7 @@ struct TRecordSizes {
 };
 constexpr TRecordSizes kRecordSizes;
 
-// The fixed fields, then what counts inside the record give (points, characters, rectangles),
+// The fixed fields, then what counts inside the record give (points, rectangles, entries),
 // and the object slots it names.
 bool RecordOk(const TRecord& r, uint32_t type, uint32_t handles) {
   if (type >= std::size(kRecordSizes.bytes) || kRecordSizes.bytes[type] == 0 ||
