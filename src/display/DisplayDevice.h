@@ -18,5 +18,6 @@ bool CreateFlipChain(Display& display, SurfacePtr& primary, SurfacePtr& backBuff
 void QueryVideoMemory(const Display& display, uint32_t& totalKB, uint32_t& freeKB);
 
 // Appends text and CR LF to "err.txt" in the current folder (or to a file whose name differs only
-// in letter case). Never throws; a log that cannot be written is skipped.
-void LogError(const std::string& text);
+// in letter case). Never throws; a log that cannot be written is skipped, and the result is false
+// (errno tells why).
+bool LogError(const std::string& text);
