@@ -47,8 +47,14 @@ T2_TYPE=2
 M1_VISIBLE=1
 M1_X=400
 M1_Y=150
+T3_VISIBLE=1
+T3_X=40
+T3_Y=535
+T3_ISBONUS=2
 LEVEL
-printf 'level.txt\n' > level.list
+# The next level picks its background and target pictures at random (indexes out of range).
+printf 'NAME=Random\rBACKGROUNDINDEX=999\rT1_VISIBLE=1\rT1_NEEDHIT=1\rT1_X=200\rT1_Y=200\rT1_PICTUREINDEX=999\rT2_VISIBLE=1\rT2_NEEDHIT=1\rT2_X=600\rT2_Y=200\rT2_PICTUREINDEX=999\r' > random.txt
+printf 'level.txt\nrandom.txt\n' > level.list
 rm -f main.lev
 "$vor" compile level.list main.lev || fail "compile: status $?"
 printf '5 key Enter down\n6 key Enter up\n' > play.txt
@@ -58,6 +64,18 @@ printf '5 key Enter down\n6 key Enter up\n' > play.txt
 [ "$(json kept.json State)" = 3 ] || fail "the restore level is not being played"
 cmp -s kept.png lost.png || fail "the screen after a surface loss differs"
 cmp -s kept.json lost.json || fail "the game after a surface loss differs"
+# The loss leaves the game's random numbers as they were. A hit on the bonus target (which draws
+# a number) lies between the level's start and the loss; F11 then loads the next level, whose
+# random pictures are the same as in a run without the loss.
+hit='10 button 0 down\n11 button 0 up\n35 button 0 down\n36 button 0 up\n'
+{ cat play.txt; printf "$hit"'60 key F11 down\n61 key F11 up\n'; } > skip.txt
+{ cat play.txt; printf "$hit"'45 lose-surfaces\n60 key F11 down\n61 key F11 up\n'; } > loseskip.txt
+"$vor" --headless --seed 5 --ticks 90 --script skip.txt --screenshot kept2.png --dump-state kept2.json plimb
+"$vor" --headless --seed 5 --ticks 90 --script loseskip.txt --screenshot lost2.png --dump-state lost2.json plimb
+[ "$(json kept2.json Level)" = 2 ] && [ "$(json kept2.json TargetsHit)" = 1 ] ||
+  fail "no hit on the bonus target, or the random level is not being played"
+cmp -s kept2.png lost2.png || fail "the next level's screen after a surface loss differs"
+cmp -s kept2.json lost2.json || fail "the next level after a surface loss differs"
 
 # A graph.dat without its last block ("letters"): cut before that record's name length. The log
 # has "ошибка" and a line naming graph.dat and the block; stderr says so and how to recover.
