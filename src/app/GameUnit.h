@@ -78,6 +78,9 @@ class TGame {
   std::string ScenarioFile;
   std::vector<std::string> LevelTexts;
   uint8_t LoadFailure = 0;
+  // After a failed graphics load: what failed, naming the file (and block) at fault, and what the
+  // player can do about it (empty when nothing helps).
+  std::string LoadFailureText, LoadFailureHint;
   std::atomic<uint8_t> LoadingRunning{0};
   int32_t TransitionStep = 0;
   uint8_t TransitionGrid[kTransitionColumns][kTransitionRows] = {};

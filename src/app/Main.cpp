@@ -2,9 +2,11 @@
 #include "app/Main.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <numeric>
 
 #include "app/DataFolders.h"
@@ -140,7 +142,7 @@ void TForm1::Tick() {
   if (!Active || closed_) return;
   TGame& g = *Game_;
   if (g.LoadFailure == 1 && g.State != gsLoading) {
-    LogError(Cp("ошибка"));
+    ReportLoadFailure();
     Close(1);
     return;
   }
@@ -163,6 +165,21 @@ void TForm1::Tick() {
     tickCosts_.push_back(
         std::chrono::duration<double, std::milli>((drawn - start) + (end - polled)).count());
   if (options_.ticks && tickCount_ >= *options_.ticks) Close(0);
+}
+
+void TForm1::ReportLoadFailure() {
+  const TGame& g = *Game_;
+  const std::string text =
+      g.LoadFailureText.empty() ? "the graphics cannot be loaded" : g.LoadFailureText;
+  const bool logged = LogError(Cp("ошибка")) && LogError(text);
+  const int error = errno;
+  std::fprintf(stderr, "vor: %s\n", text.c_str());
+  if (!g.LoadFailureHint.empty()) std::fprintf(stderr, "vor: %s\n", g.LoadFailureHint.c_str());
+  if (!logged) {
+    std::error_code ec;
+    std::fprintf(stderr, "vor: cannot write err.txt in the folder %s: %s\n",
+                 std::filesystem::current_path(ec).c_str(), std::strerror(error));
+  }
 }
 
 HRESULT TForm1::Present() {

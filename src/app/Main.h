@@ -42,6 +42,9 @@ class TForm1 {
 
  private:
   void Close(int status);
+  // The end of a failed graphics load: "ошибка" and the reason in the log, the reason and the way
+  // out on stderr.
+  void ReportLoadFailure();
   // Applies the input of this tick (window events, then script lines) and records it.
   void ApplyTickInput();
   void ApplyInput(const InputEvent& e);
