@@ -260,7 +260,8 @@ bool TGame::LoadGraphics() {
       if (!current) {
         blocks.Clear();
         if (!BuildGraphDat(sources, bytes)) return false;
-        if (!blocks.LoadFromBytes(bytes)) return Damaged(*this, "its list of blocks cannot be read");
+        if (!blocks.LoadFromBytes(bytes))
+          return Damaged(*this, "its list of blocks cannot be read");
       }
     }
 
