@@ -74,6 +74,18 @@ cp data-home/vor/main.tbl home/.local/share/vor/
 grep -q '"name":"Tester    "' home.json || fail "the table under HOME was not read"
 [ -s home/.cache/vor/graph.dat ] || fail "no graph.dat in ~/.cache/vor"
 
+# Started in a folder that holds the data, the installed game keeps to that folder; a command
+# works on the files named to it in the current folder.
+mkdir own
+cp moved/share/vor/* own/
+(cd own && "$work/moved/bin/vor" --headless --ticks 2) || fail "a start in a data folder: status $?"
+[ -s own/graph.dat ] || fail "the start in a data folder did not build graph.dat there"
+mkdir levels
+printf 'NAME=Mine\r' > levels/mine.txt
+printf 'mine.txt\n' > levels/mine.list
+(cd levels && "$work/moved/bin/vor" compile mine.list mine.lev) || fail "compile: status $?"
+[ -s levels/mine.lev ] || fail "compile did not write into the current folder"
+
 # Folders that cannot be made are named on stderr, and the game still plays.
 export XDG_DATA_HOME=$work/saved.json/data XDG_CACHE_HOME=$work/saved.json/cache
 (cd empty && "$work/moved/bin/vor" --headless --ticks 2 --dump-state ../blocked.json 2> ../blocked.err) ||
