@@ -23,6 +23,9 @@ grep -qx "Icon=$id" "${desktop[0]}" && grep -qx 'Exec=vor' "${desktop[0]}" &&
 desktop-file-validate "${desktop[0]}" || fail "desktop-file-validate"
 appstreamcli validate --no-net --pedantic "${metainfo[0]}" > validate.log ||
   fail "appstreamcli: $(cat validate.log)"
+# The tree as a software centre reads it: metainfo, desktop entry and icons together.
+appstreamcli validate-tree --no-net --pedantic . > validate.log ||
+  fail "appstreamcli validate-tree: $(cat validate.log)"
 # Each icon is a PNG of its size, with transparency (colour type 6).
 for s in 16 22 24 32 48 64 128 256; do
   icon="share/icons/hicolor/${s}x${s}/apps/$id.png"
