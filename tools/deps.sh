@@ -3,7 +3,8 @@
 # Usage: tools/deps.sh play|package|test
 set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libjpeg-dev libpng-dev libcairo2-dev
-          libfreetype-dev fonts-dejavu-core libwmf-dev fonts-urw-base35)
+          libfreetype-dev fonts-dejavu-core libwmf-dev fonts-urw-base35 libemf2svg-dev
+          librsvg2-dev)
 # CPack's Debian generator: dpkg-shlibdeps finds the dependencies, file finds the programs.
 package_tools=(dpkg-dev file)
 case "${1:-play}" in

@@ -15,6 +15,7 @@
 #include <mutex>
 
 #include "platform/Cp1251.h"
+#include "platform/OutputFile.h"
 #include "platform/UserDirs.h"
 
 namespace fs = std::filesystem;
@@ -95,6 +96,29 @@ int ReadPieces(const std::string& name, Take take) {
     if (n > 0 && !take(buf, n)) return 1;
     if (n < sizeof buf) return std::ferror(f.get()) ? -1 : 1;
   }
+}
+
+// A save's temporary file: "." NAME "." and mkstemp's six letters or digits.
+std::string TemporaryPattern(const std::string& file) {
+  return "." + file + ".XXXXXX";
+}
+
+bool IsTemporaryOf(const std::string& entry, const std::string& file) {
+  const std::string head = "." + file + ".";
+  return entry.size() == TemporaryPattern(file).size() &&
+         entry.compare(0, head.size(), head) == 0 &&
+         std::all_of(entry.begin() + ptrdiff_t(head.size()), entry.end(), [](char c) {
+           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+         });
+}
+
+void RemoveStaleTemporaries(const fs::path& dir, const std::string& file) {
+  std::error_code ec;
+  std::vector<fs::path> stale;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+    if (IsTemporaryOf(it->path().filename().string(), file) && it->is_regular_file(ec))
+      stale.push_back(it->path());
+  for (const fs::path& p : stale) fs::remove(p, ec);
 }
 
 }  // namespace
@@ -250,29 +274,34 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
   const std::string target = WritableFileName(path);
   const fs::path targetPath(target);
   const std::string file = targetPath.filename().string();
-  if (file.empty()) return false;
-  const fs::path dir = targetPath.parent_path();
-  std::string tmpl = ((dir.empty() ? fs::path(".") : dir) / ("." + file + ".XXXXXX")).string();
+  if (file.empty()) {
+    errno = EISDIR;
+    return false;
+  }
+  const fs::path dir = targetPath.parent_path().empty() ? fs::path(".") : targetPath.parent_path();
+  // Saves killed between writing and renaming left their temporaries; they go before this one is
+  // made, which also gives their room back on a full disk.
+  RemoveStaleTemporaries(dir, file);
+  std::string tmpl = (dir / TemporaryPattern(file)).string();
   const int fd = ::mkstemp(tmpl.data());
   if (fd < 0) return false;
   // The new file gets the old one's permissions, or the usual ones of a new file.
   struct stat st;
   const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-  bool ok = ::fchmod(fd, mode) == 0;
-  size_t done = 0;
-  while (ok && done < bytes.size()) {
-    const size_t piece = std::min(kPiece, bytes.size() - done);
-    const ssize_t n = ::write(fd, bytes.data() + done, piece);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0)
-      ok = false;
-    else
-      done += static_cast<size_t>(n);
+  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  int error = ok ? 0 : errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
   }
-  ok = ok && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  ok = ok && std::rename(tmpl.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(tmpl.c_str());
+  if (ok && std::rename(tmpl.c_str(), target.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    ::unlink(tmpl.c_str());
+    errno = error;
+  }
   return ok;
 }
 

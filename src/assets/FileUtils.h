@@ -75,10 +75,11 @@ bool FileExists(const std::string& name);
 // Creates or replaces the file with text (atomically, see below). A failure shows "Ошибка записи
 // в файл NAME" and gives false; the old file is then untouched.
 [[nodiscard]] bool WriteStringToFile(const std::string& name, const std::string& text);
-// Writes bytes to WritableFileName(path) by way of a temporary file in the same folder, flushes it
-// to disk and renames it over path, so a crash or a full disk never leaves a half-written file.
-// Shows no message; on failure the temporary file is removed, the old file is kept and the result
-// is false.
+// Writes bytes to WritableFileName(path) by way of a temporary file ".NAME.XXXXXX" in the same
+// folder, flushes it to disk and renames it over path, so a crash or a full disk never leaves a
+// half-written file. Temporaries of the same name left by earlier saves that were killed are
+// removed first (only those, only in that folder). Shows no message; on failure the temporary file
+// is removed, the old file is kept, errno tells why and the result is false.
 [[nodiscard]] bool WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 // --- Geometry ---
