@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <fstream>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "app/GameUnit.h"
 #include "app/Options.h"
 #include "platform/Input.h"
+#include "platform/Pad.h"
 #include "platform/System.h"
 
 class TForm1 {
@@ -45,12 +47,22 @@ class TForm1 {
   // Applies the input of this tick (window events, then script lines) and records it.
   void ApplyTickInput();
   void ApplyInput(const InputEvent& e);
+  // What the pad stands for on the screen the game shows now.
+  PadContext PadContextNow() const;
+  void TypePadChars(const std::string& chars);
+  // Alt+Enter: switch the display and remember the choice for the next start.
+  void ToggleFullscreen();
+  // F12: the last frame shown goes to the picture folder in the background.
+  void SaveFrameToPictures();
   void WriteEndFiles();
 
   const Options& options_;
   System& system_;
   std::unique_ptr<TGame> Game_;
   InputState input_;
+  PadMapper pad_;
+  // Pictures being written; waited for before the program ends.
+  std::vector<std::future<void>> pictureWrites_;
   std::vector<ScriptEvent> script_;
   size_t scriptPos_ = 0;
   std::ofstream record_;

@@ -10,6 +10,9 @@
 
 struct Options {
   bool window = false;
+  bool fullscreen = false;
+  // The machine's sound device or a silent one; unset: silent when headless.
+  std::optional<bool> machineSound;
   bool headless = false;
   std::optional<uint64_t> seed;
   std::optional<int64_t> ticks;
