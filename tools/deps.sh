@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libjpeg-dev libpng-dev libcairo2-dev
           libfreetype-dev fonts-dejavu-core libwmf-dev fonts-urw-base35)
 if [ "${1:-play}" = test ]; then
-  packages+=(libgtest-dev libbenchmark-dev xvfb xauth clang libclang-rt-14-dev)
+  packages+=(libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool imagemagick time clang
+            libclang-rt-14-dev)
 fi
 missing=()
 for p in "${packages[@]}"; do
