@@ -287,6 +287,8 @@ class TGame {
   bool LoadRecords(const std::string& fileName);
   bool SaveRecords(const std::string& fileName);
   void FinishResult(int key, bool finish);
+  // The name being entered takes no more letters.
+  bool NameEntryFull() const;
   void DrawNameEntry();
   void DrawRecords();
 

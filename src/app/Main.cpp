@@ -6,10 +6,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <numeric>
 
 #include "app/DataFolders.h"
+#include "app/Settings.h"
 #include "assets/FileUtils.h"
 #include "display/DisplayDevice.h"
 #include "gameplay/ScenarioCompiler.h"
@@ -17,6 +19,7 @@
 #include "platform/Numbers.h"
 #include "platform/Png.h"
 #include "platform/Random.h"
+#include "platform/UserDirs.h"
 
 TForm1::TForm1(const Options& options, System& system, std::vector<ScriptEvent> script)
     : options_(options), system_(system), script_(std::move(script)) {}
@@ -73,6 +76,7 @@ bool TForm1::FormCreate() {
 
 void TForm1::FormDestroy() {
   if (record_.IsOpen() && !record_.Close()) OutputFailed(options_.record, record_.Reason());
+  pictureWrites_.clear();  // waits for pictures still being written
   if (!Game_) return;
   WriteEndFiles();
   Game_.reset();
@@ -114,6 +118,7 @@ int TForm1::Run() {
   uint64_t next = system_.Ticks() + kPeriod;
   while (!closed_) {
     system_.PumpEvents();
+    if (system_.TakeFullscreenToggle()) ToggleFullscreen();
     input_.SetFocus(system_.HasFocus());
     if (system_.QuitRequested()) {
       Close(0);
@@ -211,6 +216,10 @@ void TForm1::ApplyTickInput() {
       case ScriptEvent::Kind::Screenshot: WriteScreenshot(s.file); break;
     }
   }
+  // The pad's input of this tick follows every event, as the screen it speaks to now stands.
+  std::string chars;
+  input_.ApplyPad(pad_.Tick(PadContextNow(), chars));
+  TypePadChars(chars);
   if (!recordLines_.empty()) {
     if (!record_.Write(recordLines_)) {
       OutputFailed(options_.record, record_.Reason());
@@ -225,8 +234,81 @@ void TForm1::ApplyInput(const InputEvent& e) {
   switch (e.kind) {
     case InputEvent::Kind::Char: FormKeyPress(static_cast<unsigned char>(e.a)); break;
     case InputEvent::Kind::LoseSurfaces: Game_->DirectDraw->LoseSurfaces(); break;
-    default: input_.Apply(e); break;
+    case InputEvent::Kind::PadButton:
+    case InputEvent::Kind::PadAxis: {
+      std::string chars;
+      pad_.Apply(e, PadContextNow(), chars);
+      TypePadChars(chars);
+      break;
+    }
+    default:
+      input_.Apply(e);
+      if (e.kind == InputEvent::Kind::Key && e.a == DIK_F12 && e.b) SaveFrameToPictures();
+      break;
   }
+}
+
+PadContext TForm1::PadContextNow() const {
+  const TGame& g = *Game_;
+  PadContext c;
+  switch (g.State) {
+    case gsMainMenu:
+    case gsWin:
+    case gsGameOver:
+    case gsRecords: c.role = PadRole::Menu; break;
+    case gsGameMenu: c.role = PadRole::GameMenu; break;
+    case gsPlaying: c.role = g.ControlType == 0 ? PadRole::KeyboardPlay : PadRole::MousePlay; break;
+    case gsEnterName:
+      c.role = PadRole::NameEntry;
+      c.nameFull = g.NameEntryFull();
+      break;
+    default: break;
+  }
+  return c;
+}
+
+void TForm1::TypePadChars(const std::string& chars) {
+  for (unsigned char c : chars) FormKeyPress(c);
+}
+
+void TForm1::ToggleFullscreen() {
+  system_.SetFullscreen(!system_.Fullscreen());
+  const std::string path = SettingsPath();
+  Settings s = LoadSettings(path);
+  s.fullscreen = system_.Fullscreen();
+  (void)SaveSettings(path, s);
+}
+
+void TForm1::SaveFrameToPictures() {
+  if (!Game_ || !Game_->Primary) return;
+  std::erase_if(pictureWrites_, [](const std::future<void>& f) {
+    return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  });
+  auto frame = std::make_shared<Surface>(Game_->Primary->Width(), Game_->Primary->Height());
+  std::copy_n(Game_->Primary->Data(), size_t(frame->Width()) * size_t(frame->Height()),
+              frame->Data());
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "vor-%Y%m%d-%H%M%S", &local);
+  // Encoding takes longer than a tick, so it runs beside the game.
+  pictureWrites_.push_back(std::async(std::launch::async, [frame, name = std::string(stamp)] {
+    const std::string dir = UserDirPath(UserDir::Pictures);
+    std::string error;
+    if (!MakeUserDir(dir, error)) {
+      std::fprintf(stderr, "vor: cannot save the picture: %s\n", error.c_str());
+      return;
+    }
+    // Two pictures in one second keep both.
+    std::string path = dir + "/" + name + ".png";
+    for (int n = 2; FileExists(path) && n < 100; ++n)
+      path = dir + "/" + name + "-" + std::to_string(n) + ".png";
+    if (!WritePng(*frame, path)) {
+      std::remove(path.c_str());
+      std::fprintf(stderr, "vor: cannot write the picture %s\n", path.c_str());
+    }
+  }));
 }
 
 HRESULT TForm1::InitInput() {

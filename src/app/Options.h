@@ -14,6 +14,9 @@ constexpr int64_t kMaxTick = (int64_t{1} << 53) - 1;
 
 struct Options {
   bool window = false;
+  bool fullscreen = false;
+  // The machine's sound device or a silent one; unset: silent when headless.
+  std::optional<bool> machineSound;
   bool headless = false;
   std::optional<uint64_t> seed;
   std::optional<int64_t> ticks;
