@@ -292,8 +292,13 @@ void TForm1::SaveFrameToPictures() {
   localtime_r(&now, &local);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "vor-%Y%m%d-%H%M%S", &local);
+  // Pictures of one second are numbered here, on the game's thread, so writers running side by
+  // side never pick the same name.
+  picturesThisSecond_ = stamp == lastPictureStamp_ ? picturesThisSecond_ + 1 : 0;
+  lastPictureStamp_ = stamp;
   // Encoding takes longer than a tick, so it runs beside the game.
-  pictureWrites_.push_back(std::async(std::launch::async, [frame, name = std::string(stamp)] {
+  pictureWrites_.push_back(std::async(std::launch::async, [frame, name = std::string(stamp),
+                                                           first = picturesThisSecond_] {
     const std::string dir = UserDirPath(UserDir::Pictures);
     std::string error;
     if (!MakeUserDir(dir, error)) {
@@ -301,12 +306,16 @@ void TForm1::SaveFrameToPictures() {
       return;
     }
     // Two pictures in one second keep both.
-    std::string path = dir + "/" + name + ".png";
-    for (int n = 2; FileExists(path) && n < 100; ++n)
-      path = dir + "/" + name + "-" + std::to_string(n) + ".png";
-    if (!WritePng(*frame, path)) {
-      std::remove(path.c_str());
-      std::fprintf(stderr, "vor: cannot write the picture %s\n", path.c_str());
+    const auto pathOf = [&](int n) {
+      return dir + "/" + name + (n == 0 ? std::string() : "-" + std::to_string(n + 1)) + ".png";
+    };
+    int n = first;
+    while (FileExists(pathOf(n)) && n < first + 100) ++n;  // pictures of an earlier run stay
+    const std::string path = pathOf(n);
+    std::string reason;
+    if (!WritePng(*frame, path, reason)) {
+      std::remove(path.c_str());  // no half picture left behind
+      std::fprintf(stderr, "vor: cannot write the picture %s: %s\n", path.c_str(), reason.c_str());
     }
   }));
 }
