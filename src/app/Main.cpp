@@ -38,6 +38,15 @@ bool TForm1::FormCreate() {
     return false;
   }
   if (!p.empty() && p[0] == "plimb") LevelSkipEnabled = true;
+  if (!options_.level.empty()) {
+    levelRun_ = std::make_unique<TLevelRun>(options_.level, options_.watch);
+    std::string error;
+    if (!levelRun_->Read(error)) {
+      std::fprintf(stderr, "vor: %s\n", error.c_str());
+      Close(1);
+      return false;
+    }
+  }
 
   if (!options_.record.empty()) {
     record_.open(options_.record, std::ios::binary | std::ios::trunc);
@@ -64,6 +73,7 @@ bool TForm1::FormCreate() {
   Game_->InitSound();
   Game_->CreateLogo();
   if (Game_->State == gsStart) Game_->StartLoading();
+  if (levelRun_ && Game_->State == gsMainMenu) levelRun_->Start(*Game_);
   if (system_.IsHeadless()) Active = true;
   return true;
 }
@@ -149,6 +159,7 @@ void TForm1::Tick() {
   const auto polled = std::chrono::steady_clock::now();
   PollKeyboard();
   PollMouse();
+  if (levelRun_ && levelRun_->AfterTick()) Close(0);
   const auto end = std::chrono::steady_clock::now();
   if (options_.bench)
     tickCosts_.push_back(
