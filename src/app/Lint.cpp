@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <optional>
 
 #include "app/AuthorTools.h"
 #include "app/GameUnit.h"
@@ -282,7 +283,8 @@ std::vector<TLintFinding> TLevelLint::Check(const std::string& stored,
           name + "_PHAZE1=" + std::to_string(m.PHAZE1) + " is outside the frames 0..29");
     cores.push_back({double(m.X), double(m.Y), 0.8 * radius});
   }
-  const TSightReach reach(cores);
+  // The search is the costly part: made only when a target asks.
+  std::optional<TSightReach> reach;
 
   bool needed = false, canFinish = false;
   int32_t unseenLine = 0;
@@ -312,7 +314,11 @@ std::vector<TLintFinding> TLevelLint::Check(const std::string& stored,
                   " is outside the field the sight flies in");
       }
     const bool hittable = t.TYPE != 6 && inField;
-    for (const auto& [x, y] : places) reached = reached || (InField(x, y) && reach.Reaches(x, y));
+    for (const auto& [x, y] : places) {
+      if (reached || !hittable || !InField(x, y)) continue;
+      if (!reach) reach.emplace(cores);
+      reached = reach->Reaches(x, y);
+    }
     if (hittable && !reached)
       add(at, false,
           name + " at " + Point(t.X, t.Y) +

@@ -58,7 +58,7 @@ class LevelKeys {
     if (!Int(key, v)) return false;
     const bool inRange = v >= 0 && v <= max;
     field = uint8_t(inRange ? v : 0);
-    if (!inRange)
+    if (!inRange && report_)
       Changed(key, key + "=" + std::to_string(v) + " is outside 0.." + std::to_string(max) +
                        " and becomes 0");
     return true;
