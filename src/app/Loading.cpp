@@ -1,8 +1,9 @@
 // Asset loading: the logo, the loading thread that fills every sheet from "graph.dat" (building it
-// from the graphics collections when it is missing), the night mask, restoring lost surfaces and
-// the frames a level's background and targets show.
+// from the graphics collections when it is missing, or outdated in the player's cache), the night
+// mask, restoring lost surfaces and the frames a level's background and targets show.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <exception>
 #include <fstream>
 #include <functional>
@@ -24,6 +25,11 @@
 namespace {
 
 constexpr const char* kGraphDat = "graph.dat";
+// A "graph.dat" kept in the player's cache, apart from the collections it is made from, carries
+// this block: a fingerprint of those collections, so that new ones (an update of the game) make
+// it again. One kept beside its collections is the player's own business, as ever.
+constexpr const char* kSourcesBlock = "sources";
+constexpr const char* kCollections[4] = {"back.ccg", "targets.ccg", "graph.ccg", "font.ccg"};
 // Free video memory (KB) below which a sheet goes to system memory.
 constexpr uint32_t kSmallSheetsKB = 2000;
 constexpr uint32_t kLargeSheetsKB = 4000;
@@ -106,6 +112,21 @@ bool ReadWholeFile(const std::string& name, std::string& bytes) {
   return bool(file.read(bytes.data(), size));
 }
 
+// FNV-1a over the length and bytes of each collection, as hexadecimal text.
+std::string CollectionsFingerprint() {
+  uint64_t h = 0xcbf29ce484222325ull;
+  const auto mix = [&h](unsigned char c) { h = (h ^ c) * 0x100000001b3ull; };
+  for (const char* name : kCollections) {
+    std::string bytes;
+    if (!ReadWholeFile(ResolveFileName(name), bytes)) bytes.clear();
+    for (char c : std::to_string(bytes.size()) + ":") mix(static_cast<unsigned char>(c));
+    for (char c : bytes) mix(static_cast<unsigned char>(c));
+  }
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+  return text;
+}
+
 bool LoadCollection(TGraphCollection& pictures, const char* file) {
   pictures.FileName = ResolveFileName(file);
   return pictures.Load() && pictures.Count() > 0;
@@ -182,12 +203,25 @@ bool TGame::LoadGraphics() {
   if (!DirectDraw) return false;
   try {
     Display& dd = *DirectDraw;
-    if (!FileExists(kGraphDat)) (void)BuildGraphDat();
+    const std::string file = CacheFileName(kGraphDat);
+    const bool cached = file != kGraphDat;
+    const std::string sources = cached ? CollectionsFingerprint() : std::string();
     TMemoryBlocksCollection blocks;
     {
       std::string bytes;
-      if (!ReadWholeFile(ResolveFileName(kGraphDat), bytes) || !blocks.LoadFromBytes(bytes))
-        return false;
+      bool read = false;
+      if (FileExists(file)) {
+        read = ReadWholeFile(ResolveFileName(file), bytes) && blocks.LoadFromBytes(bytes);
+        if (!read && !cached) return false;
+      }
+      const int32_t stamp = read && cached ? blocks.IndexOf(kSourcesBlock) : -1;
+      const bool current =
+          read && (!cached || (stamp >= 0 && blocks.GetBlock(stamp)->Bytes() == sources));
+      if (!current) {
+        // A damaged or outdated cache is made again like a missing file.
+        blocks.Clear();
+        if (!BuildGraphDat(sources, bytes) || !blocks.LoadFromBytes(bytes)) return false;
+      }
     }
 
     uint32_t totalKB = 0, freeKB = 0;
@@ -269,13 +303,13 @@ bool TGame::LoadGraphics() {
   }
 }
 
-bool TGame::BuildGraphDat() {
+bool TGame::BuildGraphDat(const std::string& sources, std::string& bytes) {
+  bytes.clear();
   if (!DirectDraw) return false;
   try {
     Display& dd = *DirectDraw;
     TGraphCollection pictures;
     TMemoryBlocksCollection blocks;
-    blocks.FileName = kGraphDat;
     const auto number = [](int32_t n) { return std::to_string(n); };
 
     if (!LoadCollection(pictures, "back.ccg")) return false;
@@ -342,7 +376,13 @@ bool TGame::BuildGraphDat() {
       font.Backup();
       AddSheetBlock(blocks, "letters", font);
     }
-    return blocks.Save();
+    if (!sources.empty()) blocks.AddBlock(kSourcesBlock, sources);
+    bytes = blocks.SaveToBytes();
+    // A folder that cannot be written costs the next start the time to build it again, no more.
+    blocks.FileName = CacheFileName(kGraphDat);
+    if (!blocks.Save() && !blocks.FileName.empty())
+      std::fprintf(stderr, "vor: cannot write %s\n", blocks.FileName.c_str());
+    return true;
   } catch (const std::exception&) {
     return false;
   }

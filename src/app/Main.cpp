@@ -7,6 +7,7 @@
 #include <cstring>
 #include <numeric>
 
+#include "app/DataFolders.h"
 #include "assets/FileUtils.h"
 #include "display/DisplayDevice.h"
 #include "gameplay/ScenarioCompiler.h"
@@ -23,6 +24,7 @@ TForm1::~TForm1() {
   // The handlers hold this window; messages after it is gone go to stderr.
   SetFileMessageHandler(nullptr);
   SetAssetLogHandler(nullptr);
+  SetFileFolders({});
 }
 
 bool TForm1::FormCreate() {
@@ -33,8 +35,8 @@ bool TForm1::FormCreate() {
   LevelSkipEnabled = false;
   const auto& p = options_.params;
   if (p.size() >= 3) {
-    if (p[0] == "compile") CompileScenario(p[1], p[2]);
-    Close(0);
+    // A command tells its failure by the exit status as well as by its message.
+    Close(p[0] == "compile" && !CompileScenario(p[1], p[2]) ? 1 : 0);
     return false;
   }
   if (!p.empty() && p[0] == "plimb") LevelSkipEnabled = true;
@@ -49,15 +51,14 @@ bool TForm1::FormCreate() {
   }
 
   if (!options_.record.empty()) {
-    record_.open(options_.record, std::ios::binary | std::ios::trunc);
-    if (!record_) {
-      std::fprintf(stderr, "vor: cannot write the recording %s\n", options_.record.c_str());
-      Close(2);
+    if (!record_.Open(options_.record) || !record_.Write("# vor-script 1\n")) {
+      OutputFailed(options_.record, record_.Reason());
       return false;
     }
-    record_ << "# vor-script 1\n";
   }
 
+  // Commands work on the files named to them; the game itself may run from installed data.
+  SetFileFolders(ChooseFileFolders(InstalledDataFolder()));
   Game_ = std::make_unique<TGame>(system_);
   Game_->LevelSkipEnabled = LevelSkipEnabled;
   Game_->VideoMemoryKB = options_.videoMemoryKB;
@@ -79,6 +80,7 @@ bool TForm1::FormCreate() {
 }
 
 void TForm1::FormDestroy() {
+  if (record_.IsOpen() && !record_.Close()) OutputFailed(options_.record, record_.Reason());
   if (!Game_) return;
   WriteEndFiles();
   Game_.reset();
@@ -92,18 +94,25 @@ void TForm1::Close(int status) {
 
 void TForm1::WriteEndFiles() {
   if (!Game_) return;
-  if (!options_.dumpState.empty()) {
-    if (FILE* f = std::fopen(options_.dumpState.c_str(), "wb")) {
-      const std::string json = StateJson(*Game_, tickCount_);
-      std::fwrite(json.data(), 1, json.size(), f);
-      std::fclose(f);
-    } else {
-      std::fprintf(stderr, "vor: cannot write %s\n", options_.dumpState.c_str());
-    }
-  }
-  if (!options_.screenshot.empty() && Game_->DirectDraw && Game_->Primary)
-    if (!WritePng(*Game_->Primary, options_.screenshot))
-      std::fprintf(stderr, "vor: cannot write %s\n", options_.screenshot.c_str());
+  if (!options_.dumpState.empty()) WriteStateDump(options_.dumpState);
+  if (!options_.screenshot.empty()) WriteScreenshot(options_.screenshot);
+}
+
+void TForm1::WriteStateDump(const std::string& path) {
+  std::string reason;
+  if (!WriteWholeFile(path, StateJson(*Game_, tickCount_), reason)) OutputFailed(path, reason);
+}
+
+void TForm1::WriteScreenshot(const std::string& path) {
+  std::string reason = "the display is not open";
+  if (!Game_->Primary || !WritePng(*Game_->Primary, path, reason)) OutputFailed(path, reason);
+}
+
+void TForm1::OutputFailed(const std::string& path, const std::string& reason) {
+  std::fprintf(stderr, "vor: cannot write %s: %s\n", path.c_str(), reason.c_str());
+  Close(1);
+  // Also when the run had already ended well.
+  if (exitStatus_ == 0) exitStatus_ = 1;
 }
 
 int TForm1::Run() {
@@ -192,20 +201,21 @@ void TForm1::ApplyTickInput() {
     if (s.tick < tickCount_) continue;  // ticks that never ran (before activation)
     switch (s.kind) {
       case ScriptEvent::Kind::Input: ApplyInput(s.input); break;
-      case ScriptEvent::Kind::Dump:
-        if (FILE* f = std::fopen(s.file.c_str(), "wb")) {
-          const std::string json = StateJson(*Game_, tickCount_);
-          std::fwrite(json.data(), 1, json.size(), f);
-          std::fclose(f);
-        }
-        break;
-      case ScriptEvent::Kind::Screenshot: WritePng(*Game_->Primary, s.file); break;
+      case ScriptEvent::Kind::Dump: WriteStateDump(s.file); break;
+      case ScriptEvent::Kind::Screenshot: WriteScreenshot(s.file); break;
     }
+  }
+  if (!recordLines_.empty()) {
+    if (!record_.Write(recordLines_)) {
+      OutputFailed(options_.record, record_.Reason());
+      (void)record_.Close();
+    }
+    recordLines_.clear();
   }
 }
 
 void TForm1::ApplyInput(const InputEvent& e) {
-  if (record_) record_ << FormatScriptLine(tickCount_, e) << '\n';
+  if (record_.IsOpen()) recordLines_ += FormatScriptLine(tickCount_, e) + '\n';
   switch (e.kind) {
     case InputEvent::Kind::Char: FormKeyPress(static_cast<unsigned char>(e.a)); break;
     case InputEvent::Kind::LoseSurfaces: Game_->DirectDraw->LoseSurfaces(); break;

@@ -2,7 +2,6 @@
 // object, the input devices and the run's script, recording and dumps.
 #pragma once
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "app/GameUnit.h"
 #include "app/Options.h"
 #include "platform/Input.h"
+#include "platform/OutputFile.h"
 #include "platform/System.h"
 
 class TForm1 {
@@ -47,6 +47,11 @@ class TForm1 {
   void ApplyTickInput();
   void ApplyInput(const InputEvent& e);
   void WriteEndFiles();
+  // Outputs of the run. A failure is told on stderr (file and reason) and ends the run with
+  // status 1.
+  void WriteStateDump(const std::string& path);
+  void WriteScreenshot(const std::string& path);
+  void OutputFailed(const std::string& path, const std::string& reason);
 
   const Options& options_;
   System& system_;
@@ -54,7 +59,9 @@ class TForm1 {
   InputState input_;
   std::vector<ScriptEvent> script_;
   size_t scriptPos_ = 0;
-  std::ofstream record_;
+  OutputFile record_;
+  // The lines recorded in the current tick, written together at its end.
+  std::string recordLines_;
   bool closed_ = false;
   int exitStatus_ = 0;
   int64_t tickCount_ = 0;

@@ -27,7 +27,7 @@ void QueryVideoMemory(const Display& display, uint32_t& totalKB, uint32_t& freeK
 }
 
 void LogError(const std::string& text) {
-  if (FILE* f = std::fopen(ResolveFileName("err.txt").c_str(), "ab")) {
+  if (FILE* f = std::fopen(WritableFileName("err.txt").c_str(), "ab")) {
     std::fwrite(text.data(), 1, text.size(), f);
     std::fwrite("\r\n", 1, 2, f);
     std::fclose(f);

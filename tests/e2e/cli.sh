@@ -18,6 +18,37 @@ set -e
 [ $s3 -eq 2 ] && grep -q 'bad.txt:2:' err3 || fail "malformed script line: status $s3, $(cat err3)"
 [ $s4 -eq 2 ] || fail "missing script: status $s4"
 
+# Ticks no run reaches and numbers that do not fit: one line on stderr, status 2.
+for line in '9223372036854775807 key Up down' '9223372036854775807 text ab' \
+            '99999999999999999999 key Up down' '5 mouse 1 99999999999'; do
+  echo "$line" > far.txt
+  set +e; "$vor" --headless --ticks 3 --script far.txt 2> err5; s5=$?; set -e
+  [ $s5 -eq 2 ] && [ "$(wc -l < err5)" = 1 ] && grep -q 'far.txt:1:' err5 ||
+    fail "'$line': status $s5, $(cat err5)"
+done
+
+# Every output of a run that cannot be written (a full device, a missing folder) names the file
+# and the reason on stderr and ends the run with status 1; a failing dump in a script ends the run
+# there.
+printf '2 dump %s\n' /dev/full > dumpfull.txt
+printf '2 screenshot %s\n' nodir/s.png > shotmissing.txt
+while read -r option file; do
+  set +e; "$vor" --headless --ticks 30 "$option" "$file" 2> err6; s6=$?; set -e
+  [ "$option" = --script ] && file=$(cut -d' ' -f3 "$file")
+  [ $s6 -eq 1 ] && grep -q "cannot write $file: " err6 || fail "$option: status $s6, $(cat err6)"
+done <<'RUNS'
+--dump-state /dev/full
+--dump-state nodir/s.json
+--screenshot /dev/full
+--screenshot nodir/s.png
+--record /dev/full
+--record nodir/r.txt
+--script dumpfull.txt
+--script shotmissing.txt
+RUNS
+"$vor" --headless --ticks 30 --script dumpfull.txt --dump-state end.json 2> /dev/null || true
+[ "$(json end.json Tick)" = 2 ] || fail "the run went on after a failed dump"
+
 # A headless run of three ticks dumps the state of tick 3 with the documented fields.
 "$vor" --headless --ticks 3 --dump-state s.json || fail "three ticks: status $?"
 [ "$(json s.json Tick)" = 3 ] || fail "Tick is not 3"
