@@ -96,18 +96,6 @@ int RunAuthorCommand(const std::vector<std::string>& args) {
   return Fail(args.empty() ? "" : args[0], "unknown command");
 }
 
-const char* AuthorToolsUsage() {
-  return "Tools for scenario authors:\n"
-         "  vor lint [--quiet] FILE...      check level texts, list files and scenarios (.lev);\n"
-         "                                  exit status 1 when an error is found\n"
-         "  vor preview [--tick N] [--paths] [--seed N] LEVEL OUT.png\n"
-         "                                  draw the level as the player first sees it (after N\n"
-         "                                  ticks; with the targets' paths and magnets' reach)\n"
-         "  vor --level LEVEL [--watch]     play that level alone, without the menu; --watch\n"
-         "                                  reloads it whenever its file changes\n"
-         "  LEVEL is a level text file, or SCENARIO.lev:N for level N of a scenario.\n";
-}
-
 bool ParseLevelSource(const std::string& argument, TLevelSource& out, std::string& error) {
   out = TLevelSource{};
   const size_t colon = argument.rfind(':');

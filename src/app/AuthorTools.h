@@ -17,8 +17,6 @@ bool IsAuthorCommand(const char* word);
 // Runs the command of args (args[0] is the command); returns the exit status: 0 done, 1 failed
 // (with the reason on stderr).
 int RunAuthorCommand(const std::vector<std::string>& args);
-// How the tools are called, for the program's help.
-const char* AuthorToolsUsage();
 
 // --- Level arguments: "FILE" (a level text) or "SCENARIO.lev:N" ---
 

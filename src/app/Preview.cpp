@@ -131,8 +131,9 @@ bool PreviewLevel(const TLevelSource& source, const TPreviewOptions& options,
     game.UpdateFrame();
   }
   if (options.paths) DrawPaths(*game.BackBuffer, targets, magnets);
-  if (!WritePng(*game.BackBuffer, pngFile)) {
-    error = "cannot write " + pngFile;
+  std::string reason;
+  if (!WritePng(*game.BackBuffer, pngFile, reason)) {
+    error = "cannot write " + pngFile + ": " + reason;
     return false;
   }
   return true;
