@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/AuthorTools.h"
 #include "app/Main.h"
 #include "app/Options.h"
 #include "app/Usage.h"
@@ -10,6 +11,7 @@
 #include "platform/System.h"
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && IsAuthorCommand(argv[1])) return RunAuthorCommand({argv + 1, argv + argc});
   Options options;
   std::string error;
   if (!ParseOptions(argc, argv, options, error)) {

@@ -45,6 +45,15 @@ bool TForm1::FormCreate() {
     return false;
   }
   if (!p.empty() && p[0] == "plimb") LevelSkipEnabled = true;
+  if (!options_.level.empty()) {
+    levelRun_ = std::make_unique<TLevelRun>(options_.level, options_.watch);
+    std::string error;
+    if (!levelRun_->Read(error)) {
+      std::fprintf(stderr, "vor: %s\n", error.c_str());
+      Close(1);
+      return false;
+    }
+  }
 
   if (!options_.record.empty()) {
     if (!record_.Open(options_.record) || !record_.Write("# vor-script 1\n")) {
@@ -70,6 +79,7 @@ bool TForm1::FormCreate() {
   Game_->InitSound();
   Game_->CreateLogo();
   if (Game_->State == gsStart) Game_->StartLoading();
+  if (levelRun_ && Game_->State == gsMainMenu) levelRun_->Start(*Game_);
   if (system_.IsHeadless()) Active = true;
   return true;
 }
@@ -165,6 +175,7 @@ void TForm1::Tick() {
   const auto polled = std::chrono::steady_clock::now();
   PollKeyboard();
   PollMouse();
+  if (levelRun_ && levelRun_->AfterTick()) Close(0);
   const auto end = std::chrono::steady_clock::now();
   if (options_.bench)
     tickCosts_.push_back(

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AuthorTools.h"
 #include "app/GameUnit.h"
 #include "app/Options.h"
 #include "platform/Input.h"
@@ -83,6 +84,8 @@ class TForm1 {
   int exitStatus_ = 0;
   int64_t tickCount_ = 0;
   std::vector<double> tickCosts_;
+  // "--level": one level played alone.
+  std::unique_ptr<TLevelRun> levelRun_;
 };
 
 // The state of the game as JSON (the fields under their own names).

@@ -77,6 +77,10 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
       if (!value(out.dumpState)) return false;
     } else if (a == "--screenshot") {
       if (!value(out.screenshot)) return false;
+    } else if (a == "--level") {
+      if (!value(out.level)) return false;
+    } else if (a == "--watch") {
+      out.watch = true;
     } else if (a == "--help") {
       out.help = true;
     } else if (a == "--version") {
@@ -85,6 +89,10 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
       error = "unknown option " + a;
       return false;
     }
+  }
+  if (out.watch && out.level.empty()) {
+    error = "option --watch needs --level LEVEL";
+    return false;
   }
   return true;
 }

@@ -23,6 +23,9 @@ struct Options {
   std::string script, record, dumpState, screenshot;
   uint32_t videoMemoryKB = 64 * 1024;
   bool bench = false;
+  // Play this level alone ("FILE" or "SCENARIO.lev:N"); watch reloads it when the file changes.
+  std::string level;
+  bool watch = false;
   bool help = false, version = false;
   // What is left for the game's command line ("compile", "plimb", ...).
   std::vector<std::string> params;
