@@ -107,7 +107,8 @@ bool PreviewLevel(const TLevelSource& source, const TPreviewOptions& options,
 class TLevelRun {
  public:
   TLevelRun(std::string argument, bool watch);
-  // Reads the level named by the argument; false with a reason.
+  // Reads the level named by the argument; false with a reason. The first read fixes the file
+  // as a path, so the game's own folders never change which file is watched.
   bool Read(std::string& error);
   // Starts the level read on a game that has loaded its pictures.
   void Start(TGame& game);
@@ -126,6 +127,7 @@ class TLevelRun {
   std::string argument_;
   bool watch_;
   TLevelSource source_;
+  std::string path_;
   std::vector<std::string> levels_;
   int first_ = 1;
   TGame* game_ = nullptr;

@@ -17,9 +17,14 @@ TLevelRun::TLevelRun(std::string argument, bool watch)
     : argument_(std::move(argument)), watch_(watch) {}
 
 bool TLevelRun::Read(std::string& error) {
-  if (!ParseLevelSource(argument_, source_, error)) return false;
+  if (path_.empty()) {
+    if (!ParseLevelSource(argument_, source_, error)) return false;
+    std::error_code ec;
+    path_ = std::filesystem::absolute(ResolveFileName(source_.file), ec).string();
+    if (ec) path_ = ResolveFileName(source_.file);
+  }
   stamp_ = FileStamp();
-  return ReadLevelSource(source_, levels_, first_, error);
+  return ReadLevelSource({path_, source_.level}, levels_, first_, error);
 }
 
 void TLevelRun::Start(TGame& game) {
@@ -57,7 +62,7 @@ bool TLevelRun::AfterTick() {
 TLevelRun::Stamp TLevelRun::FileStamp() const {
   Stamp s;
   std::error_code ec;
-  const std::string name = ResolveFileName(source_.file);
+  const std::string& name = path_;
   s.time = std::filesystem::last_write_time(name, ec);
   s.size = std::filesystem::file_size(name, ec);
   return s;
@@ -69,7 +74,7 @@ void TLevelRun::Report() const {
   std::string where = source_.file + ":";
   if (source_.level == 0) {
     std::string text;
-    if (ReadFileQuietly(ResolveFileName(source_.file), text)) findings = lint.CheckLevelFile(text);
+    if (ReadFileQuietly(path_, text)) findings = lint.CheckLevelFile(text);
   } else {
     where += "level " + std::to_string(first_) + ":";
     findings = lint.CheckStoredLevel(levels_[size_t(first_ - 1)]);

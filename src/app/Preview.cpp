@@ -5,7 +5,9 @@
 #include <numbers>
 
 #include "app/AuthorTools.h"
+#include "app/DataFolders.h"
 #include "app/GameUnit.h"
+#include "assets/FileUtils.h"
 #include "platform/Png.h"
 #include "platform/Random.h"
 #include "platform/System.h"
@@ -103,6 +105,11 @@ bool PreviewLevel(const TLevelSource& source, const TPreviewOptions& options,
     error = "cannot start";
     return false;
   }
+  // The level is the file named; the pictures are the game's, wherever a game run finds them.
+  struct Folders {
+    Folders() { SetFileFolders(ChooseFileFolders(InstalledDataFolder())); }
+    ~Folders() { SetFileFolders({}); }
+  } folders;
   TGame game(*system);
   if (!game.InitDisplay()) {
     error = "cannot set up the display";
