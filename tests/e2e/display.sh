@@ -23,12 +23,28 @@ cat > session.sh <<'SESSION'
 set -euo pipefail
 vor=$1
 fail() { echo "FAIL: $*" >&2; exit 1; }
-window() { for _ in $(seq 300); do xdotool search --name '^Vor$' 2> /dev/null | head -n 1 && return; sleep 0.2; done; fail "no window"; }
-size() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
+# The game's shown window (one made hidden may be replaced before it is shown).
+window() {
+  for _ in $(seq 300); do
+    local id
+    id=$(xdotool search --onlyvisible --name '^Vor$' 2> /dev/null | head -n 1) || true
+    [ -n "$id" ] && echo "$id" && return
+    sleep 0.2
+  done
+  fail "no window"
+}
+size() { xwininfo -id "$1" 2> /dev/null | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 # lit X: how many pixels of screen column X are not black.
 lit() { import -window root shot.png; convert shot.png -crop 1x720+"$1"+0 +repage txt:- | tail -n +2 | grep -vc '#000000' || true; }
 # until SIZE: wait for the window to take that size.
-until_size() { for _ in $(seq 50); do [ "$(size "$w")" = "$1" ] && return; sleep 0.2; done; fail "the window is $(size "$w"), not $1"; }
+until_size() {
+  for _ in $(seq 50); do
+    w=$(window)
+    [ "$(size "$w")" = "$1" ] && return
+    sleep 0.2
+  done
+  fail "the window is $(size "$w"), not $1"
+}
 # until_ini VALUE: wait for vor.ini to say fullscreen=VALUE.
 until_ini() { for _ in $(seq 50); do grep -qx "fullscreen=$1" "$XDG_CONFIG_HOME/vor/vor.ini" 2> /dev/null && return; sleep 0.2; done; fail "vor.ini does not say fullscreen=$1"; }
 # Escape in the main menu ends the game; while it still loads, a key is not seen, so it is repeated.
