@@ -78,6 +78,9 @@ class TGame {
   std::string ScenarioFile;
   std::vector<std::string> LevelTexts;
   uint8_t LoadFailure = 0;
+  // After a failed graphics load: what failed, naming the file (and block) at fault, and what the
+  // player can do about it (empty when nothing helps).
+  std::string LoadFailureText, LoadFailureHint;
   std::atomic<uint8_t> LoadingRunning{0};
   int32_t TransitionStep = 0;
   uint8_t TransitionGrid[kTransitionColumns][kTransitionRows] = {};
@@ -189,8 +192,10 @@ class TGame {
   // (LoadFailure 1, State gsStart).
   bool StartLoading();
   bool LoadGraphics();
-  // Writes "graph.dat" from the four graphics collections; false (nothing written) on failure.
-  bool BuildGraphDat();
+  // Makes "graph.dat" from the four graphics collections into bytes, with the block "sources"
+  // when sources is not empty, and writes it (CacheFileName) when it can; false (nothing made or
+  // written) on failure.
+  bool BuildGraphDat(const std::string& sources, std::string& bytes);
   bool RestoreSurfaces();
   void BuildSightMask();
   // The level's background frames; false (BackgroundWork unchanged) for a bad index.

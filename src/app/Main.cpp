@@ -2,12 +2,15 @@
 #include "app/Main.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <numeric>
 
+#include "app/DataFolders.h"
 #include "app/Settings.h"
 #include "assets/FileUtils.h"
 #include "display/DisplayDevice.h"
@@ -26,6 +29,7 @@ TForm1::~TForm1() {
   // The handlers hold this window; messages after it is gone go to stderr.
   SetFileMessageHandler(nullptr);
   SetAssetLogHandler(nullptr);
+  SetFileFolders({});
 }
 
 bool TForm1::FormCreate() {
@@ -36,22 +40,21 @@ bool TForm1::FormCreate() {
   LevelSkipEnabled = false;
   const auto& p = options_.params;
   if (p.size() >= 3) {
-    if (p[0] == "compile") CompileScenario(p[1], p[2]);
-    Close(0);
+    // A command tells its failure by the exit status as well as by its message.
+    Close(p[0] == "compile" && !CompileScenario(p[1], p[2]) ? 1 : 0);
     return false;
   }
   if (!p.empty() && p[0] == "plimb") LevelSkipEnabled = true;
 
   if (!options_.record.empty()) {
-    record_.open(options_.record, std::ios::binary | std::ios::trunc);
-    if (!record_) {
-      std::fprintf(stderr, "vor: cannot write the recording %s\n", options_.record.c_str());
-      Close(2);
+    if (!record_.Open(options_.record) || !record_.Write("# vor-script 1\n")) {
+      OutputFailed(options_.record, record_.Reason());
       return false;
     }
-    record_ << "# vor-script 1\n";
   }
 
+  // Commands work on the files named to them; the game itself may run from installed data.
+  SetFileFolders(ChooseFileFolders(InstalledDataFolder()));
   Game_ = std::make_unique<TGame>(system_);
   Game_->LevelSkipEnabled = LevelSkipEnabled;
   Game_->VideoMemoryKB = options_.videoMemoryKB;
@@ -72,6 +75,7 @@ bool TForm1::FormCreate() {
 }
 
 void TForm1::FormDestroy() {
+  if (record_.IsOpen() && !record_.Close()) OutputFailed(options_.record, record_.Reason());
   pictureWrites_.clear();  // waits for pictures still being written
   if (!Game_) return;
   WriteEndFiles();
@@ -86,18 +90,25 @@ void TForm1::Close(int status) {
 
 void TForm1::WriteEndFiles() {
   if (!Game_) return;
-  if (!options_.dumpState.empty()) {
-    if (FILE* f = std::fopen(options_.dumpState.c_str(), "wb")) {
-      const std::string json = StateJson(*Game_, tickCount_);
-      std::fwrite(json.data(), 1, json.size(), f);
-      std::fclose(f);
-    } else {
-      std::fprintf(stderr, "vor: cannot write %s\n", options_.dumpState.c_str());
-    }
-  }
-  if (!options_.screenshot.empty() && Game_->DirectDraw && Game_->Primary)
-    if (!WritePng(*Game_->Primary, options_.screenshot))
-      std::fprintf(stderr, "vor: cannot write %s\n", options_.screenshot.c_str());
+  if (!options_.dumpState.empty()) WriteStateDump(options_.dumpState);
+  if (!options_.screenshot.empty()) WriteScreenshot(options_.screenshot);
+}
+
+void TForm1::WriteStateDump(const std::string& path) {
+  std::string reason;
+  if (!WriteWholeFile(path, StateJson(*Game_, tickCount_), reason)) OutputFailed(path, reason);
+}
+
+void TForm1::WriteScreenshot(const std::string& path) {
+  std::string reason = "the display is not open";
+  if (!Game_->Primary || !WritePng(*Game_->Primary, path, reason)) OutputFailed(path, reason);
+}
+
+void TForm1::OutputFailed(const std::string& path, const std::string& reason) {
+  std::fprintf(stderr, "vor: cannot write %s: %s\n", path.c_str(), reason.c_str());
+  Close(1);
+  // Also when the run had already ended well.
+  if (exitStatus_ == 0) exitStatus_ = 1;
 }
 
 int TForm1::Run() {
@@ -136,7 +147,7 @@ void TForm1::Tick() {
   if (!Active || closed_) return;
   TGame& g = *Game_;
   if (g.LoadFailure == 1 && g.State != gsLoading) {
-    LogError(Cp("ошибка"));
+    ReportLoadFailure();
     Close(1);
     return;
   }
@@ -159,6 +170,21 @@ void TForm1::Tick() {
     tickCosts_.push_back(
         std::chrono::duration<double, std::milli>((drawn - start) + (end - polled)).count());
   if (options_.ticks && tickCount_ >= *options_.ticks) Close(0);
+}
+
+void TForm1::ReportLoadFailure() {
+  const TGame& g = *Game_;
+  const std::string text =
+      g.LoadFailureText.empty() ? "the graphics cannot be loaded" : g.LoadFailureText;
+  const bool logged = LogError(Cp("ошибка")) && LogError(text);
+  const int error = errno;
+  std::fprintf(stderr, "vor: %s\n", text.c_str());
+  if (!g.LoadFailureHint.empty()) std::fprintf(stderr, "vor: %s\n", g.LoadFailureHint.c_str());
+  if (!logged) {
+    std::error_code ec;
+    std::fprintf(stderr, "vor: cannot write err.txt in the folder %s: %s\n",
+                 std::filesystem::current_path(ec).c_str(), std::strerror(error));
+  }
 }
 
 HRESULT TForm1::Present() {
@@ -186,24 +212,25 @@ void TForm1::ApplyTickInput() {
     if (s.tick < tickCount_) continue;  // ticks that never ran (before activation)
     switch (s.kind) {
       case ScriptEvent::Kind::Input: ApplyInput(s.input); break;
-      case ScriptEvent::Kind::Dump:
-        if (FILE* f = std::fopen(s.file.c_str(), "wb")) {
-          const std::string json = StateJson(*Game_, tickCount_);
-          std::fwrite(json.data(), 1, json.size(), f);
-          std::fclose(f);
-        }
-        break;
-      case ScriptEvent::Kind::Screenshot: WritePng(*Game_->Primary, s.file); break;
+      case ScriptEvent::Kind::Dump: WriteStateDump(s.file); break;
+      case ScriptEvent::Kind::Screenshot: WriteScreenshot(s.file); break;
     }
   }
   // The pad's input of this tick follows every event, as the screen it speaks to now stands.
   std::string chars;
   input_.ApplyPad(pad_.Tick(PadContextNow(), chars));
   TypePadChars(chars);
+  if (!recordLines_.empty()) {
+    if (!record_.Write(recordLines_)) {
+      OutputFailed(options_.record, record_.Reason());
+      (void)record_.Close();
+    }
+    recordLines_.clear();
+  }
 }
 
 void TForm1::ApplyInput(const InputEvent& e) {
-  if (record_) record_ << FormatScriptLine(tickCount_, e) << '\n';
+  if (record_.IsOpen()) recordLines_ += FormatScriptLine(tickCount_, e) + '\n';
   switch (e.kind) {
     case InputEvent::Kind::Char: FormKeyPress(static_cast<unsigned char>(e.a)); break;
     case InputEvent::Kind::LoseSurfaces: Game_->DirectDraw->LoseSurfaces(); break;

@@ -11,6 +11,7 @@
 #include "app/GameUnit.h"
 #include "app/Options.h"
 #include "platform/Input.h"
+#include "platform/OutputFile.h"
 #include "platform/Pad.h"
 #include "platform/System.h"
 
@@ -44,6 +45,9 @@ class TForm1 {
 
  private:
   void Close(int status);
+  // The end of a failed graphics load: "ошибка" and the reason in the log, the reason and the way
+  // out on stderr.
+  void ReportLoadFailure();
   // Applies the input of this tick (window events, then script lines) and records it.
   void ApplyTickInput();
   void ApplyInput(const InputEvent& e);
@@ -55,6 +59,11 @@ class TForm1 {
   // F12: the last frame shown goes to the picture folder in the background.
   void SaveFrameToPictures();
   void WriteEndFiles();
+  // Outputs of the run. A failure is told on stderr (file and reason) and ends the run with
+  // status 1.
+  void WriteStateDump(const std::string& path);
+  void WriteScreenshot(const std::string& path);
+  void OutputFailed(const std::string& path, const std::string& reason);
 
   const Options& options_;
   System& system_;
@@ -65,7 +74,9 @@ class TForm1 {
   std::vector<std::future<void>> pictureWrites_;
   std::vector<ScriptEvent> script_;
   size_t scriptPos_ = 0;
-  std::ofstream record_;
+  OutputFile record_;
+  // The lines recorded in the current tick, written together at its end.
+  std::string recordLines_;
   bool closed_ = false;
   int exitStatus_ = 0;
   int64_t tickCount_ = 0;

@@ -62,7 +62,7 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
     } else if (a == "--ticks") {
       int64_t n;
       if (!value(v)) return false;
-      if (!ParseNumber(v, n) || n < 0) return bad("a count of ticks");
+      if (!ParseNumber(v, n) || n < 0 || n > kMaxTick) return bad("a count of ticks");
       out.ticks = n;
     } else if (a == "--video-memory") {
       uint32_t n;
@@ -77,6 +77,10 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
       if (!value(out.dumpState)) return false;
     } else if (a == "--screenshot") {
       if (!value(out.screenshot)) return false;
+    } else if (a == "--help") {
+      out.help = true;
+    } else if (a == "--version") {
+      out.version = true;
     } else {
       error = "unknown option " + a;
       return false;
@@ -101,8 +105,9 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
     std::string tickWord, event;
     if (!(words >> tickWord)) continue;
     ScriptEvent e;
-    if (!ParseNumber(tickWord, e.tick) || e.tick < 1)
-      return fail("a line starts with a tick from 1, not '" + tickWord + "'");
+    if (!ParseNumber(tickWord, e.tick) || e.tick < 1 || e.tick > kMaxTick)
+      return fail("a line starts with a tick from 1 to " + std::to_string(kMaxTick) + ", not '" +
+                  tickWord + "'");
     if (!(words >> event)) return fail("an event must follow the tick");
     std::vector<std::string> args;
     for (std::string w; words >> w;) args.push_back(w);
@@ -144,6 +149,8 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
       if (args.empty()) return fail("text takes the text to type");
       std::string s = args[0];
       for (size_t i = 1; i < args.size(); ++i) s += " " + args[i];
+      if (int64_t(s.size()) - 1 > kMaxTick - e.tick)
+        return fail("the text's last character falls after tick " + std::to_string(kMaxTick));
       int64_t t = e.tick;
       for (unsigned char c : s) {
         ScriptEvent ch = e;

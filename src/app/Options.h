@@ -8,6 +8,10 @@
 
 #include "platform/Input.h"
 
+// The last tick a run can have: far beyond any real run, and every tick stays exact where state
+// dumps are read as JSON numbers (doubles).
+constexpr int64_t kMaxTick = (int64_t{1} << 53) - 1;
+
 struct Options {
   bool window = false;
   bool fullscreen = false;
@@ -19,6 +23,7 @@ struct Options {
   std::string script, record, dumpState, screenshot;
   uint32_t videoMemoryKB = 64 * 1024;
   bool bench = false;
+  bool help = false, version = false;
   // What is left for the game's command line ("compile", "plimb", ...).
   std::vector<std::string> params;
 };
@@ -36,7 +41,8 @@ struct ScriptEvent {
 };
 
 // Reads a script; events come out in tick order (lines of one tick in file order). On a malformed
-// line returns false with an error naming the line number.
+// line, or one whose tick (or a character of its text) lies beyond kMaxTick, returns false with an
+// error naming the line number.
 bool ParseScript(const std::string& text, const std::string& name, std::vector<ScriptEvent>& out,
                  std::string& error);
 // One input event as a script line ("12 key Down down").

@@ -21,6 +21,26 @@ std::string Bmp(int32_t w, int32_t h) {
   return s;
 }
 
+// An 8-bit run-length BMP file of w x h pixels that ends at once: a few bytes for any size.
+std::string EmptyRleBmp(int32_t w, int32_t h) {
+  std::string s = "BM" + IntToBytes(60) + IntToBytes(0) + IntToBytes(58);
+  s += IntToBytes(40) + IntToBytes(w) + IntToBytes(h);
+  s += std::string("\x01\x00\x08\x00", 4);
+  s += IntToBytes(1) + IntToBytes(2) + IntToBytes(2835) + IntToBytes(2835);
+  s += IntToBytes(1) + IntToBytes(0) + IntToBytes(0);
+  return s + std::string("\x00\x01", 2);
+}
+
+// A Windows metafile of 32 bytes whose header claims a file and a record of some thousand million
+// words (a renderer trusting them asks for gigabytes).
+std::string HugeClaimMetafile() {
+  std::string s("\x01\x00\x09\x00\x00\x03", 6);
+  s +=
+      IntToBytes(0x62000000) + std::string(2, '\0') + IntToBytes(0x62000000) + std::string(2, '\0');
+  s += IntToBytes(4) + std::string("\x02\x01\x01\x00", 4);  // SetBkMode
+  return s + IntToBytes(3) + std::string(2, '\0');          // end
+}
+
 std::string Record(const std::string& name, int32_t w, int32_t h, int32_t tag = 0) {
   return TGraphCollection::FormatRecord(gkBitmap, tag, name, Bmp(w, h));
 }
@@ -88,6 +108,10 @@ TEST_F(GraphCollection, DamagedFilesLoadWhatPrecedesTheDamage) {
        TGraphCollection::FormatRecord(gkBitmap, 0, "bad", "BMjunk") + two,
        {"a", "b"},
        1},
+      {"metafile header sizes past the data",
+       TGraphCollection::FormatRecord(gkMetafile, 0, "", HugeClaimMetafile()) + two,
+       {"a", "b"},
+       1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -100,6 +124,42 @@ TEST_F(GraphCollection, DamagedFilesLoadWhatPrecedesTheDamage) {
     EXPECT_EQ(logLines.size(), c.logged);
     EXPECT_TRUE(messages.empty());
   }
+}
+
+// Each picture is kept decoded and later laid out as a frame of the largest width and height,
+// so a small file must not describe more than the budget: pictures past it are skipped, huge ones
+// before they are decoded.
+TEST_F(GraphCollection, PicturesPastThePixelBudgetAreSkipped) {
+  auto rle = [](const char* name, int32_t w, int32_t h) {
+    return TGraphCollection::FormatRecord(gkBitmap, 0, name, EmptyRleBmp(w, h));
+  };
+  const std::string full = rle("full", 8192, 8192);
+  ASSERT_EQ(int64_t{8192} * 8192, kMaxCollectionPixels);
+  const struct {
+    const char* what;
+    std::string bytes;
+    Names_t names;
+  } cases[] = {
+      {"one picture fills the budget", full + Record("b", 1, 1), {"full"}},
+      {"no room left for it", Record("a", 2, 2) + full + Record("b", 1, 1), {"a", "b"}},
+      // Two thin pictures make frames of 16384 x 8192.
+      {"frames of the largest width and height",
+       rle("wide", 16384, 1) + rle("tall", 1, 8192) + rle("small", 1, 1000),
+       {"wide", "small"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    logLines.clear();
+    TGraphCollection g;
+    g.LoadFromBytes(c.bytes);
+    EXPECT_EQ(Names(g), c.names);
+    EXPECT_EQ(logLines.size(), 1u);
+  }
+  TGraphCollection g;
+  g.LoadFromBytes(full);
+  g.Delete(0);  // gives its room back
+  TMemoryStream b(Bmp(1, 1));
+  EXPECT_EQ(g.AddGraphic(gkBitmap, "b", b), 0);
 }
 
 TEST_F(GraphCollection, EntriesKeepKindTagAndSizes) {
@@ -341,7 +401,10 @@ TEST(IndexCollection, GetIntReadsTheLevelIntegerSyntax) {
   for (const Case& k :
        {Case{"12", 12, true}, Case{"-5", -5, true}, Case{"  7", 7, true}, Case{"$1F", 31, true},
         Case{"0x10", 16, true}, Case{"abc", 0, false}, Case{"", 0, false}, Case{"12abc", 0, false},
-        Case{"1 2", 0, false}, Case{"2147483647", INT32_MAX, true}, Case{"2147483648", 0, false}}) {
+        Case{"1 2", 0, false}, Case{"2147483647", INT32_MAX, true}, Case{"2147483648", 0, false},
+        // A tab before the number is a blank; after it, it is not.
+        Case{"\t7", 7, true}, Case{" \t-3", -3, true}, Case{"\t$1F", 31, true},
+        Case{"7\t", 0, false}}) {
     c.AddValue("K", k.value);
     const int32_t i = c.Count() - 1;
     EXPECT_EQ(c.GetInt(i), k.result) << k.value;
