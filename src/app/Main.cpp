@@ -300,13 +300,28 @@ void TForm1::SaveFrameToPictures() {
       std::fprintf(stderr, "vor: cannot save the picture: %s\n", error.c_str());
       return;
     }
-    // Two pictures in one second keep both.
-    std::string path = dir + "/" + name + ".png";
-    for (int n = 2; FileExists(path) && n < 100; ++n)
-      path = dir + "/" + name + "-" + std::to_string(n) + ".png";
-    if (!WritePng(*frame, path)) {
-      std::remove(path.c_str());
-      std::fprintf(stderr, "vor: cannot write the picture %s\n", path.c_str());
+    // Two pictures in one second keep both: a name is claimed by creating its file exclusively,
+    // as another picture may be choosing at the same moment.
+    std::string path;
+    for (int n = 1; n < 100 && path.empty(); ++n) {
+      const std::string p = dir + "/" + name + (n > 1 ? "-" + std::to_string(n) : "") + ".png";
+      if (FILE* f = std::fopen(p.c_str(), "wbx")) {
+        std::fclose(f);
+        path = p;
+      } else if (errno != EEXIST) {
+        std::fprintf(stderr, "vor: cannot write the picture %s: %s\n", p.c_str(),
+                     std::strerror(errno));
+        return;
+      }
+    }
+    if (path.empty()) {
+      std::fprintf(stderr, "vor: cannot save the picture: too many in one second\n");
+      return;
+    }
+    std::string reason;
+    if (!WritePng(*frame, path, reason)) {
+      std::remove(path.c_str());  // no half picture stays behind
+      std::fprintf(stderr, "vor: cannot write the picture %s: %s\n", path.c_str(), reason.c_str());
     }
   }));
 }

@@ -2,7 +2,8 @@
 # The real display: with no display to open the game says so and ends with status 1; on a 1280 x 720
 # X server with no window manager, full screen letterboxes the frame at x 160..1119; Alt+Enter
 # switches to an 800 x 600 window and back, and the choice in vor.ini holds for the next start
-# unless --window or --fullscreen says otherwise; a damaged vor.ini is named and ignored.
+# unless --window or --fullscreen says otherwise; a larger window keeps the frame at a whole factor;
+# a damaged vor.ini is named and ignored.
 source "$(dirname "$0")/common.sh"
 command -v xvfb-run > /dev/null || fail "xvfb-run is not installed"
 command -v import > /dev/null && command -v xdotool > /dev/null || fail "imagemagick and xdotool are needed"
@@ -72,6 +73,14 @@ until_ini 1
 xdotool key --window "$w" alt+Return
 until_size 800x600
 until_ini 0
+# A window made larger keeps the frame at a whole factor, centred: 1000 x 700 at x 240 shows it
+# at x 340..1139 of the screen.
+xdotool windowsize "$w" 1000 700
+until_size 1000x700
+xdotool windowmove "$w" 240 0
+for _ in $(seq 50); do [ "$(lit 340)" -gt 0 ] && [ "$(lit 339)" = 0 ] && break; sleep 0.2; done
+[ "$(lit 339)" = 0 ] && [ "$(lit 1140)" = 0 ] && [ "$(lit 340)" -gt 0 ] && [ "$(lit 1139)" -gt 0 ] ||
+  fail "the larger window does not show the frame at x 340..1139"
 quit
 
 "$vor" --ticks 100000 & pid=$!; w=$(window); until_size 800x600; quit
