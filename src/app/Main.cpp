@@ -303,29 +303,35 @@ void TForm1::SaveFrameToPictures() {
   localtime_r(&now, &local);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "vor-%Y%m%d-%H%M%S", &local);
-  // Pictures of one second are numbered here, on the game's thread, so writers running side by
-  // side never pick the same name.
-  picturesThisSecond_ = stamp == lastPictureStamp_ ? picturesThisSecond_ + 1 : 0;
-  lastPictureStamp_ = stamp;
   // Encoding takes longer than a tick, so it runs beside the game.
-  pictureWrites_.push_back(std::async(std::launch::async, [frame, name = std::string(stamp),
-                                                           first = picturesThisSecond_] {
+  pictureWrites_.push_back(std::async(std::launch::async, [frame, name = std::string(stamp)] {
     const std::string dir = UserDirPath(UserDir::Pictures);
     std::string error;
     if (!MakeUserDir(dir, error)) {
       std::fprintf(stderr, "vor: cannot save the picture: %s\n", error.c_str());
       return;
     }
-    // Two pictures in one second keep both.
-    const auto pathOf = [&](int n) {
-      return dir + "/" + name + (n == 0 ? std::string() : "-" + std::to_string(n + 1)) + ".png";
-    };
-    int n = first;
-    while (FileExists(pathOf(n)) && n < first + 100) ++n;  // pictures of an earlier run stay
-    const std::string path = pathOf(n);
+    // Two pictures in one second keep both: a name is claimed by creating its file exclusively,
+    // as another picture may be choosing at the same moment.
+    std::string path;
+    for (int n = 1; n < 100 && path.empty(); ++n) {
+      const std::string p = dir + "/" + name + (n > 1 ? "-" + std::to_string(n) : "") + ".png";
+      if (FILE* f = std::fopen(p.c_str(), "wbx")) {
+        std::fclose(f);
+        path = p;
+      } else if (errno != EEXIST) {
+        std::fprintf(stderr, "vor: cannot write the picture %s: %s\n", p.c_str(),
+                     std::strerror(errno));
+        return;
+      }
+    }
+    if (path.empty()) {
+      std::fprintf(stderr, "vor: cannot save the picture: too many in one second\n");
+      return;
+    }
     std::string reason;
     if (!WritePng(*frame, path, reason)) {
-      std::remove(path.c_str());  // no half picture left behind
+      std::remove(path.c_str());  // no half picture stays behind
       std::fprintf(stderr, "vor: cannot write the picture %s: %s\n", path.c_str(), reason.c_str());
     }
   }));

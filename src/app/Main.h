@@ -73,8 +73,6 @@ class TForm1 {
   PadMapper pad_;
   // Pictures being written; waited for before the program ends.
   std::vector<std::future<void>> pictureWrites_;
-  std::string lastPictureStamp_;
-  int picturesThisSecond_ = 0;
   std::vector<ScriptEvent> script_;
   size_t scriptPos_ = 0;
   OutputFile record_;

@@ -25,7 +25,10 @@ const TUsageEntry kCommands[] = {
 };
 
 const TUsageEntry kOptions[] = {
-    {"--window", "play in a resizable window instead of full screen"},
+    {"--window", "play in a window this time (Alt+Enter switches and is remembered)"},
+    {"--fullscreen", "play full screen this time"},
+    {"--audio sdl|silent",
+     "the machine's sound device (default with a window) or a silent one (default headless)"},
     {"--headless", "no window and silent sound; ticks run back to back"},
     {"--seed N", "seed of the random generator"},
     {"--ticks N", "end after N ticks of 25 ms, exit status 0"},

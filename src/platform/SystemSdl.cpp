@@ -175,6 +175,7 @@ class SdlSystem final : public System {
               if (fullscreen_) ApplyMode();
               activated_ = true;
               break;
+            case SDL_WINDOWEVENT_SIZE_CHANGED: UpdateScale(); break;
           }
           break;
         case SDL_RENDER_TARGETS_RESET:
@@ -293,6 +294,17 @@ class SdlSystem final : public System {
       SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
                             SDL_WINDOWPOS_CENTERED_DISPLAY(display));
     }
+    UpdateScale();
+  }
+
+  // A window shows the frame at a whole factor (crisp pixels) when it is large enough for one, and
+  // otherwise at the factor that fits; full screen always uses the largest factor that fits.
+  void UpdateScale() {
+    if (!window_ || !renderer_) return;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    const bool whole = !fullscreen_ && w >= frameW_ && h >= frameH_;
+    SDL_RenderSetIntegerScale(renderer_, whole ? SDL_TRUE : SDL_FALSE);
   }
 
   bool machineSound_;
