@@ -5,6 +5,7 @@
 
 #include "app/Main.h"
 #include "app/Options.h"
+#include "app/Usage.h"
 #include "platform/System.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +14,11 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, options, error)) {
     std::fprintf(stderr, "vor: %s\n", error.c_str());
     return 2;
+  }
+  if (options.help || options.version) {
+    const std::string text = options.help ? UsageText() : VersionText();
+    std::fputs(text.c_str(), stdout);
+    return 0;
   }
   std::vector<ScriptEvent> script;
   if (!options.script.empty()) {

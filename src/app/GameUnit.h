@@ -192,8 +192,10 @@ class TGame {
   // (LoadFailure 1, State gsStart).
   bool StartLoading();
   bool LoadGraphics();
-  // Writes "graph.dat" from the four graphics collections; false (nothing written) on failure.
-  bool BuildGraphDat();
+  // Makes "graph.dat" from the four graphics collections into bytes, with the block "sources"
+  // when sources is not empty, and writes it (CacheFileName) when it can; false (nothing made or
+  // written) on failure.
+  bool BuildGraphDat(const std::string& sources, std::string& bytes);
   bool RestoreSurfaces();
   void BuildSightMask();
   // The level's background frames; false (BackgroundWork unchanged) for a bad index.

@@ -1,9 +1,10 @@
 // Asset loading: the logo, the loading thread that fills every sheet from "graph.dat" (building it
-// from the graphics collections when it is missing), the night mask, restoring lost surfaces and
-// the frames a level's background and targets show.
+// from the graphics collections when it is missing, or outdated in the player's cache), the night
+// mask, restoring lost surfaces and the frames a level's background and targets show.
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -28,6 +29,11 @@
 namespace {
 
 constexpr const char* kGraphDat = "graph.dat";
+// A "graph.dat" kept in the player's cache, apart from the collections it is made from, carries
+// this block: a fingerprint of those collections, so that new ones (an update of the game) make
+// it again. One kept beside its collections is the player's own business, as ever.
+constexpr const char* kSourcesBlock = "sources";
+constexpr const char* kCollections[4] = {"back.ccg", "targets.ccg", "graph.ccg", "font.ccg"};
 // Free video memory (KB) below which a sheet goes to system memory.
 constexpr uint32_t kSmallSheetsKB = 2000;
 constexpr uint32_t kLargeSheetsKB = 4000;
@@ -110,14 +116,31 @@ bool ReadWholeFile(const std::string& name, std::string& bytes) {
   return bool(file.read(bytes.data(), size));
 }
 
+// FNV-1a over the length and bytes of each collection, as hexadecimal text.
+std::string CollectionsFingerprint() {
+  uint64_t h = 0xcbf29ce484222325ull;
+  const auto mix = [&h](unsigned char c) { h = (h ^ c) * 0x100000001b3ull; };
+  for (const char* name : kCollections) {
+    std::string bytes;
+    if (!ReadWholeFile(ResolveFileName(name), bytes)) bytes.clear();
+    for (char c : std::to_string(bytes.size()) + ":") mix(static_cast<unsigned char>(c));
+    for (char c : bytes) mix(static_cast<unsigned char>(c));
+  }
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+  return text;
+}
+
 bool LoadCollection(TGraphCollection& pictures, const char* file) {
   pictures.FileName = ResolveFileName(file);
   return pictures.Load() && pictures.Count() > 0;
 }
 
-constexpr const char* kRebuildHint =
-    "delete graph.dat and start the game again: the next start rebuilds it from back.ccg, "
-    "targets.ccg, graph.ccg and font.ccg";
+std::string RebuildHint(const std::string& file) {
+  return "delete " + file +
+         " and start the game again: the next start rebuilds it from back.ccg, targets.ccg, "
+         "graph.ccg and font.ccg";
+}
 
 // Records why the loading failed; always false, for returning.
 bool Fail(TGame& game, std::string text, std::string hint = "") {
@@ -126,13 +149,13 @@ bool Fail(TGame& game, std::string text, std::string hint = "") {
   return false;
 }
 
-bool Damaged(TGame& game, const std::string& what) {
-  return Fail(game, "graph.dat is damaged: " + what, kRebuildHint);
+bool Damaged(TGame& game, const std::string& file, const std::string& what) {
+  return Fail(game, file + " is damaged: " + what, RebuildHint(file));
 }
 
 bool CannotBuild(TGame& game, const char* collection) {
   return Fail(game,
-              std::string("graph.dat is missing and cannot be built: ") + collection +
+              std::string("graph.dat cannot be built: ") + collection +
                   " cannot be read or holds no usable pictures",
               "put back the game's data files back.ccg, targets.ccg, graph.ccg and font.ccg");
 }
@@ -210,17 +233,34 @@ bool TGame::LoadGraphics() {
   if (!DirectDraw) return Fail(*this, "the display is not open");
   try {
     Display& dd = *DirectDraw;
-    if (!FileExists(kGraphDat) && !BuildGraphDat()) return false;
+    const std::string file = CacheFileName(kGraphDat);
+    const bool cached = file != kGraphDat;
+    const std::string sources = cached ? CollectionsFingerprint() : std::string();
     TMemoryBlocksCollection blocks;
+    bool read = false;
     {
       std::string bytes;
-      errno = 0;
-      if (!ReadWholeFile(ResolveFileName(kGraphDat), bytes))
-        return Fail(*this,
-                    std::string("graph.dat cannot be read: ") +
-                        (errno ? std::strerror(errno) : "read error"),
-                    kRebuildHint);
-      if (!blocks.LoadFromBytes(bytes)) return Damaged(*this, "its list of blocks cannot be read");
+      if (FileExists(file)) {
+        errno = 0;
+        const bool whole = ReadWholeFile(ResolveFileName(file), bytes);
+        const int error = errno;
+        read = whole && blocks.LoadFromBytes(bytes);
+        // The game's own folder has no cache to make again: the player is told what to do.
+        if (!whole && !cached)
+          return Fail(*this, file + " cannot be read: " + (error ? std::strerror(error) : "?"),
+                      RebuildHint(file));
+        if (!read && !cached) return Damaged(*this, file, "its list of blocks cannot be read");
+      }
+      const int32_t stamp = read && cached ? blocks.IndexOf(kSourcesBlock) : -1;
+      const bool current =
+          read && (!cached || (stamp >= 0 && blocks.GetBlock(stamp)->Bytes() == sources));
+      if (!current) {
+        // A damaged or outdated cache is made again like a missing file.
+        blocks.Clear();
+        read = false;
+        if (!BuildGraphDat(sources, bytes)) return false;
+        if (!blocks.LoadFromBytes(bytes)) return Fail(*this, "the built graph.dat cannot be read");
+      }
     }
 
     uint32_t totalKB = 0, freeKB = 0;
@@ -230,13 +270,19 @@ bool TGame::LoadGraphics() {
       QueryVideoMemory(totalKB, freeKB);
       const int32_t i = blocks.IndexOf(name);
       const TMemoryStream* block = i >= 0 ? blocks.GetBlock(i) : nullptr;
-      if (!block) return Damaged(*this, std::string("the block \"") + name + "\" is missing");
+      const std::string quoted = std::string("the block \"") + name + "\"";
+      // A block made in this run from the collections is the collections' fault, not the file's.
+      const auto damaged = [&](const std::string& what) {
+        return read ? Damaged(*this, file, what)
+                    : Fail(*this, "the sheets made from the collections are unusable: " + what);
+      };
+      if (!block) return damaged(quoted + " is missing");
       sheet.SystemMemory = freeKB < thresholdKB;
       const bool ok =
           sheet.LoadFromStream(dd, *block) && Succeeded(sheet.LastResult) && sheet.FrameCount > 0;
       // The sheet keeps its own copy; the block's memory can serve the next one.
       *blocks.GetBlock(i) = TMemoryStream();
-      return ok || Damaged(*this, std::string("the block \"") + name + "\" cannot be read");
+      return ok || damaged(quoted + " cannot be read");
     };
     const auto cannotMake = [&](const char* what) {
       return Fail(*this, std::string("cannot make ") + what + " (not enough memory?)");
@@ -307,13 +353,13 @@ bool TGame::LoadGraphics() {
   }
 }
 
-bool TGame::BuildGraphDat() {
+bool TGame::BuildGraphDat(const std::string& sources, std::string& bytes) {
+  bytes.clear();
   if (!DirectDraw) return false;
   try {
     Display& dd = *DirectDraw;
     TGraphCollection pictures;
     TMemoryBlocksCollection blocks;
-    blocks.FileName = kGraphDat;
     const auto number = [](int32_t n) { return std::to_string(n); };
 
     if (!LoadCollection(pictures, "back.ccg")) return CannotBuild(*this, "back.ccg");
@@ -384,13 +430,18 @@ bool TGame::BuildGraphDat() {
       font.Backup();
       AddSheetBlock(blocks, "letters", font);
     }
-    if (blocks.Save()) return true;
-    const std::string reason = std::strerror(errno);
-    std::error_code ec;
-    const std::string folder = std::filesystem::current_path(ec).string();
-    return Fail(*this, "graph.dat cannot be written in the folder " + folder + ": " + reason,
-                "the game builds graph.dat in its folder on the first start: make " + folder +
-                    " writable, or start the game from a copy of its folder");
+    if (!sources.empty()) blocks.AddBlock(kSourcesBlock, sources);
+    bytes = blocks.SaveToBytes();
+    // A folder that cannot be written costs the next start the time to build it again, no more.
+    blocks.FileName = CacheFileName(kGraphDat);
+    if (!blocks.FileName.empty() && !blocks.Save()) {
+      const std::string reason = std::strerror(errno);
+      std::fprintf(stderr,
+                   "vor: cannot write graph.dat in the folder %s: %s (the game goes on; the next "
+                   "start builds it again)\n",
+                   FolderOf(blocks.FileName).c_str(), reason.c_str());
+    }
+    return true;
   } catch (const std::bad_alloc&) {
     return Fail(*this, "out of memory while building graph.dat");
   } catch (const std::exception& e) {

@@ -6,9 +6,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <numeric>
 
+#include "app/DataFolders.h"
 #include "assets/FileUtils.h"
 #include "display/DisplayDevice.h"
 #include "gameplay/ScenarioCompiler.h"
@@ -25,6 +25,7 @@ TForm1::~TForm1() {
   // The handlers hold this window; messages after it is gone go to stderr.
   SetFileMessageHandler(nullptr);
   SetAssetLogHandler(nullptr);
+  SetFileFolders({});
 }
 
 bool TForm1::FormCreate() {
@@ -48,6 +49,8 @@ bool TForm1::FormCreate() {
     }
   }
 
+  // Commands work on the files named to them; the game itself may run from installed data.
+  SetFileFolders(ChooseFileFolders(InstalledDataFolder()));
   Game_ = std::make_unique<TGame>(system_);
   Game_->LevelSkipEnabled = LevelSkipEnabled;
   Game_->VideoMemoryKB = options_.videoMemoryKB;
@@ -172,9 +175,9 @@ void TForm1::ReportLoadFailure() {
   std::fprintf(stderr, "vor: %s\n", text.c_str());
   if (!g.LoadFailureHint.empty()) std::fprintf(stderr, "vor: %s\n", g.LoadFailureHint.c_str());
   if (!logged) {
-    std::error_code ec;
+    const std::string log = WritableFileName("err.txt");
     std::fprintf(stderr, "vor: cannot write err.txt in the folder %s: %s\n",
-                 std::filesystem::current_path(ec).c_str(), std::strerror(error));
+                 log.empty() ? "(none can be used)" : FolderOf(log).c_str(), std::strerror(error));
   }
 }
 

@@ -67,6 +67,10 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
       if (!value(out.dumpState)) return false;
     } else if (a == "--screenshot") {
       if (!value(out.screenshot)) return false;
+    } else if (a == "--help") {
+      out.help = true;
+    } else if (a == "--version") {
+      out.version = true;
     } else {
       error = "unknown option " + a;
       return false;

@@ -20,6 +20,7 @@ struct Options {
   std::string script, record, dumpState, screenshot;
   uint32_t videoMemoryKB = 64 * 1024;
   bool bench = false;
+  bool help = false, version = false;
   // What is left for the game's command line ("compile", "plimb", ...).
   std::vector<std::string> params;
 };

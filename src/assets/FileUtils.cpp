@@ -16,6 +16,7 @@
 
 #include "platform/Cp1251.h"
 #include "platform/OutputFile.h"
+#include "platform/UserDirs.h"
 
 namespace fs = std::filesystem;
 
@@ -27,6 +28,34 @@ std::mutex hookMutex;
 std::function<void(const std::string&)> messageHandler;
 std::function<void(const std::string&)> logHandler;
 std::function<void()> processHandler;
+
+std::mutex folderMutex;
+TFileFolders folders;
+// Folders already made (or found unusable and reported) in this run.
+std::vector<std::string> checkedFolders, unusableFolders;
+
+TFileFolders CurrentFolders() {
+  std::lock_guard lock(folderMutex);
+  return folders;
+}
+
+bool IsBareName(const std::string& name) {
+  return !name.empty() && name.find('/') == std::string::npos;
+}
+
+// Makes one of the player's folders on first use; false when it cannot be made or written, which
+// is said on stderr the first time.
+bool UsableFolder(const std::string& dir) {
+  std::lock_guard lock(folderMutex);
+  if (std::find(checkedFolders.begin(), checkedFolders.end(), dir) != checkedFolders.end())
+    return std::find(unusableFolders.begin(), unusableFolders.end(), dir) == unusableFolders.end();
+  checkedFolders.push_back(dir);
+  std::string error;
+  if (MakeUserDir(dir, error)) return true;
+  unusableFolders.push_back(dir);
+  std::fprintf(stderr, "vor: %s\n", error.c_str());
+  return false;
+}
 
 void ToStderr(const std::string& text) {
   const std::string line = Cp1251ToUtf8(text) + "\n";
@@ -124,7 +153,24 @@ void ProcessMessages() {
   if (h) h();
 }
 
-std::string ResolveFileName(const std::string& name) {
+void SetFileFolders(const TFileFolders& f) {
+  std::lock_guard lock(folderMutex);
+  folders = f;
+  checkedFolders.clear();
+  unusableFolders.clear();
+}
+
+std::vector<std::string> LookupFolders() {
+  const TFileFolders f = CurrentFolders();
+  if (f.Data.empty()) return {"."};
+  if (f.Player.empty()) return {f.Data};
+  return {f.Player, f.Data};
+}
+
+namespace {
+
+// The entry of the folder whose name matches name exactly or else in letter case only.
+std::string ResolveInFolder(const std::string& name) {
   if (name.empty() || Exists(name)) return name;
   const fs::path path(name);
   const fs::path dir = path.parent_path();
@@ -139,6 +185,52 @@ std::string ResolveFileName(const std::string& name) {
   }
   if (best.empty()) return name;
   return dir.empty() ? best : (dir / best).string();
+}
+
+}  // namespace
+
+std::string ResolveFileName(const std::string& name) {
+  const TFileFolders f = CurrentFolders();
+  if (f.Data.empty() || !IsBareName(name)) return ResolveInFolder(name);
+  for (const std::string& dir : LookupFolders()) {
+    const std::string path = ResolveInFolder(dir + "/" + name);
+    if (Exists(path)) return path;
+  }
+  return (f.Player.empty() ? f.Data : f.Player) + "/" + name;
+}
+
+std::string WritableFileName(const std::string& name) {
+  const TFileFolders f = CurrentFolders();
+  if (f.Data.empty()) return ResolveInFolder(name);
+  std::string path;
+  if (IsBareName(name)) {
+    if (f.Player.empty()) {
+      (void)UsableFolder(f.Player);
+      return {};
+    }
+    path = ResolveInFolder(f.Player + "/" + name);
+  } else {
+    path = ResolveInFolder(name);
+  }
+  const std::string dir = fs::path(path).parent_path().string();
+  if ((dir == f.Player || dir == f.Cache) && !UsableFolder(dir)) return {};
+  return path;
+}
+
+std::string CacheFileName(const std::string& name) {
+  const TFileFolders f = CurrentFolders();
+  if (f.Data.empty()) return name;
+  if (f.Cache.empty()) {
+    (void)UsableFolder(f.Cache);
+    return {};
+  }
+  return f.Cache + "/" + name;
+}
+
+std::string FolderOf(const std::string& name) {
+  std::error_code ec;
+  const fs::path path = fs::absolute(fs::path(name), ec);
+  return (ec ? fs::path(name) : path.lexically_normal()).parent_path().string();
 }
 
 bool FileExists(const std::string& name) {
@@ -185,7 +277,7 @@ bool WriteStringToFile(const std::string& name, const std::string& text) {
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
-  const std::string target = ResolveFileName(path);
+  const std::string target = WritableFileName(path);
   const fs::path targetPath(target);
   const std::string file = targetPath.filename().string();
   if (file.empty()) {

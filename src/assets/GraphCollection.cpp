@@ -90,7 +90,7 @@ int32_t TGraphCollection::AddGraphic(uint8_t kind, const std::string& name, TMem
   std::string error;
   std::unique_ptr<TGraphic> graphic;
   if (kind <= gkJpeg)
-    graphic = LoadGraphic(kind, data, error);
+    graphic = LoadGraphic(kind, data, error, kMaxCollectionPixels - pixels_);
   else
     error = Cp("неизвестный вид ") + std::to_string(kind);
   if (!graphic) {
@@ -98,6 +98,7 @@ int32_t TGraphCollection::AddGraphic(uint8_t kind, const std::string& name, TMem
                     error);
     return -1;
   }
+  pixels_ += int64_t{graphic->Width()} * graphic->Height();
   Entry e;
   e.Packed = std::string(1, static_cast<char>(kind)) + IntToBytes(0) + name;
   e.Graphic = std::move(graphic);
@@ -149,5 +150,8 @@ void TGraphCollection::GetMaxSize(int32_t& width, int32_t& height) const {
 }
 
 void TGraphCollection::Delete(int32_t index) {
-  if (Valid(index)) entries_.erase(entries_.begin() + index);
+  if (!Valid(index)) return;
+  const TGraphic& g = *entries_[index].Graphic;
+  pixels_ -= int64_t{g.Width()} * g.Height();
+  entries_.erase(entries_.begin() + index);
 }

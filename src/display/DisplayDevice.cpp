@@ -28,7 +28,7 @@ void QueryVideoMemory(const Display& display, uint32_t& totalKB, uint32_t& freeK
 }
 
 bool LogError(const std::string& text) {
-  FILE* f = std::fopen(ResolveFileName("err.txt").c_str(), "ab");
+  FILE* f = std::fopen(WritableFileName("err.txt").c_str(), "ab");
   if (!f) return false;
   const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size() &&
                        std::fwrite("\r\n", 1, 2, f) == 2;

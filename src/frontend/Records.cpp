@@ -101,7 +101,7 @@ bool TGame::LoadRecords(const std::string& fileName) {
 }
 
 bool TGame::SaveRecords(const std::string& fileName) {
-  const std::string path = ResolveFileName(fileName);
+  const std::string path = WritableFileName(fileName);
   bool ok = true;
   if (!RecordsFailedFile.empty() && RecordsFailedFile == fileName) {
     // The table on disk could not be read; keep it rather than overwrite what the player had.

@@ -71,17 +71,19 @@ std::string RecordsFileName(const std::string& scenarioFile) {
   return name + ".tbl";
 }
 
-std::vector<std::string> ListScenarioFiles(const std::string& dir) {
+std::vector<std::string> ListScenarioFiles(const std::vector<std::string>& dirs) {
   namespace fs = std::filesystem;
   std::vector<std::string> names;
-  std::error_code ec;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code typeError;
-    if (!it->is_regular_file(typeError)) continue;
-    const std::string name = it->path().filename().string();
-    if (name.size() >= 4 &&
-        SameFileNameIgnoringCase(std::string_view(name).substr(name.size() - 4), ".lev"))
-      names.push_back(name);
+  for (const std::string& dir : dirs) {
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+      std::error_code typeError;
+      if (!it->is_regular_file(typeError)) continue;
+      const std::string name = it->path().filename().string();
+      if (name.size() >= 4 &&
+          SameFileNameIgnoringCase(std::string_view(name).substr(name.size() - 4), ".lev"))
+        names.push_back(name);
+    }
   }
   auto lowered = [](std::string name) {
     for (char& c : name)
@@ -92,5 +94,6 @@ std::vector<std::string> ListScenarioFiles(const std::string& dir) {
     const std::string la = lowered(a), lb = lowered(b);
     return la != lb ? la < lb : a < b;
   });
+  names.erase(std::unique(names.begin(), names.end()), names.end());
   return names;
 }

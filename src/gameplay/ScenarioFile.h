@@ -20,6 +20,8 @@
 #include <string_view>
 #include <vector>
 
+#include "assets/FileUtils.h"
+
 #include "gameplay/LevelTypes.h"
 
 constexpr int kMaxScenarioLevels = 100;
@@ -48,6 +50,8 @@ int32_t RandomPictureIndex(int32_t count);
 // first ".", followed by ".tbl" ("main.lev" gives "main.tbl", "a.b.lev" gives "a.tbl").
 std::string RecordsFileName(const std::string& scenarioFile);
 
-// Names (no directories) of the regular files in dir whose name ends in ".lev" in any letter case,
-// sorted ignoring letter case (then by bytes) so every machine steps through them in one order.
-std::vector<std::string> ListScenarioFiles(const std::string& dir = ".");
+// Names (no directories) of the regular files in the folders whose name ends in ".lev" in any
+// letter case, sorted ignoring letter case (then by bytes) so every machine steps through them in
+// one order; a name in more than one folder counts once. The default is every folder the game
+// reads bare names from.
+std::vector<std::string> ListScenarioFiles(const std::vector<std::string>& dirs = LookupFolders());

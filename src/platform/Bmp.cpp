@@ -27,12 +27,13 @@ bool ValidBitCount(uint32_t bits) {
   return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
-bool SizeError(int64_t width, int64_t height, std::string& error) {
+bool SizeError(int64_t width, int64_t height, std::string& error,
+               int64_t maxPixels = kBmpMaxPixels) {
   if (width <= 0 || height <= 0) {
     error = "bitmap has an empty size";
     return true;
   }
-  if (width > kBmpMaxSide || height > kBmpMaxSide || width * height > kBmpMaxPixels) {
+  if (width > kBmpMaxSide || height > kBmpMaxSide || width * height > maxPixels) {
     error = "bitmap is too large (" + std::to_string(width) + " x " + std::to_string(height) + ")";
     return true;
   }
@@ -151,7 +152,7 @@ bool DecodeRle(const uint8_t* p, size_t n, bool four, TBmpImage& img, std::strin
 // Decodes info header, masks, palette and rows found at data[0..size). pixelOffset is the offset
 // of the rows from data, or 0 when they follow the palette.
 bool DecodeInfo(const uint8_t* data, size_t size, size_t pixelOffset, TBmpImage& img,
-                std::string& error) {
+                std::string& error, int64_t maxPixels = kBmpMaxPixels) {
   img = TBmpImage{};
   if (size < 4) {
     error = "bitmap header is truncated";
@@ -192,7 +193,7 @@ bool DecodeInfo(const uint8_t* data, size_t size, size_t pixelOffset, TBmpImage&
     img.TopDown = true;
     height = -height;
   }
-  if (SizeError(width, height, error)) return false;
+  if (SizeError(width, height, error, maxPixels)) return false;
   img.Width = static_cast<int32_t>(width);
   img.Height = static_cast<int32_t>(height);
 
@@ -355,7 +356,8 @@ bool TBmpImage::Create(int32_t width, int32_t height, uint16_t bitCount, std::st
   return true;
 }
 
-bool DecodeBmp(const uint8_t* data, size_t size, TBmpImage& out, std::string& error) {
+bool DecodeBmp(const uint8_t* data, size_t size, TBmpImage& out, std::string& error,
+               int64_t maxPixels) {
   if (size < 14 + 4) {
     error = "bitmap file header is truncated";
     return false;
@@ -373,11 +375,12 @@ bool DecodeBmp(const uint8_t* data, size_t size, TBmpImage& out, std::string& er
     error = "bitmap pixel offset lies past the end of the data";
     return false;
   }
-  return DecodeInfo(data + 14, size - 14, offset == 0 ? 0 : offset - 14, out, error);
+  return DecodeInfo(data + 14, size - 14, offset == 0 ? 0 : offset - 14, out, error, maxPixels);
 }
 
-bool DecodeBmp(const std::string& bytes, TBmpImage& out, std::string& error) {
-  return DecodeBmp(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out, error);
+bool DecodeBmp(const std::string& bytes, TBmpImage& out, std::string& error, int64_t maxPixels) {
+  return DecodeBmp(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out, error,
+                   maxPixels);
 }
 
 bool DecodePackedDib(const uint8_t* data, size_t size, TBmpImage& out, std::string& error) {

@@ -62,8 +62,11 @@ constexpr int64_t kBmpMaxPixels = int64_t{1} << 26;
 
 // Decodes a complete BMP file (with its 14-byte file header). On failure returns false with a
 // one-line reason in error and leaves out in an unspecified state. Never reads past size bytes.
-bool DecodeBmp(const uint8_t* data, size_t size, TBmpImage& out, std::string& error);
-bool DecodeBmp(const std::string& bytes, TBmpImage& out, std::string& error);
+// An image of more than maxPixels pixels is refused before its rows are made.
+bool DecodeBmp(const uint8_t* data, size_t size, TBmpImage& out, std::string& error,
+               int64_t maxPixels = kBmpMaxPixels);
+bool DecodeBmp(const std::string& bytes, TBmpImage& out, std::string& error,
+               int64_t maxPixels = kBmpMaxPixels);
 // Decodes a packed DIB: info header, masks, palette and rows with no file header (the rows
 // follow the palette directly).
 bool DecodePackedDib(const uint8_t* data, size_t size, TBmpImage& out, std::string& error);

@@ -1,4 +1,6 @@
-// JPEG pictures through libjpeg, from memory, with errors turned into a refusal.
+// JPEG pictures through libjpeg, from memory. What libjpeg refuses (its error exit) is refused;
+// what it decodes with a warning (stray bytes before a marker, a misplaced restart marker, data
+// that ends early) is shown as libjpeg decodes it.
 #include <csetjmp>
 #include <cstdio>
 
@@ -11,6 +13,9 @@ namespace {
 // A progressive file may hold any number of scans, each a pass over the whole image; real
 // files use about ten.
 constexpr int kMaxScans = 256;
+// libjpeg's own working memory (a progressive image keeps all its coefficients); beyond it
+// libjpeg stops with an error, as it has no backing store.
+constexpr long kMaxDecoderMemory = 256L << 20;
 
 struct TJpegError {
   jpeg_error_mgr pub;
@@ -24,10 +29,8 @@ struct TJpegError {
   longjmp(err->jump, 1);
 }
 
-// Warnings mean damaged data (a truncated file among them): refuse rather than show garbage.
-void OnMessage(j_common_ptr cinfo, int level) {
-  if (level < 0) FailExit(cinfo);
-}
+// Warnings and traces are dropped: libjpeg goes on with what it could read.
+void OnMessage(j_common_ptr, int) {}
 
 void OnProgress(j_common_ptr cinfo) {
   auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
@@ -47,9 +50,9 @@ uint32_t CmykToRgb(const uint8_t* p, bool inverted) {
 }
 
 // Everything that lives across the jump is owned by the caller, so nothing here needs unwinding.
-bool Decode(const std::string& bytes, jpeg_decompress_struct& cinfo, TJpegError& err,
-            std::vector<uint32_t>& pixels, std::vector<uint8_t>& row, int32_t& width,
-            int32_t& height, std::string& error) {
+bool Decode(const std::string& bytes, int64_t maxPixels, jpeg_decompress_struct& cinfo,
+            TJpegError& err, std::vector<uint32_t>& pixels, std::vector<uint8_t>& row,
+            int32_t& width, int32_t& height, std::string& error) {
   jpeg_progress_mgr progress{};
   cinfo.err = jpeg_std_error(&err.pub);
   err.pub.error_exit = FailExit;
@@ -61,12 +64,13 @@ bool Decode(const std::string& bytes, jpeg_decompress_struct& cinfo, TJpegError&
     return false;
   }
   jpeg_create_decompress(&cinfo);
+  cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
   cinfo.progress = &progress;
   jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
                static_cast<unsigned long>(bytes.size()));
   jpeg_read_header(&cinfo, TRUE);
   const int64_t w = cinfo.image_width, h = cinfo.image_height;
-  if (w <= 0 || h <= 0 || w > kBmpMaxSide || h > kBmpMaxSide || w * h > kBmpMaxPixels) {
+  if (w <= 0 || h <= 0 || w > kBmpMaxSide || h > kBmpMaxSide || w * h > maxPixels) {
     jpeg_destroy_decompress(&cinfo);
     error = "JPEG is too large (" + std::to_string(w) + " x " + std::to_string(h) + ")";
     return false;
@@ -96,12 +100,13 @@ bool Decode(const std::string& bytes, jpeg_decompress_struct& cinfo, TJpegError&
 
 }  // namespace
 
-std::unique_ptr<TGraphic> LoadJpegGraphic(const std::string& bytes, std::string& error) {
+std::unique_ptr<TGraphic> LoadJpegGraphic(const std::string& bytes, std::string& error,
+                                          int64_t maxPixels) {
   jpeg_decompress_struct cinfo{};
   TJpegError err{};
   std::vector<uint32_t> pixels;
   std::vector<uint8_t> row;
   int32_t w = 0, h = 0;
-  if (!Decode(bytes, cinfo, err, pixels, row, w, h, error)) return nullptr;
+  if (!Decode(bytes, maxPixels, cinfo, err, pixels, row, w, h, error)) return nullptr;
   return std::make_unique<TRasterGraphic>(w, h, std::move(pixels));
 }

@@ -45,17 +45,20 @@ void TBitmapGraphic::Draw(Surface& target, int32_t x, int32_t y) const {
   }
 }
 
-std::unique_ptr<TGraphic> LoadBitmapGraphic(const std::string& bytes, std::string& error) {
+std::unique_ptr<TGraphic> LoadBitmapGraphic(const std::string& bytes, std::string& error,
+                                            int64_t maxPixels) {
   TBmpImage image;
-  if (!DecodeBmp(bytes, image, error)) return nullptr;
+  if (!DecodeBmp(bytes, image, error, maxPixels)) return nullptr;
   return std::make_unique<TBitmapGraphic>(std::move(image));
 }
 
-std::unique_ptr<TGraphic> LoadGraphic(uint8_t kind, const std::string& bytes, std::string& error) {
+std::unique_ptr<TGraphic> LoadGraphic(uint8_t kind, const std::string& bytes, std::string& error,
+                                      int64_t maxPixels) {
   switch (kind) {
-    case gkMetafile: return LoadMetafileGraphic(bytes, error);
-    case gkBitmap: return LoadBitmapGraphic(bytes, error);
-    case gkJpeg: return LoadJpegGraphic(bytes, error);
+    case gkMetafile:
+      return LoadMetafileGraphic(bytes, error, std::min(maxPixels, kMaxMetafilePixels));
+    case gkBitmap: return LoadBitmapGraphic(bytes, error, maxPixels);
+    case gkJpeg: return LoadJpegGraphic(bytes, error, maxPixels);
     default: error = "unknown picture kind " + std::to_string(kind); return nullptr;
   }
 }

@@ -1,6 +1,6 @@
-// Decoded pictures of the three kinds a graphics collection holds: Windows metafile (kind 0),
-// Windows bitmap file (kind 1) and JPEG file (kind 2). Each gives its size and draws itself at a
-// point of a surface.
+// Decoded pictures of the three kinds a graphics collection holds: Windows metafile or enhanced
+// metafile (kind 0), Windows bitmap file (kind 1) and JPEG file (kind 2). Each gives its size and
+// draws itself at a point of a surface.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -23,8 +23,10 @@ class TGraphic {
 };
 
 // Reads a picture of the kind from the bytes of its complete file. Returns null with a one-line
-// reason in error when the data cannot be read (malformed, truncated, unsupported).
-std::unique_ptr<TGraphic> LoadGraphic(uint8_t kind, const std::string& bytes, std::string& error);
+// reason in error when the data cannot be read (malformed, truncated, unsupported) or the
+// picture would have more than maxPixels pixels (checked before its pixels are made).
+std::unique_ptr<TGraphic> LoadGraphic(uint8_t kind, const std::string& bytes, std::string& error,
+                                      int64_t maxPixels = kBmpMaxPixels);
 
 // A picture held as pixels 0x00RRGGBB, top row first (JPEG and metafile pictures end as one).
 class TRasterGraphic : public TGraphic {
@@ -56,8 +58,18 @@ class TBitmapGraphic : public TGraphic {
 };
 
 // The decoders of each kind (LoadGraphic picks one); null with a one-line reason on failure.
-std::unique_ptr<TGraphic> LoadBitmapGraphic(const std::string& bytes, std::string& error);
-// JPEG through libjpeg; refuses images of more than kBmpMaxSide a side or kBmpMaxPixels pixels.
-std::unique_ptr<TGraphic> LoadJpegGraphic(const std::string& bytes, std::string& error);
-// Windows metafile (placeable or plain), rendered to pixels; enhanced metafiles are refused.
-std::unique_ptr<TGraphic> LoadMetafileGraphic(const std::string& bytes, std::string& error);
+// Each refuses pictures of more than kBmpMaxSide a side or maxPixels pixels.
+std::unique_ptr<TGraphic> LoadBitmapGraphic(const std::string& bytes, std::string& error,
+                                            int64_t maxPixels = kBmpMaxPixels);
+std::unique_ptr<TGraphic> LoadJpegGraphic(const std::string& bytes, std::string& error,
+                                          int64_t maxPixels = kBmpMaxPixels);
+// Windows metafile (placeable or plain) or enhanced metafile, drawn onto black in its own frame:
+// the size comes from the frame at 96 pixels per inch, and what is drawn keeps its place in it.
+// Rendering keeps two copies of the pixels, so it takes at most kMaxMetafilePixels.
+constexpr int64_t kMaxMetafilePixels = int64_t{1} << 24;
+std::unique_ptr<TGraphic> LoadMetafileGraphic(const std::string& bytes, std::string& error,
+                                              int64_t maxPixels = kMaxMetafilePixels);
+// The enhanced-metafile half of LoadMetafileGraphic, for data that starts with its header.
+bool IsEnhancedMetafile(const std::string& bytes);
+std::unique_ptr<TGraphic> LoadEnhancedMetafileGraphic(const std::string& bytes, std::string& error,
+                                                      int64_t maxPixels);

@@ -21,6 +21,26 @@ std::string Bmp(int32_t w, int32_t h) {
   return s;
 }
 
+// An 8-bit run-length BMP file of w x h pixels that ends at once: a few bytes for any size.
+std::string EmptyRleBmp(int32_t w, int32_t h) {
+  std::string s = "BM" + IntToBytes(60) + IntToBytes(0) + IntToBytes(58);
+  s += IntToBytes(40) + IntToBytes(w) + IntToBytes(h);
+  s += std::string("\x01\x00\x08\x00", 4);
+  s += IntToBytes(1) + IntToBytes(2) + IntToBytes(2835) + IntToBytes(2835);
+  s += IntToBytes(1) + IntToBytes(0) + IntToBytes(0);
+  return s + std::string("\x00\x01", 2);
+}
+
+// A Windows metafile of 32 bytes whose header claims a file and a record of some thousand million
+// words (a renderer trusting them asks for gigabytes).
+std::string HugeClaimMetafile() {
+  std::string s("\x01\x00\x09\x00\x00\x03", 6);
+  s +=
+      IntToBytes(0x62000000) + std::string(2, '\0') + IntToBytes(0x62000000) + std::string(2, '\0');
+  s += IntToBytes(4) + std::string("\x02\x01\x01\x00", 4);  // SetBkMode
+  return s + IntToBytes(3) + std::string(2, '\0');          // end
+}
+
 std::string Record(const std::string& name, int32_t w, int32_t h, int32_t tag = 0) {
   return TGraphCollection::FormatRecord(gkBitmap, tag, name, Bmp(w, h));
 }
@@ -88,6 +108,10 @@ TEST_F(GraphCollection, DamagedFilesLoadWhatPrecedesTheDamage) {
        TGraphCollection::FormatRecord(gkBitmap, 0, "bad", "BMjunk") + two,
        {"a", "b"},
        1},
+      {"metafile header sizes past the data",
+       TGraphCollection::FormatRecord(gkMetafile, 0, "", HugeClaimMetafile()) + two,
+       {"a", "b"},
+       1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -100,6 +124,23 @@ TEST_F(GraphCollection, DamagedFilesLoadWhatPrecedesTheDamage) {
     EXPECT_EQ(logLines.size(), c.logged);
     EXPECT_TRUE(messages.empty());
   }
+}
+
+// Each picture is kept decoded, so a small file must not describe more pixels than the budget:
+// pictures past it are skipped before they are decoded.
+TEST_F(GraphCollection, PicturesPastThePixelBudgetAreSkipped) {
+  const std::string full =
+      TGraphCollection::FormatRecord(gkBitmap, 0, "full", EmptyRleBmp(8192, 8192));
+  ASSERT_EQ(int64_t{8192} * 8192, kMaxCollectionPixels);
+  TGraphCollection g;
+  g.LoadFromBytes(Record("a", 2, 2) + full + Record("b", 1, 1));
+  EXPECT_EQ(Names(g), (Names_t{"a", "b"}));
+  EXPECT_EQ(logLines.size(), 1u);
+  g.LoadFromBytes(full + Record("b", 1, 1));
+  EXPECT_EQ(Names(g), (Names_t{"full"}));
+  g.Delete(0);  // gives its pixels back
+  TMemoryStream b(Bmp(1, 1));
+  EXPECT_EQ(g.AddGraphic(gkBitmap, "b", b), 0);
 }
 
 TEST_F(GraphCollection, EntriesKeepKindTagAndSizes) {

@@ -1,4 +1,5 @@
-// JPEG pictures: a round trip through libjpeg's encoder, and damaged files refused.
+// JPEG pictures: a round trip through libjpeg's encoder, damaged files decoded as libjpeg decodes
+// them, and what it cannot decode refused.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,8 +13,10 @@
 
 namespace {
 
-// Encodes w x h pixels 0x00RRGGBB (or their grey level) as a baseline or progressive JPEG.
-std::string Encode(int w, int h, const std::vector<uint32_t>& rgb, bool grey, bool progressive) {
+// Encodes w x h pixels 0x00RRGGBB (or their grey level) as a baseline or progressive JPEG, with
+// a restart marker every restartRows rows of blocks when not 0.
+std::string Encode(int w, int h, const std::vector<uint32_t>& rgb, bool grey, bool progressive,
+                   int restartRows = 0) {
   jpeg_compress_struct c{};
   jpeg_error_mgr err{};
   c.err = jpeg_std_error(&err);
@@ -28,6 +31,7 @@ std::string Encode(int w, int h, const std::vector<uint32_t>& rgb, bool grey, bo
   jpeg_set_defaults(&c);
   jpeg_set_quality(&c, 100, TRUE);
   if (progressive) jpeg_simple_progression(&c);
+  c.restart_in_rows = restartRows;
   jpeg_start_compress(&c, TRUE);
   std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
   while (c.next_scanline < c.image_height) {
@@ -94,13 +98,58 @@ TEST(Jpeg, RoundTripColourGreyAndProgressive) {
   }
 }
 
-TEST(Jpeg, DamagedFilesAreRefused) {
+// What libjpeg decodes with a warning is shown as it decodes it; only what it cannot decode at
+// all is refused.
+TEST(Jpeg, DataThatLibjpegWarnsAboutIsDecoded) {
+  const int w = 32, h = 32;
+  const std::string good = Encode(w, h, Quadrants(w, h), false, false, 1);
+  std::string error;
+  auto clean = LoadGraphic(gkJpeg, good, error);
+  ASSERT_TRUE(clean) << error;
+  Surface want(w, h);
+  clean->Draw(want, 0, 0);
+
+  const size_t sos = good.find("\xFF\xDA"), eoi = good.size() - 2;
+  const size_t rst = good.find("\xFF\xD0", sos);
+  ASSERT_NE(sos, std::string::npos);
+  ASSERT_NE(rst, std::string::npos);
+  std::string misplacedRestart = good;
+  misplacedRestart[rst + 1] = static_cast<char>(0xD5);
+  const struct {
+    const char* what;
+    std::string file;
+    bool same;  // decodes to the same pixels as the clean file
+  } cases[] = {
+      {"junk before the scan marker", good.substr(0, sos) + "junk" + good.substr(sos), true},
+      {"junk before the end marker", good.substr(0, eoi) + "\x01\x02\x03" + good.substr(eoi), true},
+      {"garbage after the end", good + "garbage", true},
+      {"garbage in place of the end marker", good.substr(0, eoi) + "\x7F\x7F\x7F", true},
+      {"restart marker out of place", misplacedRestart, false},
+      {"data ends inside the scan", good.substr(0, sos + (eoi - sos) / 2), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto g = LoadGraphic(gkJpeg, c.file, error);
+    ASSERT_TRUE(g) << error;
+    ASSERT_EQ(g->Width(), w);
+    ASSERT_EQ(g->Height(), h);
+    if (!c.same) continue;
+    Surface s(w, h);
+    g->Draw(s, 0, 0);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) ASSERT_EQ(s.Row(y)[x], want.Row(y)[x]) << x << "," << y;
+  }
+}
+
+TEST(Jpeg, WhatLibjpegCannotDecodeIsRefused) {
   const std::string good = Encode(24, 24, Quadrants(24, 24), false, false);
   const std::string progressive = Encode(24, 24, Quadrants(24, 24), false, true);
   std::string error;
   for (const std::string& file : {good, progressive}) {
-    // Every cut before the end-of-image marker is refused (past the header: premature end).
-    for (size_t n = 0; n + 2 < file.size(); n += 3) {
+    // Every cut before the first scan begins leaves no image.
+    const size_t sos = file.find("\xFF\xDA");
+    ASSERT_NE(sos, std::string::npos);
+    for (size_t n = 0; n < sos; n += 3) {
       EXPECT_FALSE(LoadGraphic(gkJpeg, file.substr(0, n), error)) << n;
       EXPECT_FALSE(error.empty());
       EXPECT_EQ(error.find('\n'), std::string::npos);
@@ -108,11 +157,14 @@ TEST(Jpeg, DamagedFilesAreRefused) {
   }
   EXPECT_FALSE(LoadGraphic(gkJpeg, "", error));
   EXPECT_FALSE(LoadGraphic(gkJpeg, "not a picture at all", error));
-
-  // The frame header claims an absurd size (a side, then the pixel count): refused before any
-  // memory is taken for it.
-  size_t sof = good.find("\xFF\xC0");
+  std::string noComponents = good;
+  const size_t sof = good.find("\xFF\xC0");
   ASSERT_NE(sof, std::string::npos);
+  noComponents[sof + 9] = 0;
+  EXPECT_FALSE(LoadGraphic(gkJpeg, noComponents, error));
+
+  // The frame header claims an absurd size (a side, then the pixel count), or more pixels than
+  // the caller allows: refused before any memory is taken for it.
   for (auto [hi, lo] : {std::pair{0x50, 0x00}, std::pair{0x40, 0x00}}) {
     std::string big = good;
     big[sof + 5] = static_cast<char>(hi), big[sof + 6] = static_cast<char>(lo);      // height
@@ -120,6 +172,8 @@ TEST(Jpeg, DamagedFilesAreRefused) {
     EXPECT_FALSE(LoadGraphic(gkJpeg, big, error));
     EXPECT_NE(error.find("too large"), std::string::npos) << error;
   }
+  EXPECT_FALSE(LoadGraphic(gkJpeg, good, error, 24 * 24 - 1));
+  EXPECT_TRUE(LoadGraphic(gkJpeg, good, error, 24 * 24));
 }
 
 }  // namespace
