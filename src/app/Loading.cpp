@@ -136,9 +136,11 @@ bool LoadCollection(TGraphCollection& pictures, const char* file) {
   return pictures.Load() && pictures.Count() > 0;
 }
 
-constexpr const char* kRebuildHint =
-    "delete graph.dat and start the game again: the next start rebuilds it from back.ccg, "
-    "targets.ccg, graph.ccg and font.ccg";
+std::string RebuildHint(const std::string& file) {
+  return "delete " + file +
+         " and start the game again: the next start rebuilds it from back.ccg, targets.ccg, "
+         "graph.ccg and font.ccg";
+}
 
 // Records why the loading failed; always false, for returning.
 bool Fail(TGame& game, std::string text, std::string hint = "") {
@@ -147,13 +149,13 @@ bool Fail(TGame& game, std::string text, std::string hint = "") {
   return false;
 }
 
-bool Damaged(TGame& game, const std::string& what) {
-  return Fail(game, "graph.dat is damaged: " + what, kRebuildHint);
+bool Damaged(TGame& game, const std::string& file, const std::string& what) {
+  return Fail(game, file + " is damaged: " + what, RebuildHint(file));
 }
 
 bool CannotBuild(TGame& game, const char* collection) {
   return Fail(game,
-              std::string("graph.dat is missing and cannot be built: ") + collection +
+              std::string("graph.dat cannot be built: ") + collection +
                   " cannot be read or holds no usable pictures",
               "put back the game's data files back.ccg, targets.ccg, graph.ccg and font.ccg");
 }
@@ -235,33 +237,28 @@ bool TGame::LoadGraphics() {
     const bool cached = file != kGraphDat;
     const std::string sources = cached ? CollectionsFingerprint() : std::string();
     TMemoryBlocksCollection blocks;
+    bool read = false;
     {
       std::string bytes;
-      bool read = false;
       if (FileExists(file)) {
         errno = 0;
-        // A damaged cache is made again like a missing one; graph.dat in the game's own folder is
-        // the player's to mend, and says how.
-        if (!ReadWholeFile(ResolveFileName(file), bytes)) {
-          if (!cached)
-            return Fail(*this,
-                        std::string("graph.dat cannot be read: ") +
-                            (errno ? std::strerror(errno) : "read error"),
-                        kRebuildHint);
-        } else if (blocks.LoadFromBytes(bytes)) {
-          read = true;
-        } else if (!cached) {
-          return Damaged(*this, "its list of blocks cannot be read");
-        }
+        const bool whole = ReadWholeFile(ResolveFileName(file), bytes);
+        const int error = errno;
+        read = whole && blocks.LoadFromBytes(bytes);
+        // The game's own folder has no cache to make again: the player is told what to do.
+        if (!whole && !cached)
+          return Fail(*this, file + " cannot be read: " + (error ? std::strerror(error) : "?"),
+                      RebuildHint(file));
+        if (!read && !cached) return Damaged(*this, file, "its list of blocks cannot be read");
       }
       const int32_t stamp = read && cached ? blocks.IndexOf(kSourcesBlock) : -1;
       const bool current =
           read && (!cached || (stamp >= 0 && blocks.GetBlock(stamp)->Bytes() == sources));
       if (!current) {
         blocks.Clear();
+        read = false;
         if (!BuildGraphDat(sources, bytes)) return false;
-        if (!blocks.LoadFromBytes(bytes))
-          return Damaged(*this, "its list of blocks cannot be read");
+        if (!blocks.LoadFromBytes(bytes)) return Fail(*this, "the built graph.dat cannot be read");
       }
     }
 
@@ -272,13 +269,19 @@ bool TGame::LoadGraphics() {
       QueryVideoMemory(totalKB, freeKB);
       const int32_t i = blocks.IndexOf(name);
       const TMemoryStream* block = i >= 0 ? blocks.GetBlock(i) : nullptr;
-      if (!block) return Damaged(*this, std::string("the block \"") + name + "\" is missing");
+      const std::string quoted = std::string("the block \"") + name + "\"";
+      // A block made in this run from the collections is the collections' fault, not the file's.
+      const auto damaged = [&](const std::string& what) {
+        return read ? Damaged(*this, file, what)
+                    : Fail(*this, "the sheets made from the collections are unusable: " + what);
+      };
+      if (!block) return damaged(quoted + " is missing");
       sheet.SystemMemory = freeKB < thresholdKB;
       const bool ok =
           sheet.LoadFromStream(dd, *block) && Succeeded(sheet.LastResult) && sheet.FrameCount > 0;
       // The sheet keeps its own copy; the block's memory can serve the next one.
       *blocks.GetBlock(i) = TMemoryStream();
-      return ok || Damaged(*this, std::string("the block \"") + name + "\" cannot be read");
+      return ok || damaged(quoted + " cannot be read");
     };
     const auto cannotMake = [&](const char* what) {
       return Fail(*this, std::string("cannot make ") + what + " (not enough memory?)");
@@ -429,19 +432,14 @@ bool TGame::BuildGraphDat(const std::string& sources, std::string& bytes) {
     if (!sources.empty()) blocks.AddBlock(kSourcesBlock, sources);
     bytes = blocks.SaveToBytes();
     blocks.FileName = CacheFileName(kGraphDat);
-    if (blocks.Save()) return true;
-    const std::string reason = std::strerror(errno);
-    if (blocks.FileName != kGraphDat) {
-      // A cache that cannot be written costs the next start the time to build it again, no more.
-      if (!blocks.FileName.empty())
-        std::fprintf(stderr, "vor: cannot write %s: %s\n", blocks.FileName.c_str(), reason.c_str());
-      return true;
+    if (!blocks.FileName.empty() && !blocks.Save()) {
+      const std::string reason = std::strerror(errno);
+      std::fprintf(stderr,
+                   "vor: cannot write graph.dat in the folder %s: %s (the game goes on; the next "
+                   "start builds it again)\n",
+                   FolderOf(blocks.FileName).c_str(), reason.c_str());
     }
-    std::error_code ec;
-    const std::string folder = std::filesystem::current_path(ec).string();
-    return Fail(*this, "graph.dat cannot be written in the folder " + folder + ": " + reason,
-                "the game builds graph.dat in its folder on the first start: make " + folder +
-                    " writable, or start the game from a copy of its folder");
+    return true;
   } catch (const std::bad_alloc&) {
     return Fail(*this, "out of memory while building graph.dat");
   } catch (const std::exception& e) {

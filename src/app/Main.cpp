@@ -192,9 +192,9 @@ void TForm1::ReportLoadFailure() {
   std::fprintf(stderr, "vor: %s\n", text.c_str());
   if (!g.LoadFailureHint.empty()) std::fprintf(stderr, "vor: %s\n", g.LoadFailureHint.c_str());
   if (!logged) {
-    std::error_code ec;
+    const std::string log = WritableFileName("err.txt");
     std::fprintf(stderr, "vor: cannot write err.txt in the folder %s: %s\n",
-                 std::filesystem::current_path(ec).c_str(), std::strerror(error));
+                 log.empty() ? "(none can be used)" : FolderOf(log).c_str(), std::strerror(error));
   }
 }
 

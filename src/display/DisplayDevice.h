@@ -18,6 +18,6 @@ bool CreateFlipChain(Display& display, SurfacePtr& primary, SurfacePtr& backBuff
 void QueryVideoMemory(const Display& display, uint32_t& totalKB, uint32_t& freeKB);
 
 // Appends text and CR LF to "err.txt" in the folder the game writes into (WritableFileName: the
-// current folder, or the player's folder of an installed game). Never throws; a log that cannot be
-// written is skipped, and the result is false (errno tells why).
+// current folder, or the player's folder of an installed game). Never throws; a log that cannot
+// be written is skipped, and the result is false (errno tells why).
 bool LogError(const std::string& text);

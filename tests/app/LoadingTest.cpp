@@ -138,8 +138,7 @@ TEST_F(Loading, AMissingOrDamagedInputFailsTheLoadingAndWritesNothing) {
   EXPECT_EQ(game_->LoadFailure, 1);
   EXPECT_FALSE(std::filesystem::exists("graph.dat"));
   EXPECT_EQ(game_->LoadFailureText,
-            "graph.dat is missing and cannot be built: font.ccg cannot be read or holds no usable "
-            "pictures");
+            "graph.dat cannot be built: font.ccg cannot be read or holds no usable pictures");
 
   // A collection without pictures makes a sheet with no frames.
   Collections();
