@@ -227,6 +227,12 @@ std::string CacheFileName(const std::string& name) {
   return f.Cache + "/" + name;
 }
 
+std::string FolderOf(const std::string& name) {
+  std::error_code ec;
+  const fs::path path = fs::absolute(fs::path(name), ec);
+  return (ec ? fs::path(name) : path.lexically_normal()).parent_path().string();
+}
+
 bool FileExists(const std::string& name) {
   return Exists(ResolveFileName(name));
 }

@@ -57,6 +57,9 @@ std::string WritableFileName(const std::string& name);
 // Where the file name made from others lives: in the cache folder when folders are set, else
 // the bare name itself.
 std::string CacheFileName(const std::string& name);
+// The absolute folder that the file name lies in (the current folder for a bare name), for
+// messages that must say where.
+std::string FolderOf(const std::string& name);
 // The file (after ResolveFileName) exists.
 bool FileExists(const std::string& name);
 

@@ -19,5 +19,5 @@ void QueryVideoMemory(const Display& display, uint32_t& totalKB, uint32_t& freeK
 
 // Appends text and CR LF to "err.txt" in the folder the game writes into (WritableFileName: the
 // current folder, or the player's folder of an installed game). Never throws; a log that cannot
-// be written is skipped.
-void LogError(const std::string& text);
+// be written is skipped, and the result is false (errno tells why).
+bool LogError(const std::string& text);

@@ -137,6 +137,8 @@ TEST_F(Loading, AMissingOrDamagedInputFailsTheLoadingAndWritesNothing) {
   EXPECT_FALSE(Game().LoadGraphics());
   EXPECT_EQ(game_->LoadFailure, 1);
   EXPECT_FALSE(std::filesystem::exists("graph.dat"));
+  EXPECT_EQ(game_->LoadFailureText,
+            "graph.dat cannot be built: font.ccg cannot be read or holds no usable pictures");
 
   // A collection without pictures makes a sheet with no frames.
   Collections();
@@ -147,6 +149,8 @@ TEST_F(Loading, AMissingOrDamagedInputFailsTheLoadingAndWritesNothing) {
   Put("graph.dat", "not blocks");
   EXPECT_FALSE(Game().LoadGraphics());
   EXPECT_EQ(game_->LoadFailure, 1);
+  EXPECT_EQ(game_->LoadFailureText, "graph.dat is damaged: its list of blocks cannot be read");
+  EXPECT_NE(game_->LoadFailureHint.find("delete graph.dat"), std::string::npos);
 }
 
 TEST_F(Loading, AGraphDatLackingAnyBlockFails) {
@@ -163,6 +167,8 @@ TEST_F(Loading, AGraphDatLackingAnyBlockFails) {
     Put("graph.dat", cut.SaveToBytes());
     EXPECT_FALSE(Game().LoadGraphics()) << lacking;
     EXPECT_EQ(game_->LoadFailure, 1) << lacking;
+    EXPECT_EQ(game_->LoadFailureText,
+              "graph.dat is damaged: the block \"" + lacking + "\" is missing");
   }
   // A damaged block is refused as well.
   TMemoryBlocksCollection bad;
@@ -173,8 +179,11 @@ TEST_F(Loading, AGraphDatLackingAnyBlockFails) {
   }
   Put("graph.dat", bad.SaveToBytes());
   EXPECT_FALSE(Game().LoadGraphics());
+  EXPECT_EQ(game_->LoadFailureText,
+            "graph.dat is damaged: the block \"targets_circle\" cannot be read");
   Put("graph.dat", complete);
   EXPECT_TRUE(Game().LoadGraphics());
+  EXPECT_EQ(game_->LoadFailureText, "");
 }
 
 TEST_F(Loading, AGraphDatInThePlayersCacheIsMadeAgainForOtherCollections) {

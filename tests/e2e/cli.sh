@@ -18,6 +18,14 @@ set -e
 [ $s3 -eq 2 ] && grep -q 'bad.txt:2:' err3 || fail "malformed script line: status $s3, $(cat err3)"
 [ $s4 -eq 2 ] || fail "missing script: status $s4"
 
+# --help and --version print and exit at once, whatever else is on the line.
+"$vor" --help a b > help.txt || fail "--help: status $?"
+head -n 1 help.txt | grep -q '^Usage: vor' || fail "--help: $(head -n 1 help.txt)"
+for item in compile plimb --window --headless --script --help --version; do
+  grep -q "^  $item" help.txt || fail "--help lacks $item"
+done
+"$vor" --version | grep -qx 'vor [0-9]*\.[0-9]*\.[0-9]*' || fail "--version: $("$vor" --version)"
+
 # Ticks no run reaches and numbers that do not fit: one line on stderr, status 2.
 for line in '9223372036854775807 key Up down' '9223372036854775807 text ab' \
             '99999999999999999999 key Up down' '5 mouse 1 99999999999'; do
@@ -78,6 +86,21 @@ printf '10 key Enter down\n11 key Enter up\n20 key F11 down\n' > hold.txt
 "$vor" --headless --ticks $((20 + 5 * levels + 10)) --script hold.txt --dump-state last.json plimb
 [ "$(json last.json State)" = 8 ] && [ "$(json last.json Level)" = "$levels" ] ||
   fail "F11 on the last level: state $(json last.json State), level $(json last.json Level)"
+# F11 and Escape pressed in one tick on the last level: the game ends and its game-over screen
+# stays; the in-game menu does not open over it. Taps of F11 lead to the last level first.
+{
+  echo "10 key Enter down"; echo "11 key Enter up"
+  t=20
+  for ((l = 1; l < levels; l++)); do echo "$t key F11 down"; echo "$((t + 1)) key F11 up"; t=$((t + 6)); done
+  echo "$((t - 1)) dump before.json"
+  echo "$t key F11 down"; echo "$t key Escape down"; echo "$((t + 1)) dump both.json"
+  echo "$((t + 2)) key F11 up"; echo "$((t + 2)) key Escape up"
+} > both.txt
+"$vor" --headless --ticks $((t + 40)) --script both.txt --dump-state after.json plimb
+[ "$(json before.json State)" = 3 ] && [ "$(json before.json Level)" = "$levels" ] ||
+  fail "the taps did not reach the last level: $(json before.json State) $(json before.json Level)"
+[ "$(json both.json State)" = 8 ] && [ "$(json after.json State)" = 8 ] ||
+  fail "F11 with Escape: state $(json both.json State), then $(json after.json State)"
 
 # Keyboard control (the menu's fifth line), then a new game: the first Space only launches the
 # sight, an arrow steers it; a fire in the same tick as an arrow shoots, and on a waiting sight

@@ -9,8 +9,8 @@
 #include "platform/System.h"
 #include "platform/web/Pending.h"
 
-std::unique_ptr<System> CreateHeadlessSystem();
-std::unique_ptr<System> CreateSdlSystem(bool windowed);
+std::unique_ptr<System> CreateHeadlessSystem(const System::Config& config);
+std::unique_ptr<System> CreateSdlSystem(const System::Config& config);
 
 // The page's side (web/index.html); each is optional so the program also runs on a bare page.
 EM_JS(void, VorPageMessage, (const char* text),
@@ -84,13 +84,15 @@ class WebSystem final : public System {
 
 }  // namespace
 
-std::unique_ptr<System> System::Create(bool headless, bool /*windowed*/) {
-  if (headless) return CreateHeadlessSystem();
+std::unique_ptr<System> System::Create(const Config& config) {
+  if (config.headless) return CreateHeadlessSystem(config);
   // SDL would otherwise yield to the browser inside every present; this backend yields only
   // where the game waits.
   SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
-  // The page sizes the canvas; the game never asks the browser for full screen by itself.
-  std::unique_ptr<System> window = CreateSdlSystem(true);
+  // The page sizes the canvas and owns full screen (its button and Alt+Enter).
+  Config page = config;
+  page.fullscreen = false;
+  std::unique_ptr<System> window = CreateSdlSystem(page);
   if (!window) return nullptr;
   return std::make_unique<WebSystem>(std::move(window));
 }
