@@ -22,7 +22,13 @@ for (let i = 0; i < runs; ++i) {
 }
 
 const server = await serve();
-const web = [], toMenu = [];
+const web = [], webHeadless = [], toMenu = [];
+const benchPage = async (page, query, into) => {
+  await page.goto(`${server.url}?bench&seed=3&ticks=${ticks}&script=record.txt${query}`);
+  await waitForEnd(page);
+  const out = await page.evaluate(() => Module.vorOutput);
+  into.push(parse(out.find(l => l.startsWith('bench'))));
+};
 for (let i = 0; i < runs; ++i) {
   const browser = await launch(tempDir('vor-profile-'));
   try {
@@ -30,10 +36,8 @@ for (let i = 0; i < runs; ++i) {
     const page = await openPage(browser, server.url);
     await waitForState(page, States.MainMenu);
     toMenu.push((Date.now() - start) / 1000);
-    await page.goto(`${server.url}?bench&seed=3&ticks=${ticks}&script=record.txt`);
-    await waitForEnd(page);
-    const out = await page.evaluate(() => Module.vorOutput);
-    web.push(parse(out.find(l => l.startsWith('bench'))));
+    await benchPage(page, '', web);
+    await benchPage(page, '&headless', webHeadless);
   } finally {
     await browser.close();
   }
@@ -50,9 +54,11 @@ for (const f of fs.readdirSync(site)) {
 }
 const mb = n => fmt(n / 1e6, 2);
 console.log(`Medians of ${runs} runs, ${ticks} ticks of web/scripts/record.txt, seed 3:\n`);
-console.log('| | mean ms | p99 ms |\n|---|---|---|');
-console.log(`| native headless | ${fmt(pick(native, 'mean'))} | ${fmt(pick(native, 'p99'))} |`);
-console.log(`| headless Chromium | ${fmt(pick(web, 'mean'))} | ${fmt(pick(web, 'p99'))} |`);
-console.log(`| ratio | ${fmt(pick(web, 'mean') / pick(native, 'mean'), 2)} | ${fmt(pick(web, 'p99') / pick(native, 'p99'), 2)} |`);
+const row = (name, list) => console.log(`| ${name} | ${fmt(pick(list, 'mean'))} | ${fmt(pick(list, 'p99'))} | ` +
+  `${fmt(pick(list, 'mean') / pick(native, 'mean'), 2)} | ${fmt(pick(list, 'p99') / pick(native, 'p99'), 2)} |`);
+console.log('| | mean ms | p99 ms | mean / native | p99 / native |\n|---|---|---|---|---|');
+row('native headless', native);
+row('headless Chromium, frames shown (?bench)', web);
+row('headless Chromium, frames not shown (?bench&headless)', webHeadless);
 console.log(`\nbuild-web/: ${mb(raw)} MB raw, ${mb(gz)} MB gzipped (gzip -9 per file)`);
 console.log(`Page opened to main menu: ${fmt(median(toMenu), 2)} s (runs: ${toMenu.map(t => fmt(t, 2)).join(', ')})`);

@@ -21,6 +21,7 @@ namespace {
 
 class WebSystem final : public System {
  public:
+  // window: the sdl backend, or the headless one for runs that show nothing.
   explicit WebSystem(std::unique_ptr<System> window)
       : window_(std::move(window)), start_(emscripten_get_now()) {
     // The page is shown by the time the program runs.
@@ -30,7 +31,7 @@ class WebSystem final : public System {
   bool OpenWindow(int32_t width, int32_t height) override {
     return window_->OpenWindow(width, height);
   }
-  bool IsHeadless() const override { return false; }
+  bool IsHeadless() const override { return window_->IsHeadless(); }
 
   void Present(const Surface& frame) override {
     window_->Present(frame);
@@ -85,14 +86,15 @@ class WebSystem final : public System {
 }  // namespace
 
 std::unique_ptr<System> System::Create(const Config& config) {
-  if (config.headless) return CreateHeadlessSystem(config);
   // SDL would otherwise yield to the browser inside every present; this backend yields only
   // where the game waits.
   SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
   // The page sizes the canvas and owns full screen (its button and Alt+Enter).
   Config page = config;
   page.fullscreen = false;
-  std::unique_ptr<System> window = CreateSdlSystem(page);
-  if (!window) return nullptr;
-  return std::make_unique<WebSystem>(std::move(window));
+  // A headless run is wrapped too: its loading job still needs a waiting loop that runs it.
+  std::unique_ptr<System> inner =
+      config.headless ? CreateHeadlessSystem(config) : CreateSdlSystem(page);
+  if (!inner) return nullptr;
+  return std::make_unique<WebSystem>(std::move(inner));
 }
