@@ -271,12 +271,9 @@ struct TCost {
   double work = 0;
   double X(const wmfD_Coord& p) const { return (p.x - h.origin.x) * h.pixelsX; }
   double Y(const wmfD_Coord& p) const { return (p.y - h.origin.y) * h.pixelsY; }
-  // The part of a box that lies on the picture, filled.
+  // A box filled: the device walks all of it, also what lies off the picture.
   void Area(const wmfD_Coord& a, const wmfD_Coord& b) {
-    auto span = [](double p, double q, double size) {
-      return std::max(0.0, std::min(std::max(p, q), size) - std::max(std::min(p, q), 0.0));
-    };
-    work += span(X(a), X(b), h.width) * span(Y(a), Y(b), h.height) + 1;
+    work += (std::abs(X(b) - X(a)) + 1) * (std::abs(Y(b) - Y(a)) + 1);
   }
   // An outline of that length with the pen of dc (nothing for the null pen).
   void Line(const wmfDC* dc, double length) {

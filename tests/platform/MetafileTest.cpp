@@ -196,8 +196,9 @@ TEST(Metafile, HugePensAreDrawnNarrower) {
   EXPECT_EQ(s.Row(70)[50], 0u);
 }
 
-// A unit of this picture is 96 pixels: a line far beyond the frame with a thick pen asks the
-// renderer for more than a second of work and is refused; inside the frame it is drawn.
+// A unit of this picture is 96 pixels: a line far beyond the frame with a thick pen, or a
+// rectangle reaching far beyond it, asks the renderer for more than a second of work and is
+// refused (it walks what lies off the picture too); inside the frame they are drawn.
 TEST(Metafile, DrawingThatCostsTooMuchIsRefused) {
   auto line = [](int32_t from, int32_t to) {
     std::string s;
@@ -211,6 +212,12 @@ TEST(Metafile, DrawingThatCostsTooMuchIsRefused) {
   EXPECT_TRUE(LoadGraphic(gkMetafile, line(0, 1), error)) << error;
   EXPECT_FALSE(LoadGraphic(gkMetafile, line(-30000, 30000), error));
   EXPECT_FALSE(error.empty());
+  auto rectangle = [](int32_t far) {
+    return Wmf(Window(0, 0, 1, 1) + SolidBrushNoPen(0xFF) + Rectangle(0, 0, far, far), {0, 0, 1, 1},
+               1);
+  };
+  EXPECT_TRUE(LoadGraphic(gkMetafile, rectangle(1), error)) << error;
+  EXPECT_FALSE(LoadGraphic(gkMetafile, rectangle(30000), error));
 }
 
 TEST(Metafile, SizeFieldsAndRecordsAreCheckedAgainstTheData) {
