@@ -319,8 +319,9 @@ struct TCost {
     work += double(d.bmp.width) * d.bmp.height + h.width * h.height;
   }
   void Of(const wmfDrawText_t& d) {
-    const double size = std::max(1.0, d.font_height * std::abs(h.pixelsY));
-    work += (d.str ? std::strlen(d.str) + 1.0 : 1.0) * size * size;
+    const double height = std::max(1.0, d.font_height * std::abs(h.pixelsY));
+    const double width = std::max(1.0, height * d.font_ratio);
+    work += (d.str ? std::strlen(d.str) + 1.0 : 1.0) * height * width;
   }
 };
 
@@ -330,8 +331,11 @@ void LimitSizes(const THooks& h, wmfDC* dc) {
     pen->height = std::min(std::abs(pen->height), kMaxPenPixels / std::abs(h.pixelsY));
   }
 }
+// Glyphs at most kMaxTextPixels high and wide (width is height times the font's ratio).
 void LimitSizes(const THooks& h, wmfDrawText_t* text) {
   text->font_height = std::min(std::abs(text->font_height), kMaxTextPixels / std::abs(h.pixelsY));
+  const double height = std::max(1.0, text->font_height * std::abs(h.pixelsY));
+  text->font_ratio = std::min(std::abs(text->font_ratio), kMaxTextPixels / height);
 }
 
 template <typename T>
