@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the data maker and the tests need; skips what is there.
-# Usage: tools/deps.sh play|test
+# Usage: tools/deps.sh play|package|test
 set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libjpeg-dev libpng-dev libcairo2-dev
           libfreetype-dev fonts-dejavu-core libwmf-dev fonts-urw-base35 libemf2svg-dev
           librsvg2-dev)
-if [ "${1:-play}" = test ]; then
-  packages+=(libgtest-dev libbenchmark-dev xvfb xauth clang libclang-rt-14-dev)
-fi
+# CPack's Debian generator: dpkg-shlibdeps finds the dependencies, file finds the programs.
+package_tools=(dpkg-dev file)
+case "${1:-play}" in
+  package) packages+=("${package_tools[@]}") ;;
+  test)
+    packages+=(libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool imagemagick time clang
+               libclang-rt-14-dev
+               desktop-file-utils appstream man-db "${package_tools[@]}")
+    ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -20,6 +20,7 @@ class TDXBaseSurface;
 class TSurfaceList;
 class TLettersCollection;
 class TWaveCollection;
+class TLevelReport;
 
 enum TGameState : uint8_t {
   gsStart = 0,
@@ -78,6 +79,9 @@ class TGame {
   std::string ScenarioFile;
   std::vector<std::string> LevelTexts;
   uint8_t LoadFailure = 0;
+  // After a failed graphics load: what failed, naming the file (and block) at fault, and what the
+  // player can do about it (empty when nothing helps).
+  std::string LoadFailureText, LoadFailureHint;
   std::atomic<uint8_t> LoadingRunning{0};
   int32_t TransitionStep = 0;
   uint8_t TransitionGrid[kTransitionColumns][kTransitionRows] = {};
@@ -189,8 +193,10 @@ class TGame {
   // (LoadFailure 1, State gsStart).
   bool StartLoading();
   bool LoadGraphics();
-  // Writes "graph.dat" from the four graphics collections; false (nothing written) on failure.
-  bool BuildGraphDat();
+  // Makes "graph.dat" from the four graphics collections into bytes, with the block "sources"
+  // when sources is not empty, and writes it (CacheFileName) when it can; false (nothing made or
+  // written) on failure.
+  bool BuildGraphDat(const std::string& sources, std::string& bytes);
   bool RestoreSurfaces();
   void BuildSightMask();
   // The level's background frames; false (BackgroundWork unchanged) for a bad index.
@@ -201,10 +207,13 @@ class TGame {
   // --- Scenario and level files ---
   bool LoadScenarioFile(const std::string& fileName);
   bool StartScenario(const std::string& fileName);
+  // A new game from level `level` of LevelTexts: bullets, score and counters as at the start.
+  void StartGame(int level);
   void LoadLevel(int level);
   void ResetLevel();
   // Reads one level text into the level fields; false (and LoadFailure 2) on a format error.
-  bool ParseLevel(const std::string& text);
+  // report, when given, hears what the parser reads and skips (the authors' tools).
+  bool ParseLevel(const std::string& text, TLevelReport* report = nullptr);
   void NextScenario();
   void SelectScenario(const std::string& fileName);
   // Frame counts of Backgrounds and TargetPictures, which the level values choose from.
@@ -282,6 +291,8 @@ class TGame {
   bool LoadRecords(const std::string& fileName);
   bool SaveRecords(const std::string& fileName);
   void FinishResult(int key, bool finish);
+  // The name being entered takes no more letters.
+  bool NameEntryFull() const;
   void DrawNameEntry();
   void DrawRecords();
 

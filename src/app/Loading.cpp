@@ -1,11 +1,16 @@
 // Asset loading: the logo, the loading thread that fills every sheet from "graph.dat" (building it
-// from the graphics collections when it is missing), the night mask, restoring lost surfaces and
-// the frames a level's background and targets show.
+// from the graphics collections when it is missing, or outdated in the player's cache), the night
+// mask, restoring lost surfaces and the frames a level's background and targets show.
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <new>
 #include <string>
 #include <thread>
 
@@ -24,6 +29,11 @@
 namespace {
 
 constexpr const char* kGraphDat = "graph.dat";
+// A "graph.dat" kept in the player's cache, apart from the collections it is made from, carries
+// this block: a fingerprint of those collections, so that new ones (an update of the game) make
+// it again. One kept beside its collections is the player's own business, as ever.
+constexpr const char* kSourcesBlock = "sources";
+constexpr const char* kCollections[4] = {"back.ccg", "targets.ccg", "graph.ccg", "font.ccg"};
 // Free video memory (KB) below which a sheet goes to system memory.
 constexpr uint32_t kSmallSheetsKB = 2000;
 constexpr uint32_t kLargeSheetsKB = 4000;
@@ -106,9 +116,48 @@ bool ReadWholeFile(const std::string& name, std::string& bytes) {
   return bool(file.read(bytes.data(), size));
 }
 
+// FNV-1a over the length and bytes of each collection, as hexadecimal text.
+std::string CollectionsFingerprint() {
+  uint64_t h = 0xcbf29ce484222325ull;
+  const auto mix = [&h](unsigned char c) { h = (h ^ c) * 0x100000001b3ull; };
+  for (const char* name : kCollections) {
+    std::string bytes;
+    if (!ReadWholeFile(ResolveFileName(name), bytes)) bytes.clear();
+    for (char c : std::to_string(bytes.size()) + ":") mix(static_cast<unsigned char>(c));
+    for (char c : bytes) mix(static_cast<unsigned char>(c));
+  }
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+  return text;
+}
+
 bool LoadCollection(TGraphCollection& pictures, const char* file) {
   pictures.FileName = ResolveFileName(file);
   return pictures.Load() && pictures.Count() > 0;
+}
+
+std::string RebuildHint(const std::string& file) {
+  return "delete " + file +
+         " and start the game again: the next start rebuilds it from back.ccg, targets.ccg, "
+         "graph.ccg and font.ccg";
+}
+
+// Records why the loading failed; always false, for returning.
+bool Fail(TGame& game, std::string text, std::string hint = "") {
+  game.LoadFailureText = std::move(text);
+  game.LoadFailureHint = std::move(hint);
+  return false;
+}
+
+bool Damaged(TGame& game, const std::string& file, const std::string& what) {
+  return Fail(game, file + " is damaged: " + what, RebuildHint(file));
+}
+
+bool CannotBuild(TGame& game, const char* collection) {
+  return Fail(game,
+              std::string("graph.dat cannot be built: ") + collection +
+                  " cannot be read or holds no usable pictures",
+              "put back the game's data files back.ccg, targets.ccg, graph.ccg and font.ccg");
 }
 
 }  // namespace
@@ -179,15 +228,38 @@ void TGame::DrawLoading() {
 
 bool TGame::LoadGraphics() {
   LoadFailure = 1;
-  if (!DirectDraw) return false;
+  LoadFailureText.clear();
+  LoadFailureHint.clear();
+  if (!DirectDraw) return Fail(*this, "the display is not open");
   try {
     Display& dd = *DirectDraw;
-    if (!FileExists(kGraphDat)) (void)BuildGraphDat();
+    const std::string file = CacheFileName(kGraphDat);
+    const bool cached = file != kGraphDat;
+    const std::string sources = cached ? CollectionsFingerprint() : std::string();
     TMemoryBlocksCollection blocks;
+    bool read = false;
     {
       std::string bytes;
-      if (!ReadWholeFile(ResolveFileName(kGraphDat), bytes) || !blocks.LoadFromBytes(bytes))
-        return false;
+      if (FileExists(file)) {
+        errno = 0;
+        const bool whole = ReadWholeFile(ResolveFileName(file), bytes);
+        const int error = errno;
+        read = whole && blocks.LoadFromBytes(bytes);
+        // The game's own folder has no cache to make again: the player is told what to do.
+        if (!whole && !cached)
+          return Fail(*this, file + " cannot be read: " + (error ? std::strerror(error) : "?"),
+                      RebuildHint(file));
+        if (!read && !cached) return Damaged(*this, file, "its list of blocks cannot be read");
+      }
+      const int32_t stamp = read && cached ? blocks.IndexOf(kSourcesBlock) : -1;
+      const bool current =
+          read && (!cached || (stamp >= 0 && blocks.GetBlock(stamp)->Bytes() == sources));
+      if (!current) {
+        blocks.Clear();
+        read = false;
+        if (!BuildGraphDat(sources, bytes)) return false;
+        if (!blocks.LoadFromBytes(bytes)) return Fail(*this, "the built graph.dat cannot be read");
+      }
     }
 
     uint32_t totalKB = 0, freeKB = 0;
@@ -197,13 +269,22 @@ bool TGame::LoadGraphics() {
       QueryVideoMemory(totalKB, freeKB);
       const int32_t i = blocks.IndexOf(name);
       const TMemoryStream* block = i >= 0 ? blocks.GetBlock(i) : nullptr;
-      if (!block) return false;
+      const std::string quoted = std::string("the block \"") + name + "\"";
+      // A block made in this run from the collections is the collections' fault, not the file's.
+      const auto damaged = [&](const std::string& what) {
+        return read ? Damaged(*this, file, what)
+                    : Fail(*this, "the sheets made from the collections are unusable: " + what);
+      };
+      if (!block) return damaged(quoted + " is missing");
       sheet.SystemMemory = freeKB < thresholdKB;
       const bool ok =
           sheet.LoadFromStream(dd, *block) && Succeeded(sheet.LastResult) && sheet.FrameCount > 0;
       // The sheet keeps its own copy; the block's memory can serve the next one.
       *blocks.GetBlock(i) = TMemoryStream();
-      return ok;
+      return ok || damaged(quoted + " cannot be read");
+    };
+    const auto cannotMake = [&](const char* what) {
+      return Fail(*this, std::string("cannot make ") + what + " (not enough memory?)");
     };
 
     Pictures = std::make_unique<TDXBaseSurface>();
@@ -211,11 +292,11 @@ bool TGame::LoadGraphics() {
 
     SightMask = std::make_unique<TDXBaseSurface>();
     SightMask->Allocate(dd, kSightMaskSize, kSightMaskSize, 1);
-    if (Failed(SightMask->LastResult)) return false;
+    if (Failed(SightMask->LastResult)) return cannotMake("the night mask");
     SightMask->ColorKey = 0xFFFFFF;
     SightMask->SetUseColorKey(true);
     BuildSightMask();
-    if (Failed(SightMask->LastResult)) return false;
+    if (Failed(SightMask->LastResult)) return cannotMake("the night mask");
     SightMask->Backup();
     ClipToScreen(*SightMask);
 
@@ -231,7 +312,7 @@ bool TGame::LoadGraphics() {
     BackgroundWork->Allocate(
         dd, Backgrounds->FrameWidth, Backgrounds->FrameHeight,
         std::max({Backgrounds->FrameCount, BackgroundFadeFrames, BackgroundSwingFrames}));
-    if (Failed(BackgroundWork->LastResult)) return false;
+    if (Failed(BackgroundWork->LastResult)) return cannotMake("the background frames");
     ClipToScreen(*BackgroundWork);
     BackgroundWork->Backup();
 
@@ -246,7 +327,7 @@ bool TGame::LoadGraphics() {
       auto sheet = std::make_unique<TDXBaseSurface>();
       sheet->SystemMemory = freeKB < kLargeSheetsKB;
       sheet->Allocate(dd, TargetPictures->FrameWidth, TargetPictures->FrameHeight, DissolveFrames);
-      if (Failed(sheet->LastResult)) return false;
+      if (Failed(sheet->LastResult)) return cannotMake("the target frames");
       ClipToScreen(*sheet);
       sheet->SetUseColorKey(true);
       TargetWork->AddSurface(std::to_string(n), std::move(sheet));
@@ -264,87 +345,105 @@ bool TGame::LoadGraphics() {
     if (Sounds) (void)LoadSounds();
     LoadFailure = 0;
     return true;
-  } catch (const std::exception&) {
-    return false;
+  } catch (const std::bad_alloc&) {
+    return Fail(*this, "out of memory while loading graph.dat");
+  } catch (const std::exception& e) {
+    return Fail(*this, std::string("loading graph.dat stopped: ") + e.what());
   }
 }
 
-bool TGame::BuildGraphDat() {
+bool TGame::BuildGraphDat(const std::string& sources, std::string& bytes) {
+  bytes.clear();
   if (!DirectDraw) return false;
   try {
     Display& dd = *DirectDraw;
     TGraphCollection pictures;
     TMemoryBlocksCollection blocks;
-    blocks.FileName = kGraphDat;
     const auto number = [](int32_t n) { return std::to_string(n); };
 
-    if (!LoadCollection(pictures, "back.ccg")) return false;
+    if (!LoadCollection(pictures, "back.ccg")) return CannotBuild(*this, "back.ccg");
     {
       TDXBaseSurface sheet;
-      if (!SheetFromCollection(dd, pictures, false, true, number, sheet)) return false;
+      if (!SheetFromCollection(dd, pictures, false, true, number, sheet))
+        return CannotBuild(*this, "back.ccg");
       AddSheetBlock(blocks, "backgrounds", sheet);
     }
 
-    if (!LoadCollection(pictures, "targets.ccg")) return false;
+    if (!LoadCollection(pictures, "targets.ccg")) return CannotBuild(*this, "targets.ccg");
     {
       TDXBaseSurface sheet;
       if (!SheetFromCollection(
               dd, pictures, true, false, [](int32_t) { return "-1"; }, sheet))
-        return false;
+        return CannotBuild(*this, "targets.ccg");
       AddSheetBlock(blocks, "targets_pict", sheet);
     }
     {
       TDXBaseSurface circles;
       circles.SystemMemory = true;
+      const char* circlesFailed =
+          "cannot make the target circles of graph.dat (not enough memory?)";
       circles.Allocate(dd, 39, 39, 190);
-      if (Failed(circles.LastResult)) return false;
+      if (Failed(circles.LastResult)) return Fail(*this, circlesFailed);
       circles.SetUseColorKey(true);
-      if (!BuildTargetCircles(circles)) return false;
+      if (!BuildTargetCircles(circles)) return Fail(*this, circlesFailed);
       circles.Backup();
       ClipToScreen(circles);
       AddSheetBlock(blocks, "targets_circle", circles);
     }
 
-    if (!LoadCollection(pictures, "graph.ccg")) return false;
+    if (!LoadCollection(pictures, "graph.ccg")) return CannotBuild(*this, "graph.ccg");
     {
       TDXBaseSurface named;
       const auto pictureName = [&](int32_t n) { return pictures.GetGraphicName(n); };
-      if (!SheetFromCollection(dd, pictures, true, false, pictureName, named)) return false;
+      if (!SheetFromCollection(dd, pictures, true, false, pictureName, named))
+        return CannotBuild(*this, "graph.ccg");
       AddSheetBlock(blocks, "picts", named);
       TSurfaceList magnets;
       for (int32_t n = 0; n < 3; ++n) {
         auto sheet = std::make_unique<TDXBaseSurface>();
         sheet->SystemMemory = true;
         sheet->Allocate(dd, kMagnetDiameters[n], kMagnetDiameters[n], 30);
-        if (Failed(sheet->LastResult)) return false;
+        if (Failed(sheet->LastResult)) return CannotBuild(*this, "graph.ccg");
         ClipToScreen(*sheet);
         sheet->SetUseColorKey(true);
         magnets.AddSurface(std::to_string(n), std::move(sheet));
       }
-      if (!BuildMagnetFrames(magnets, named)) return false;
+      if (!BuildMagnetFrames(magnets, named)) return CannotBuild(*this, "graph.ccg");
       for (int32_t n = 0; n < 3; ++n)
         AddSheetBlock(blocks, kMagnetBlocks[n], *magnets.GetSurface(n));
     }
 
-    if (!LoadCollection(pictures, "font.ccg")) return false;
+    if (!LoadCollection(pictures, "font.ccg")) return CannotBuild(*this, "font.ccg");
     {
       int32_t w = 0, h = 0;
       pictures.GetMaxSize(w, h);
       TLettersCollection font;
       font.SystemMemory = true;
       font.Allocate(dd, w + 2, h + 2, 2 * pictures.Count());
-      if (Failed(font.LastResult)) return false;
+      if (Failed(font.LastResult)) return CannotBuild(*this, "font.ccg");
       font.SetUseColorKey(true);
       font.AddFontStyle(dd, pictures, TLetterStyle{1, 0xFFFFFF, 0x800000}, 0);
       font.AddFontStyle(dd, pictures, TLetterStyle{3, 0xFF0000, 0x800000}, 1);
-      if (Failed(font.LastResult)) return false;
+      if (Failed(font.LastResult)) return CannotBuild(*this, "font.ccg");
       ClipToScreen(font);
       font.Backup();
       AddSheetBlock(blocks, "letters", font);
     }
-    return blocks.Save();
-  } catch (const std::exception&) {
-    return false;
+    if (!sources.empty()) blocks.AddBlock(kSourcesBlock, sources);
+    bytes = blocks.SaveToBytes();
+    blocks.FileName = CacheFileName(kGraphDat);
+    if (!blocks.FileName.empty() && !blocks.Save()) {
+      const std::string reason = std::strerror(errno);
+      std::fprintf(stderr,
+                   "vor: cannot write graph.dat in the folder %s: %s (the game goes on; the next "
+                   "start builds it again)\n",
+                   FolderOf(blocks.FileName).c_str(), reason.c_str());
+    }
+    return true;
+  } catch (const std::bad_alloc&) {
+    return Fail(*this, "out of memory while building graph.dat");
+  } catch (const std::exception& e) {
+    return Fail(*this, std::string("building graph.dat stopped: ") + e.what());
   }
 }
 

@@ -2,11 +2,16 @@
 #include "app/Main.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
 #include <numeric>
 
+#include "app/DataFolders.h"
+#include "app/Settings.h"
 #include "assets/FileUtils.h"
 #include "display/DisplayDevice.h"
 #include "gameplay/ScenarioCompiler.h"
@@ -14,6 +19,7 @@
 #include "platform/Numbers.h"
 #include "platform/Png.h"
 #include "platform/Random.h"
+#include "platform/UserDirs.h"
 
 TForm1::TForm1(const Options& options, System& system, std::vector<ScriptEvent> script)
     : options_(options), system_(system), script_(std::move(script)) {}
@@ -23,6 +29,7 @@ TForm1::~TForm1() {
   // The handlers hold this window; messages after it is gone go to stderr.
   SetFileMessageHandler(nullptr);
   SetAssetLogHandler(nullptr);
+  SetFileFolders({});
 }
 
 bool TForm1::FormCreate() {
@@ -33,22 +40,30 @@ bool TForm1::FormCreate() {
   LevelSkipEnabled = false;
   const auto& p = options_.params;
   if (p.size() >= 3) {
-    if (p[0] == "compile") CompileScenario(p[1], p[2]);
-    Close(0);
+    // A command tells its failure by the exit status as well as by its message.
+    Close(p[0] == "compile" && !CompileScenario(p[1], p[2]) ? 1 : 0);
     return false;
   }
   if (!p.empty() && p[0] == "plimb") LevelSkipEnabled = true;
-
-  if (!options_.record.empty()) {
-    record_.open(options_.record, std::ios::binary | std::ios::trunc);
-    if (!record_) {
-      std::fprintf(stderr, "vor: cannot write the recording %s\n", options_.record.c_str());
-      Close(2);
+  if (!options_.level.empty()) {
+    levelRun_ = std::make_unique<TLevelRun>(options_.level, options_.watch);
+    std::string error;
+    if (!levelRun_->Read(error)) {
+      std::fprintf(stderr, "vor: %s\n", error.c_str());
+      Close(1);
       return false;
     }
-    record_ << "# vor-script 1\n";
   }
 
+  if (!options_.record.empty()) {
+    if (!record_.Open(options_.record) || !record_.Write("# vor-script 1\n")) {
+      OutputFailed(options_.record, record_.Reason());
+      return false;
+    }
+  }
+
+  // Commands work on the files named to them; the game itself may run from installed data.
+  SetFileFolders(ChooseFileFolders(InstalledDataFolder()));
   Game_ = std::make_unique<TGame>(system_);
   Game_->LevelSkipEnabled = LevelSkipEnabled;
   Game_->VideoMemoryKB = options_.videoMemoryKB;
@@ -64,11 +79,14 @@ bool TForm1::FormCreate() {
   Game_->InitSound();
   Game_->CreateLogo();
   if (Game_->State == gsStart) Game_->StartLoading();
+  if (levelRun_ && Game_->State == gsMainMenu) levelRun_->Start(*Game_);
   if (system_.IsHeadless()) Active = true;
   return true;
 }
 
 void TForm1::FormDestroy() {
+  if (record_.IsOpen() && !record_.Close()) OutputFailed(options_.record, record_.Reason());
+  pictureWrites_.clear();  // waits for pictures still being written
   if (!Game_) return;
   WriteEndFiles();
   Game_.reset();
@@ -82,18 +100,25 @@ void TForm1::Close(int status) {
 
 void TForm1::WriteEndFiles() {
   if (!Game_) return;
-  if (!options_.dumpState.empty()) {
-    if (FILE* f = std::fopen(options_.dumpState.c_str(), "wb")) {
-      const std::string json = StateJson(*Game_, tickCount_);
-      std::fwrite(json.data(), 1, json.size(), f);
-      std::fclose(f);
-    } else {
-      std::fprintf(stderr, "vor: cannot write %s\n", options_.dumpState.c_str());
-    }
-  }
-  if (!options_.screenshot.empty() && Game_->DirectDraw && Game_->Primary)
-    if (!WritePng(*Game_->Primary, options_.screenshot))
-      std::fprintf(stderr, "vor: cannot write %s\n", options_.screenshot.c_str());
+  if (!options_.dumpState.empty()) WriteStateDump(options_.dumpState);
+  if (!options_.screenshot.empty()) WriteScreenshot(options_.screenshot);
+}
+
+void TForm1::WriteStateDump(const std::string& path) {
+  std::string reason;
+  if (!WriteWholeFile(path, StateJson(*Game_, tickCount_), reason)) OutputFailed(path, reason);
+}
+
+void TForm1::WriteScreenshot(const std::string& path) {
+  std::string reason = "the display is not open";
+  if (!Game_->Primary || !WritePng(*Game_->Primary, path, reason)) OutputFailed(path, reason);
+}
+
+void TForm1::OutputFailed(const std::string& path, const std::string& reason) {
+  std::fprintf(stderr, "vor: cannot write %s: %s\n", path.c_str(), reason.c_str());
+  Close(1);
+  // Also when the run had already ended well.
+  if (exitStatus_ == 0) exitStatus_ = 1;
 }
 
 int TForm1::Run() {
@@ -103,6 +128,7 @@ int TForm1::Run() {
   uint64_t next = system_.Ticks() + kPeriod;
   while (!closed_) {
     system_.PumpEvents();
+    if (system_.TakeFullscreenToggle()) ToggleFullscreen();
     input_.SetFocus(system_.HasFocus());
     if (system_.QuitRequested()) {
       Close(0);
@@ -131,7 +157,7 @@ void TForm1::Tick() {
   if (!Active || closed_) return;
   TGame& g = *Game_;
   if (g.LoadFailure == 1 && g.State != gsLoading) {
-    LogError(Cp("ошибка"));
+    ReportLoadFailure();
     Close(1);
     return;
   }
@@ -149,11 +175,27 @@ void TForm1::Tick() {
   const auto polled = std::chrono::steady_clock::now();
   PollKeyboard();
   PollMouse();
+  if (levelRun_ && levelRun_->AfterTick()) Close(0);
   const auto end = std::chrono::steady_clock::now();
   if (options_.bench)
     tickCosts_.push_back(
         std::chrono::duration<double, std::milli>((drawn - start) + (end - polled)).count());
   if (options_.ticks && tickCount_ >= *options_.ticks) Close(0);
+}
+
+void TForm1::ReportLoadFailure() {
+  const TGame& g = *Game_;
+  const std::string text =
+      g.LoadFailureText.empty() ? "the graphics cannot be loaded" : g.LoadFailureText;
+  const bool logged = LogError(Cp("ошибка")) && LogError(text);
+  const int error = errno;
+  std::fprintf(stderr, "vor: %s\n", text.c_str());
+  if (!g.LoadFailureHint.empty()) std::fprintf(stderr, "vor: %s\n", g.LoadFailureHint.c_str());
+  if (!logged) {
+    const std::string log = WritableFileName("err.txt");
+    std::fprintf(stderr, "vor: cannot write err.txt in the folder %s: %s\n",
+                 log.empty() ? "(none can be used)" : FolderOf(log).c_str(), std::strerror(error));
+  }
 }
 
 HRESULT TForm1::Present() {
@@ -181,25 +223,118 @@ void TForm1::ApplyTickInput() {
     if (s.tick < tickCount_) continue;  // ticks that never ran (before activation)
     switch (s.kind) {
       case ScriptEvent::Kind::Input: ApplyInput(s.input); break;
-      case ScriptEvent::Kind::Dump:
-        if (FILE* f = std::fopen(s.file.c_str(), "wb")) {
-          const std::string json = StateJson(*Game_, tickCount_);
-          std::fwrite(json.data(), 1, json.size(), f);
-          std::fclose(f);
-        }
-        break;
-      case ScriptEvent::Kind::Screenshot: WritePng(*Game_->Primary, s.file); break;
+      case ScriptEvent::Kind::Dump: WriteStateDump(s.file); break;
+      case ScriptEvent::Kind::Screenshot: WriteScreenshot(s.file); break;
     }
+  }
+  // The pad's input of this tick follows every event, as the screen it speaks to now stands.
+  std::string chars;
+  input_.ApplyPad(pad_.Tick(PadContextNow(), chars));
+  TypePadChars(chars);
+  if (!recordLines_.empty()) {
+    if (!record_.Write(recordLines_)) {
+      OutputFailed(options_.record, record_.Reason());
+      (void)record_.Close();
+    }
+    recordLines_.clear();
   }
 }
 
 void TForm1::ApplyInput(const InputEvent& e) {
-  if (record_) record_ << FormatScriptLine(tickCount_, e) << '\n';
+  if (record_.IsOpen()) recordLines_ += FormatScriptLine(tickCount_, e) + '\n';
   switch (e.kind) {
     case InputEvent::Kind::Char: FormKeyPress(static_cast<unsigned char>(e.a)); break;
     case InputEvent::Kind::LoseSurfaces: Game_->DirectDraw->LoseSurfaces(); break;
-    default: input_.Apply(e); break;
+    case InputEvent::Kind::PadButton:
+    case InputEvent::Kind::PadAxis: {
+      std::string chars;
+      pad_.Apply(e, PadContextNow(), chars);
+      TypePadChars(chars);
+      break;
+    }
+    default:
+      input_.Apply(e);
+      if (e.kind == InputEvent::Kind::Key && e.a == DIK_F12 && e.b) SaveFrameToPictures();
+      break;
   }
+}
+
+PadContext TForm1::PadContextNow() const {
+  const TGame& g = *Game_;
+  PadContext c;
+  switch (g.State) {
+    case gsMainMenu:
+    case gsWin:
+    case gsGameOver:
+    case gsRecords: c.role = PadRole::Menu; break;
+    case gsGameMenu: c.role = PadRole::GameMenu; break;
+    case gsPlaying: c.role = g.ControlType == 0 ? PadRole::KeyboardPlay : PadRole::MousePlay; break;
+    case gsEnterName:
+      c.role = PadRole::NameEntry;
+      c.nameFull = g.NameEntryFull();
+      break;
+    default: break;
+  }
+  return c;
+}
+
+void TForm1::TypePadChars(const std::string& chars) {
+  for (unsigned char c : chars) FormKeyPress(c);
+}
+
+void TForm1::ToggleFullscreen() {
+  system_.SetFullscreen(!system_.Fullscreen());
+  const std::string path = SettingsPath();
+  Settings s = LoadSettings(path);
+  s.fullscreen = system_.Fullscreen();
+  (void)SaveSettings(path, s);
+}
+
+void TForm1::SaveFrameToPictures() {
+  if (!Game_ || !Game_->Primary) return;
+  std::erase_if(pictureWrites_, [](const std::future<void>& f) {
+    return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  });
+  auto frame = std::make_shared<Surface>(Game_->Primary->Width(), Game_->Primary->Height());
+  std::copy_n(Game_->Primary->Data(), size_t(frame->Width()) * size_t(frame->Height()),
+              frame->Data());
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "vor-%Y%m%d-%H%M%S", &local);
+  // Encoding takes longer than a tick, so it runs beside the game.
+  pictureWrites_.push_back(std::async(std::launch::async, [frame, name = std::string(stamp)] {
+    const std::string dir = UserDirPath(UserDir::Pictures);
+    std::string error;
+    if (!MakeUserDir(dir, error)) {
+      std::fprintf(stderr, "vor: cannot save the picture: %s\n", error.c_str());
+      return;
+    }
+    // Two pictures in one second keep both: a name is claimed by creating its file exclusively,
+    // as another picture may be choosing at the same moment.
+    std::string path;
+    for (int n = 1; n < 100 && path.empty(); ++n) {
+      const std::string p = dir + "/" + name + (n > 1 ? "-" + std::to_string(n) : "") + ".png";
+      if (FILE* f = std::fopen(p.c_str(), "wbx")) {
+        std::fclose(f);
+        path = p;
+      } else if (errno != EEXIST) {
+        std::fprintf(stderr, "vor: cannot write the picture %s: %s\n", p.c_str(),
+                     std::strerror(errno));
+        return;
+      }
+    }
+    if (path.empty()) {
+      std::fprintf(stderr, "vor: cannot save the picture: too many in one second\n");
+      return;
+    }
+    std::string reason;
+    if (!WritePng(*frame, path, reason)) {
+      std::remove(path.c_str());  // no half picture stays behind
+      std::fprintf(stderr, "vor: cannot write the picture %s: %s\n", path.c_str(), reason.c_str());
+    }
+  }));
 }
 
 HRESULT TForm1::InitInput() {

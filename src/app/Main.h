@@ -3,13 +3,17 @@
 #pragma once
 #include <cstdint>
 #include <fstream>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/AuthorTools.h"
 #include "app/GameUnit.h"
 #include "app/Options.h"
 #include "platform/Input.h"
+#include "platform/OutputFile.h"
+#include "platform/Pad.h"
 #include "platform/System.h"
 
 class TForm1 {
@@ -42,22 +46,44 @@ class TForm1 {
 
  private:
   void Close(int status);
+  // The end of a failed graphics load: "ошибка" and the reason in the log, the reason and the way
+  // out on stderr.
+  void ReportLoadFailure();
   // Applies the input of this tick (window events, then script lines) and records it.
   void ApplyTickInput();
   void ApplyInput(const InputEvent& e);
+  // What the pad stands for on the screen the game shows now.
+  PadContext PadContextNow() const;
+  void TypePadChars(const std::string& chars);
+  // Alt+Enter: switch the display and remember the choice for the next start.
+  void ToggleFullscreen();
+  // F12: the last frame shown goes to the picture folder in the background.
+  void SaveFrameToPictures();
   void WriteEndFiles();
+  // Outputs of the run. A failure is told on stderr (file and reason) and ends the run with
+  // status 1.
+  void WriteStateDump(const std::string& path);
+  void WriteScreenshot(const std::string& path);
+  void OutputFailed(const std::string& path, const std::string& reason);
 
   const Options& options_;
   System& system_;
   std::unique_ptr<TGame> Game_;
   InputState input_;
+  PadMapper pad_;
+  // Pictures being written; waited for before the program ends.
+  std::vector<std::future<void>> pictureWrites_;
   std::vector<ScriptEvent> script_;
   size_t scriptPos_ = 0;
-  std::ofstream record_;
+  OutputFile record_;
+  // The lines recorded in the current tick, written together at its end.
+  std::string recordLines_;
   bool closed_ = false;
   int exitStatus_ = 0;
   int64_t tickCount_ = 0;
   std::vector<double> tickCosts_;
+  // "--level": one level played alone.
+  std::unique_ptr<TLevelRun> levelRun_;
 };
 
 // The state of the game as JSON (the fields under their own names).

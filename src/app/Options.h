@@ -8,14 +8,25 @@
 
 #include "platform/Input.h"
 
+// The last tick a run can have: far beyond any real run, and every tick stays exact where state
+// dumps are read as JSON numbers (doubles).
+constexpr int64_t kMaxTick = (int64_t{1} << 53) - 1;
+
 struct Options {
   bool window = false;
+  bool fullscreen = false;
+  // The machine's sound device or a silent one; unset: silent when headless.
+  std::optional<bool> machineSound;
   bool headless = false;
   std::optional<uint64_t> seed;
   std::optional<int64_t> ticks;
   std::string script, record, dumpState, screenshot;
   uint32_t videoMemoryKB = 64 * 1024;
   bool bench = false;
+  // Play this level alone ("FILE" or "SCENARIO.lev:N"); watch reloads it when the file changes.
+  std::string level;
+  bool watch = false;
+  bool help = false, version = false;
   // What is left for the game's command line ("compile", "plimb", ...).
   std::vector<std::string> params;
 };
@@ -33,7 +44,8 @@ struct ScriptEvent {
 };
 
 // Reads a script; events come out in tick order (lines of one tick in file order). On a malformed
-// line returns false with an error naming the line number.
+// line, or one whose tick (or a character of its text) lies beyond kMaxTick, returns false with an
+// error naming the line number.
 bool ParseScript(const std::string& text, const std::string& name, std::vector<ScriptEvent>& out,
                  std::string& error);
 // One input event as a script line ("12 key Down down").

@@ -15,6 +15,8 @@
 #include <mutex>
 
 #include "platform/Cp1251.h"
+#include "platform/OutputFile.h"
+#include "platform/UserDirs.h"
 
 namespace fs = std::filesystem;
 
@@ -26,6 +28,34 @@ std::mutex hookMutex;
 std::function<void(const std::string&)> messageHandler;
 std::function<void(const std::string&)> logHandler;
 std::function<void()> processHandler;
+
+std::mutex folderMutex;
+TFileFolders folders;
+// Folders already made (or found unusable and reported) in this run.
+std::vector<std::string> checkedFolders, unusableFolders;
+
+TFileFolders CurrentFolders() {
+  std::lock_guard lock(folderMutex);
+  return folders;
+}
+
+bool IsBareName(const std::string& name) {
+  return !name.empty() && name.find('/') == std::string::npos;
+}
+
+// Makes one of the player's folders on first use; false when it cannot be made or written, which
+// is said on stderr the first time.
+bool UsableFolder(const std::string& dir) {
+  std::lock_guard lock(folderMutex);
+  if (std::find(checkedFolders.begin(), checkedFolders.end(), dir) != checkedFolders.end())
+    return std::find(unusableFolders.begin(), unusableFolders.end(), dir) == unusableFolders.end();
+  checkedFolders.push_back(dir);
+  std::string error;
+  if (MakeUserDir(dir, error)) return true;
+  unusableFolders.push_back(dir);
+  std::fprintf(stderr, "vor: %s\n", error.c_str());
+  return false;
+}
 
 void ToStderr(const std::string& text) {
   const std::string line = Cp1251ToUtf8(text) + "\n";
@@ -68,6 +98,29 @@ int ReadPieces(const std::string& name, Take take) {
   }
 }
 
+// A save's temporary file: "." NAME "." and mkstemp's six letters or digits.
+std::string TemporaryPattern(const std::string& file) {
+  return "." + file + ".XXXXXX";
+}
+
+bool IsTemporaryOf(const std::string& entry, const std::string& file) {
+  const std::string head = "." + file + ".";
+  return entry.size() == TemporaryPattern(file).size() &&
+         entry.compare(0, head.size(), head) == 0 &&
+         std::all_of(entry.begin() + ptrdiff_t(head.size()), entry.end(), [](char c) {
+           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+         });
+}
+
+void RemoveStaleTemporaries(const fs::path& dir, const std::string& file) {
+  std::error_code ec;
+  std::vector<fs::path> stale;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+    if (IsTemporaryOf(it->path().filename().string(), file) && it->is_regular_file(ec))
+      stale.push_back(it->path());
+  for (const fs::path& p : stale) fs::remove(p, ec);
+}
+
 }  // namespace
 
 void SetFileMessageHandler(std::function<void(const std::string& text)> handler) {
@@ -100,7 +153,24 @@ void ProcessMessages() {
   if (h) h();
 }
 
-std::string ResolveFileName(const std::string& name) {
+void SetFileFolders(const TFileFolders& f) {
+  std::lock_guard lock(folderMutex);
+  folders = f;
+  checkedFolders.clear();
+  unusableFolders.clear();
+}
+
+std::vector<std::string> LookupFolders() {
+  const TFileFolders f = CurrentFolders();
+  if (f.Data.empty()) return {"."};
+  if (f.Player.empty()) return {f.Data};
+  return {f.Player, f.Data};
+}
+
+namespace {
+
+// The entry of the folder whose name matches name exactly or else in letter case only.
+std::string ResolveInFolder(const std::string& name) {
   if (name.empty() || Exists(name)) return name;
   const fs::path path(name);
   const fs::path dir = path.parent_path();
@@ -115,6 +185,52 @@ std::string ResolveFileName(const std::string& name) {
   }
   if (best.empty()) return name;
   return dir.empty() ? best : (dir / best).string();
+}
+
+}  // namespace
+
+std::string ResolveFileName(const std::string& name) {
+  const TFileFolders f = CurrentFolders();
+  if (f.Data.empty() || !IsBareName(name)) return ResolveInFolder(name);
+  for (const std::string& dir : LookupFolders()) {
+    const std::string path = ResolveInFolder(dir + "/" + name);
+    if (Exists(path)) return path;
+  }
+  return (f.Player.empty() ? f.Data : f.Player) + "/" + name;
+}
+
+std::string WritableFileName(const std::string& name) {
+  const TFileFolders f = CurrentFolders();
+  if (f.Data.empty()) return ResolveInFolder(name);
+  std::string path;
+  if (IsBareName(name)) {
+    if (f.Player.empty()) {
+      (void)UsableFolder(f.Player);
+      return {};
+    }
+    path = ResolveInFolder(f.Player + "/" + name);
+  } else {
+    path = ResolveInFolder(name);
+  }
+  const std::string dir = fs::path(path).parent_path().string();
+  if ((dir == f.Player || dir == f.Cache) && !UsableFolder(dir)) return {};
+  return path;
+}
+
+std::string CacheFileName(const std::string& name) {
+  const TFileFolders f = CurrentFolders();
+  if (f.Data.empty()) return name;
+  if (f.Cache.empty()) {
+    (void)UsableFolder(f.Cache);
+    return {};
+  }
+  return f.Cache + "/" + name;
+}
+
+std::string FolderOf(const std::string& name) {
+  std::error_code ec;
+  const fs::path path = fs::absolute(fs::path(name), ec);
+  return (ec ? fs::path(name) : path.lexically_normal()).parent_path().string();
 }
 
 bool FileExists(const std::string& name) {
@@ -161,32 +277,37 @@ bool WriteStringToFile(const std::string& name, const std::string& text) {
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
-  const std::string target = ResolveFileName(path);
+  const std::string target = WritableFileName(path);
   const fs::path targetPath(target);
   const std::string file = targetPath.filename().string();
-  if (file.empty()) return false;
-  const fs::path dir = targetPath.parent_path();
-  std::string tmpl = ((dir.empty() ? fs::path(".") : dir) / ("." + file + ".XXXXXX")).string();
+  if (file.empty()) {
+    errno = EISDIR;
+    return false;
+  }
+  const fs::path dir = targetPath.parent_path().empty() ? fs::path(".") : targetPath.parent_path();
+  // Saves killed between writing and renaming left their temporaries; they go before this one is
+  // made, which also gives their room back on a full disk.
+  RemoveStaleTemporaries(dir, file);
+  std::string tmpl = (dir / TemporaryPattern(file)).string();
   const int fd = ::mkstemp(tmpl.data());
   if (fd < 0) return false;
   // The new file gets the old one's permissions, or the usual ones of a new file.
   struct stat st;
   const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-  bool ok = ::fchmod(fd, mode) == 0;
-  size_t done = 0;
-  while (ok && done < bytes.size()) {
-    const size_t piece = std::min(kPiece, bytes.size() - done);
-    const ssize_t n = ::write(fd, bytes.data() + done, piece);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0)
-      ok = false;
-    else
-      done += static_cast<size_t>(n);
+  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  int error = ok ? 0 : errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
   }
-  ok = ok && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  ok = ok && std::rename(tmpl.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(tmpl.c_str());
+  if (ok && std::rename(tmpl.c_str(), target.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    ::unlink(tmpl.c_str());
+    errno = error;
+  }
   return ok;
 }
 

@@ -26,12 +26,40 @@ void LogAssetMessage(const std::string& text);
 void SetProcessMessagesHandler(std::function<void()> handler);
 void ProcessMessages();
 
+// --- Folders behind bare names ---
+
+// The game opens its files by bare name ("main.lev", "main.tbl", "err.txt"). By default such a
+// name is a file of the current folder, which holds the game's data and everything it writes. An
+// installed game keeps its data shared and read-only and writes only into the player's folders.
+// A name with a "/" is a path and always means just that file.
+struct TFileFolders {
+  std::string Data;    // the game's own files, read-only; empty: the current folder for everything
+  std::string Player;  // every bare name written, and looked up before Data; empty: none exists
+  std::string Cache;   // files made from others ("graph.dat"); empty: none exists
+};
+// Used by every helper below from then on; the default (all empty) is the current folder.
+void SetFileFolders(const TFileFolders& folders);
+// The folders whose bare names the game reads, in lookup order: the current folder "." by
+// default, else the player's folder (when there is one) and the data folder.
+std::vector<std::string> LookupFolders();
+
 // --- File names ---
 
 // The file to open for name: name itself when it exists; otherwise an entry of the same folder
 // whose name differs only in ASCII letter case (the first in byte order when there are several);
-// otherwise name unchanged.
+// otherwise name unchanged. With folders set, a bare name is looked up in LookupFolders() that
+// way and, found nowhere, is the player's file of that name.
 std::string ResolveFileName(const std::string& name);
+// The file a write of name goes to: a bare name is the player's file when folders are set, else
+// as ResolveFileName. The player's or the cache folder is made when a file in it is asked for;
+// one that cannot be made or written is named once on stderr, and its files cannot be written.
+std::string WritableFileName(const std::string& name);
+// Where the file name made from others lives: in the cache folder when folders are set, else
+// the bare name itself.
+std::string CacheFileName(const std::string& name);
+// The absolute folder that the file name lies in (the current folder for a bare name), for
+// messages that must say where.
+std::string FolderOf(const std::string& name);
 // The file (after ResolveFileName) exists.
 bool FileExists(const std::string& name);
 
@@ -50,9 +78,11 @@ bool FileExists(const std::string& name);
 // Creates or replaces the file with text (atomically, see below). A failure shows "Ошибка записи
 // в файл NAME" and gives false; the old file is then untouched.
 [[nodiscard]] bool WriteStringToFile(const std::string& name, const std::string& text);
-// Writes bytes to a temporary file in the same folder, flushes it to disk and renames it over
-// path, so a crash or a full disk never leaves a half-written file. Shows no message; on failure
-// the temporary file is removed, the old file is kept and the result is false.
+// Writes bytes to WritableFileName(path) by way of a temporary file ".NAME.XXXXXX" in the same
+// folder, flushes it to disk and renames it over path, so a crash or a full disk never leaves a
+// half-written file. Temporaries of the same name left by earlier saves that were killed are
+// removed first (only those, only in that folder). Shows no message; on failure the temporary file
+// is removed, the old file is kept, errno tells why and the result is false.
 [[nodiscard]] bool WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 // --- Geometry ---

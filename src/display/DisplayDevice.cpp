@@ -1,6 +1,7 @@
 // Display set-up and the error log.
 #include "display/DisplayDevice.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "assets/FileUtils.h"
@@ -26,10 +27,13 @@ void QueryVideoMemory(const Display& display, uint32_t& totalKB, uint32_t& freeK
   freeKB = static_cast<uint32_t>(free >> 10);
 }
 
-void LogError(const std::string& text) {
-  if (FILE* f = std::fopen(ResolveFileName("err.txt").c_str(), "ab")) {
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fwrite("\r\n", 1, 2, f);
-    std::fclose(f);
-  }
+bool LogError(const std::string& text) {
+  FILE* f = std::fopen(WritableFileName("err.txt").c_str(), "ab");
+  if (!f) return false;
+  const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size() &&
+                       std::fwrite("\r\n", 1, 2, f) == 2;
+  const int error = errno;
+  if (std::fclose(f) != 0) return false;
+  errno = error;
+  return written;
 }

@@ -17,6 +17,7 @@ bool CreateFlipChain(Display& display, SurfacePtr& primary, SurfacePtr& backBuff
 // Total and free video memory in KB.
 void QueryVideoMemory(const Display& display, uint32_t& totalKB, uint32_t& freeKB);
 
-// Appends text and CR LF to "err.txt" in the current folder (or to a file whose name differs only
-// in letter case). Never throws; a log that cannot be written is skipped.
-void LogError(const std::string& text);
+// Appends text and CR LF to "err.txt" in the folder the game writes into (WritableFileName: the
+// current folder, or the player's folder of an installed game). Never throws; a log that cannot
+// be written is skipped, and the result is false (errno tells why).
+bool LogError(const std::string& text);

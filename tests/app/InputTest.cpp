@@ -161,8 +161,10 @@ TEST(CommandLine, FileMessagesAfterTheWindowIsGoneGoToStderr) {
 }
 
 TEST(Options, BadOptionsAndScriptLinesAreNamed) {
-  const char* argvs[][3] = {
-      {"vor", "--nope", nullptr}, {"vor", "--ticks", "x"}, {"vor", "--seed", nullptr}};
+  const char* argvs[][3] = {{"vor", "--nope", nullptr},
+                            {"vor", "--ticks", "x"},
+                            {"vor", "--seed", nullptr},
+                            {"vor", "--ticks", "9007199254740992"}};
   for (auto& a : argvs) {
     Options o;
     std::string error;
@@ -179,8 +181,17 @@ TEST(Options, BadOptionsAndScriptLinesAreNamed) {
   EXPECT_EQ(events[1].input.a, DIK_DOWN);
   EXPECT_EQ(events[3].tick, 4);  // one character a tick
   EXPECT_EQ(events[3].input.a, 'b');
-  for (const char* bad : {"0 key Up down", "1 key Nope down", "1 key Up sideways", "1 mouse 1",
-                          "1 fly", "x key Up down", "1 button 9 down"}) {
+  // The last reachable tick, for one event and for the last character of a text.
+  EXPECT_TRUE(
+      ParseScript("9007199254740991 key Up down\n9007199254740990 text ab\n", "s", events, error))
+      << error;
+  // Ticks no run reaches and numbers that do not fit are malformed lines.
+  for (const char* bad :
+       {"0 key Up down", "1 key Nope down", "1 key Up sideways", "1 mouse 1", "1 fly",
+        "x key Up down", "1 button 9 down", "9223372036854775807 key Up down",
+        "9223372036854775808 key Up down", "9007199254740992 key Up down",
+        "9007199254740991 text ab", "9223372036854775807 text ab", "1 mouse 2147483648 0",
+        "1 char 4294967297", "-9223372036854775808 key Up down"}) {
     events.clear();
     EXPECT_FALSE(ParseScript(std::string("# first\n") + bad + "\n", "s", events, error)) << bad;
     EXPECT_NE(error.find("s:2:"), std::string::npos) << error;

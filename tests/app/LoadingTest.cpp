@@ -10,6 +10,7 @@
 
 #include "app/GameUnit.h"
 #include "assets/Collections.h"
+#include "assets/FileUtils.h"
 #include "display/Letters.h"
 #include "display/SpriteSurface.h"
 #include "platform/Bmp.h"
@@ -50,6 +51,7 @@ class Loading : public ::testing::Test {
   }
   void TearDown() override {
     game_.reset();
+    SetFileFolders({});
     std::filesystem::current_path(old_);
     std::filesystem::remove_all(dir_);
   }
@@ -74,9 +76,13 @@ class Loading : public ::testing::Test {
     EXPECT_TRUE(game_->InitDisplay());
     return *game_;
   }
-  static std::vector<std::string> BlockNames() {
+  static std::string Get(const std::string& name) {
+    std::ifstream f(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+  }
+  static std::vector<std::string> BlockNames(const std::string& file = "graph.dat") {
     TMemoryBlocksCollection blocks;
-    blocks.FileName = "graph.dat";
+    blocks.FileName = file;
     EXPECT_TRUE(blocks.Load());
     std::vector<std::string> names;
     for (int i = 0; i < blocks.Count(); ++i) names.push_back(blocks.Strings(i));
@@ -131,6 +137,8 @@ TEST_F(Loading, AMissingOrDamagedInputFailsTheLoadingAndWritesNothing) {
   EXPECT_FALSE(Game().LoadGraphics());
   EXPECT_EQ(game_->LoadFailure, 1);
   EXPECT_FALSE(std::filesystem::exists("graph.dat"));
+  EXPECT_EQ(game_->LoadFailureText,
+            "graph.dat cannot be built: font.ccg cannot be read or holds no usable pictures");
 
   // A collection without pictures makes a sheet with no frames.
   Collections();
@@ -141,6 +149,8 @@ TEST_F(Loading, AMissingOrDamagedInputFailsTheLoadingAndWritesNothing) {
   Put("graph.dat", "not blocks");
   EXPECT_FALSE(Game().LoadGraphics());
   EXPECT_EQ(game_->LoadFailure, 1);
+  EXPECT_EQ(game_->LoadFailureText, "graph.dat is damaged: its list of blocks cannot be read");
+  EXPECT_NE(game_->LoadFailureHint.find("delete graph.dat"), std::string::npos);
 }
 
 TEST_F(Loading, AGraphDatLackingAnyBlockFails) {
@@ -157,6 +167,8 @@ TEST_F(Loading, AGraphDatLackingAnyBlockFails) {
     Put("graph.dat", cut.SaveToBytes());
     EXPECT_FALSE(Game().LoadGraphics()) << lacking;
     EXPECT_EQ(game_->LoadFailure, 1) << lacking;
+    EXPECT_EQ(game_->LoadFailureText,
+              "graph.dat is damaged: the block \"" + lacking + "\" is missing");
   }
   // A damaged block is refused as well.
   TMemoryBlocksCollection bad;
@@ -167,8 +179,47 @@ TEST_F(Loading, AGraphDatLackingAnyBlockFails) {
   }
   Put("graph.dat", bad.SaveToBytes());
   EXPECT_FALSE(Game().LoadGraphics());
+  EXPECT_EQ(game_->LoadFailureText,
+            "graph.dat is damaged: the block \"targets_circle\" cannot be read");
   Put("graph.dat", complete);
   EXPECT_TRUE(Game().LoadGraphics());
+  EXPECT_EQ(game_->LoadFailureText, "");
+}
+
+TEST_F(Loading, AGraphDatInThePlayersCacheIsMadeAgainForOtherCollections) {
+  Collections();
+  const std::string root = std::filesystem::current_path().string();
+  SetFileFolders({root, root + "/player", root + "/cache"});
+  ASSERT_TRUE(Game().LoadGraphics());
+  EXPECT_FALSE(std::filesystem::exists("graph.dat")) << "written beside the collections";
+  std::vector<std::string> blocks = kBlocks;
+  blocks.push_back("sources");
+  EXPECT_EQ(BlockNames("cache/graph.dat"), blocks);
+  const std::string made = Get("cache/graph.dat");
+
+  // A later start reads it as it is.
+  ASSERT_TRUE(Game().LoadGraphics());
+  EXPECT_EQ(Get("cache/graph.dat"), made);
+
+  // New collections (an update of the game) make it again, and their pictures show.
+  Put("back.ccg", Record("a", 64, 48, 0x336699) + Record("b", 32, 32, 0x996633) +
+                      Record("c", 16, 16, 0x123456));
+  ASSERT_TRUE(Game().LoadGraphics());
+  EXPECT_EQ(game_->Backgrounds->FrameCount, 3);
+  EXPECT_NE(Get("cache/graph.dat"), made);
+
+  // So does a damaged one.
+  Put("cache/graph.dat", "not blocks");
+  ASSERT_TRUE(Game().LoadGraphics());
+  EXPECT_EQ(BlockNames("cache/graph.dat"), blocks);
+
+  // A cache folder that cannot be made costs the time to build, not the game.
+  SetFileFolders({root, root + "/player", root + "/back.ccg/cache"});
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(Game().LoadGraphics());
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find(root + "/back.ccg/cache"), std::string::npos) << err;
+  EXPECT_EQ(game_->LoadFailure, 0);
 }
 
 TEST_F(Loading, SheetsArePlacedByTheFreeVideoMemory) {

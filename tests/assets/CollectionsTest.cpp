@@ -401,7 +401,10 @@ TEST(IndexCollection, GetIntReadsTheLevelIntegerSyntax) {
   for (const Case& k :
        {Case{"12", 12, true}, Case{"-5", -5, true}, Case{"  7", 7, true}, Case{"$1F", 31, true},
         Case{"0x10", 16, true}, Case{"abc", 0, false}, Case{"", 0, false}, Case{"12abc", 0, false},
-        Case{"1 2", 0, false}, Case{"2147483647", INT32_MAX, true}, Case{"2147483648", 0, false}}) {
+        Case{"1 2", 0, false}, Case{"2147483647", INT32_MAX, true}, Case{"2147483648", 0, false},
+        // A tab before the number is a blank; after it, it is not.
+        Case{"\t7", 7, true}, Case{" \t-3", -3, true}, Case{"\t$1F", 31, true},
+        Case{"7\t", 0, false}}) {
     c.AddValue("K", k.value);
     const int32_t i = c.Count() - 1;
     EXPECT_EQ(c.GetInt(i), k.result) << k.value;

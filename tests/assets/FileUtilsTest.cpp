@@ -110,6 +110,33 @@ TEST_F(FileHelpers, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
   EXPECT_EQ(messages, std::vector<std::string>{Cp("Ошибка записи в файл table.tbl")});
 }
 
+TEST_F(FileHelpers, ASaveRemovesTheTemporariesKilledSavesOfTheSameFileLeft) {
+  std::filesystem::create_directories("sub/.main.tbl.Dir123");
+  const std::vector<std::string> kept = {".main.tbl.12345",    // not six characters
+                                         ".main.tbl.1234567",  // nor seven
+                                         ".main.tbl.ab-123",   // not mkstemp's letters and digits
+                                         ".other.tbl.aB3xY9",  // another file's
+                                         ".Main.tbl.aB3xY9",  // another letter case is another name
+                                         "main.tbl.aB3xY9",   // not hidden
+                                         "main.tbl.bad"};
+  for (const std::string& f : kept) Put(f, "keep");
+  Put(".main.tbl.aB3xY9", "stale");
+  Put(".main.tbl.000000", "stale");
+  Put("sub/.main.tbl.aB3xY9", "another folder's");
+  ASSERT_TRUE(WriteStringToFile("main.tbl", "table"));
+
+  std::vector<std::string> expected = kept;
+  expected.insert(expected.end(), {"main.tbl", "sub"});
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(Files(), expected);
+  EXPECT_EQ(Get("sub/.main.tbl.aB3xY9"), "another folder's");
+  EXPECT_TRUE(std::filesystem::is_directory("sub/.main.tbl.Dir123"));
+  // A save in the subfolder clears that folder's own, and leaves the folder of that name alone.
+  ASSERT_TRUE(WriteStringToFile("sub/main.tbl", "table"));
+  EXPECT_FALSE(std::filesystem::exists("sub/.main.tbl.aB3xY9"));
+  EXPECT_TRUE(std::filesystem::is_directory("sub/.main.tbl.Dir123"));
+}
+
 TEST_F(FileHelpers, WriteIntoAMissingFolderFails) {
   EXPECT_FALSE(WriteStringToFile("nowhere/x.txt", "x"));
   EXPECT_FALSE(WriteFileAtomically("nowhere/x.txt", "x"));

@@ -18,6 +18,45 @@ set -e
 [ $s3 -eq 2 ] && grep -q 'bad.txt:2:' err3 || fail "malformed script line: status $s3, $(cat err3)"
 [ $s4 -eq 2 ] || fail "missing script: status $s4"
 
+# --help and --version print and exit at once, whatever else is on the line.
+"$vor" --help a b > help.txt || fail "--help: status $?"
+head -n 1 help.txt | grep -q '^Usage: vor' || fail "--help: $(head -n 1 help.txt)"
+for item in compile plimb --window --headless --script --help --version; do
+  grep -q "^  $item" help.txt || fail "--help lacks $item"
+done
+"$vor" --version | grep -qx 'vor [0-9]*\.[0-9]*\.[0-9]*' || fail "--version: $("$vor" --version)"
+
+# Ticks no run reaches and numbers that do not fit: one line on stderr, status 2.
+for line in '9223372036854775807 key Up down' '9223372036854775807 text ab' \
+            '99999999999999999999 key Up down' '5 mouse 1 99999999999'; do
+  echo "$line" > far.txt
+  set +e; "$vor" --headless --ticks 3 --script far.txt 2> err5; s5=$?; set -e
+  [ $s5 -eq 2 ] && [ "$(wc -l < err5)" = 1 ] && grep -q 'far.txt:1:' err5 ||
+    fail "'$line': status $s5, $(cat err5)"
+done
+
+# Every output of a run that cannot be written (a full device, a missing folder) names the file
+# and the reason on stderr and ends the run with status 1; a failing dump in a script ends the run
+# there.
+printf '2 dump %s\n' /dev/full > dumpfull.txt
+printf '2 screenshot %s\n' nodir/s.png > shotmissing.txt
+while read -r option file; do
+  set +e; "$vor" --headless --ticks 30 "$option" "$file" 2> err6; s6=$?; set -e
+  [ "$option" = --script ] && file=$(cut -d' ' -f3 "$file")
+  [ $s6 -eq 1 ] && grep -q "cannot write $file: " err6 || fail "$option: status $s6, $(cat err6)"
+done <<'RUNS'
+--dump-state /dev/full
+--dump-state nodir/s.json
+--screenshot /dev/full
+--screenshot nodir/s.png
+--record /dev/full
+--record nodir/r.txt
+--script dumpfull.txt
+--script shotmissing.txt
+RUNS
+"$vor" --headless --ticks 30 --script dumpfull.txt --dump-state end.json 2> /dev/null || true
+[ "$(json end.json Tick)" = 2 ] || fail "the run went on after a failed dump"
+
 # A headless run of three ticks dumps the state of tick 3 with the documented fields.
 "$vor" --headless --ticks 3 --dump-state s.json || fail "three ticks: status $?"
 [ "$(json s.json Tick)" = 3 ] || fail "Tick is not 3"
@@ -47,6 +86,21 @@ printf '10 key Enter down\n11 key Enter up\n20 key F11 down\n' > hold.txt
 "$vor" --headless --ticks $((20 + 5 * levels + 10)) --script hold.txt --dump-state last.json plimb
 [ "$(json last.json State)" = 8 ] && [ "$(json last.json Level)" = "$levels" ] ||
   fail "F11 on the last level: state $(json last.json State), level $(json last.json Level)"
+# F11 and Escape pressed in one tick on the last level: the game ends and its game-over screen
+# stays; the in-game menu does not open over it. Taps of F11 lead to the last level first.
+{
+  echo "10 key Enter down"; echo "11 key Enter up"
+  t=20
+  for ((l = 1; l < levels; l++)); do echo "$t key F11 down"; echo "$((t + 1)) key F11 up"; t=$((t + 6)); done
+  echo "$((t - 1)) dump before.json"
+  echo "$t key F11 down"; echo "$t key Escape down"; echo "$((t + 1)) dump both.json"
+  echo "$((t + 2)) key F11 up"; echo "$((t + 2)) key Escape up"
+} > both.txt
+"$vor" --headless --ticks $((t + 40)) --script both.txt --dump-state after.json plimb
+[ "$(json before.json State)" = 3 ] && [ "$(json before.json Level)" = "$levels" ] ||
+  fail "the taps did not reach the last level: $(json before.json State) $(json before.json Level)"
+[ "$(json both.json State)" = 8 ] && [ "$(json after.json State)" = 8 ] ||
+  fail "F11 with Escape: state $(json both.json State), then $(json after.json State)"
 
 # Keyboard control (the menu's fifth line), then a new game: the first Space only launches the
 # sight, an arrow steers it; a fire in the same tick as an arrow shoots, and on a waiting sight

@@ -22,15 +22,19 @@ second=$'NAME=Second\rISNIGHT=1\rWINDX=-2\r'
 cmp expected.lev out.lev || fail "the scenario file differs from the expected bytes"
 [ "$(stat -c %s out.lev)" = $((768 + ${#first} + ${#second})) ] || fail "wrong size"
 
-# An unreadable list: the error names the list, nothing is written, an old file stays.
+# A failed compile says why on stderr and exits 1: an unreadable list (the error names the list,
+# nothing is written, an old file stays) or an output that cannot be written.
 mkdir listdir
-"$vor" compile listdir new.lev 2> err2 || fail "compile of a folder: status $?"
+status() { set +e; "$@"; echo $?; set -e; }
+[ "$(status "$vor" compile listdir new.lev 2> err2)" = 1 ] || fail "compile of a folder: not status 1"
 grep -q "Compilation error of file listdir" err2 || fail "no compilation error: $(cat err2)"
 [ ! -e new.lev ] || fail "output written after an error"
 cp out.lev keep.lev
-"$vor" compile nolist.txt keep.lev 2> err3 || true
+[ "$(status "$vor" compile nolist.txt keep.lev 2> err3)" = 1 ] || fail "missing list: not status 1"
 grep -q "Compilation error of file nolist.txt" err3 || fail "missing list: $(cat err3)"
 cmp out.lev keep.lev || fail "the old output was changed"
+[ "$(status "$vor" compile list.txt nodir/out.lev 2> err4)" = 1 ] || fail "unwritable: not status 1"
+grep -q "nodir/out.lev" err4 || fail "the write error does not name the file: $(cat err4)"
 # The writer's temporary files are hidden ones beside the output.
 ls -A | grep -q '^\.' && fail "a temporary file was left behind: $(ls -A | grep '^\.')"
 echo ok

@@ -201,6 +201,20 @@ TEST_F(Level, ReadsEveryKeyIntoItsField) {
   }
 }
 
+TEST_F(Level, ATabBeforeAnIntegerIsABlank) {
+  ASSERT_TRUE(Parse("WINDX=\t-3\rBACKGROUNDINDEX= \t5\rT1_X=\t120\rT1_Y=\t $10\r"
+                    "T1_COORDARRAY=\t10,\t20:\t30\rM1_X=120\t\r"));
+  const TGame& g = *game_;
+  EXPECT_EQ(g.WindX, -3.0f);
+  EXPECT_EQ(g.BackgroundIndex, 5);
+  EXPECT_EQ(g.Targets[1].X, 120);
+  EXPECT_EQ(g.Targets[1].Y, 16);
+  EXPECT_EQ(g.Targets[1].COORDARRAY[0].x, 10);
+  EXPECT_EQ(g.Targets[1].COORDARRAY[0].y, 20);
+  EXPECT_EQ(g.Targets[1].COORDARRAY[1].x, 30);
+  EXPECT_EQ(g.Magnets[1].X, 0);  // a tab after the number makes it no integer
+}
+
 TEST_F(Level, TheFirstOfTwoEqualKeysCounts) {
   ASSERT_TRUE(Parse("T1_X=5\rT1_X=7\rt1_x=9\r"));
   EXPECT_EQ(game_->Targets[1].X, 5);
@@ -397,6 +411,30 @@ TEST_F(ScenarioFolder, NextScenarioStepsThroughTheFolderIgnoringCase) {
   game_->ScenarioFile = "a.lev";
   game_->NextScenario();
   EXPECT_EQ(game_->ScenarioFile, "B.LEV");
+}
+
+TEST_F(ScenarioFolder, AnInstalledGameOffersTheScenariosOfItsDataAndOfThePlayer) {
+  struct Reset {
+    ~Reset() { SetFileFolders({}); }
+  } reset;
+  fs::create_directory("share");
+  fs::create_directory("mine");
+  Write("share/main.lev", JoinScenario({"NAME=Shipped\r"}));
+  Write("share/training.lev", "");
+  Write("mine/own.lev", JoinScenario({"NAME=Own\r"}));
+  Write("mine/training.lev", "");
+  Write("stray.lev", "");
+  const std::string root = fs::current_path().string();
+  SetFileFolders({root + "/share", root + "/mine", root + "/cache"});
+  game_->ScenarioFile = "main.lev";
+  for (const char* next : {"own.lev", "training.lev", "main.lev"}) {
+    game_->NextScenario();
+    EXPECT_EQ(game_->ScenarioFile, next);
+  }
+  ASSERT_TRUE(game_->StartScenario("own.lev"));
+  EXPECT_EQ(game_->LevelName, "Own");
+  ASSERT_TRUE(game_->StartScenario("main.lev"));
+  EXPECT_EQ(game_->LevelName, "Shipped");
 }
 
 TEST_F(ScenarioFolder, NextScenarioWithNoScenarioFilesChangesNothing) {

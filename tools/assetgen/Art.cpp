@@ -158,6 +158,11 @@ Image Canvas::Opaque() const {
   return img;
 }
 
+bool Canvas::WritePng(const std::string& path) const {
+  cairo_surface_flush(surface_);
+  return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
 void ProtectBlack(Image& img, const std::vector<uint8_t>& opaqueMask) {
   for (size_t i = 0; i < img.px.size(); ++i)
     if (opaqueMask[i] && img.px[i] == 0) img.px[i] = 0x010101;

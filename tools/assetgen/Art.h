@@ -72,6 +72,9 @@ class Canvas {
   Image Keyed() const;
   // Opaque result, reduced by the scale (backgrounds).
   Image Opaque() const;
+  // The canvas at its full drawn size, with its transparency, as a PNG file; false when it cannot
+  // be written.
+  bool WritePng(const std::string& path) const;
 
  private:
   int w_, h_;

@@ -2,9 +2,12 @@
 //   vor-assetgen --out DIR               back.ccg, targets.ccg, graph.ccg, font.ccg, wave.col
 //   vor-assetgen --contact-sheet FILE    one PNG showing every picture, both font styles, the
 //                                        logo and the cup
+//   vor-assetgen --icons DIR NAME        the program's icon as DIR/SIZExSIZE/apps/NAME.png in the
+//                                        sizes of a desktop's icon theme
 // The output depends on nothing but this code, the installed font and the libraries: no clock,
 // and every random choice comes from generators with fixed seeds.
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,18 +81,34 @@ bool WriteData(const std::string& dir) {
   return true;
 }
 
+bool WriteIcons(const std::string& dir, const std::string& name) {
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    const std::string sized = std::to_string(size) + "x" + std::to_string(size);
+    const std::string folder = dir + "/" + sized + "/apps";
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (!WriteIcon(size, folder + "/" + name + ".png"))
+      return Fail("cannot write " + folder + "/" + name + ".png");
+  }
+  return true;
+}
+
 int Usage() {
-  std::fprintf(stderr, "usage: vor-assetgen --out DIR | --contact-sheet FILE.png\n");
+  std::fprintf(stderr,
+               "usage: vor-assetgen --out DIR | --contact-sheet FILE.png | --icons DIR NAME\n");
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) return Usage();
+  if (argc < 3) return Usage();
   const std::string option = argv[1], target = argv[2];
+  if ((option == "--icons") != (argc == 4)) return Usage();
   bool ok;
-  if (option == "--out") {
+  if (option == "--icons") {
+    ok = WriteIcons(target, argv[3]);
+  } else if (option == "--out") {
     ok = WriteData(target);
   } else if (option == "--contact-sheet") {
     std::string error;

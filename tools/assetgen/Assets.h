@@ -22,6 +22,9 @@ std::vector<NamedImage> MakePictures();
 // The logo "VOR" and the large cup, 400 x 180 each, on black (the colour key).
 Image MakeLogo();
 Image MakeCupBig();
+// The program's icon, the logo's bull's-eye on transparency, size x size pixels, as a PNG file;
+// false when it cannot be written.
+bool WriteIcon(int size, const std::string& path);
 
 // One picture per cp1251 character 33..255 (white on black, monochrome), named by decimal code.
 // Every picture is its advance wide and the line's full height. False with a reason on failure.

@@ -237,8 +237,9 @@ bool WriteContactSheet(const std::string& path, std::string& error) {
   Surface surface(out.w, out.h);
   for (int yy = 0; yy < out.h; ++yy)
     std::copy_n(&out.px[size_t(yy) * out.w], out.w, surface.Row(yy));
-  if (!WritePng(surface, path)) {
-    error = "cannot write " + path;
+  std::string reason;
+  if (!WritePng(surface, path, reason)) {
+    error = "cannot write " + path + ": " + reason;
     return false;
   }
   (void)FillRect;

@@ -207,3 +207,12 @@ Image MakeCupBig() {
   Sparkle(c, x + 40, top + 20 * k, 6);
   return c.Keyed();
 }
+
+bool WriteIcon(int size, const std::string& path) {
+  // The bull's-eye of the logo with its cross-hair and shadow, in a square of 148 units; small
+  // icons keep its shape and lose only the finest lines.
+  constexpr int kSpan = 148;
+  Canvas c(kSpan, kSpan, size / double(kSpan));
+  Bullseye(c, 72, 72, 52);
+  return c.WritePng(path);
+}

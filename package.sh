@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the Debian package of the game (release build in build-package/, CPack) and prints the
+# path of vor_VERSION_ARCH.deb as its last line. Install it with: apt install ./vor_*.deb
+set -euo pipefail
+cd "$(dirname "$0")"
+tools/deps.sh package
+mkdir -p build-package
+cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DVOR_TESTS=OFF \
+      -DCMAKE_INSTALL_PREFIX=/usr > build-package/configure.log
+cmake --build build-package -j"$(nproc)" > build-package/build.log 2>&1 ||
+  { cat build-package/build.log; exit 1; }
+rm -f build-package/package/vor_*.deb
+(cd build-package && cpack -G DEB > cpack.log 2>&1) || { cat build-package/cpack.log; exit 1; }
+deb=(build-package/package/vor_*.deb)
+[ ${#deb[@]} -eq 1 ] && [ -f "${deb[0]}" ] || { echo "package.sh: no package was made" >&2; exit 1; }
+realpath "${deb[0]}"

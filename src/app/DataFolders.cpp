@@ -1,0 +1,33 @@
+// Choosing the folders behind the game's bare file names.
+#include "app/DataFolders.h"
+
+#include <filesystem>
+
+#include "platform/ProgramFolder.h"
+#include "platform/UserDirs.h"
+
+namespace {
+
+// Any of these makes a folder one the game can start in: the collections it builds "graph.dat"
+// from, or "graph.dat" itself.
+constexpr const char* kDataFiles[] = {"graph.dat", "back.ccg", "targets.ccg", "graph.ccg",
+                                      "font.ccg"};
+
+bool HoldsData(const std::string& dir) {
+  for (const char* name : kDataFiles)
+    if (FileExists(dir + "/" + name)) return true;
+  return false;
+}
+
+}  // namespace
+
+std::string InstalledDataFolder() {
+  const std::string program = ProgramFolder();
+  if (program.empty()) return program;
+  return (std::filesystem::path(program) / VOR_DATA_FROM_BIN).lexically_normal().string();
+}
+
+TFileFolders ChooseFileFolders(const std::string& installedData) {
+  if (HoldsData(".") || installedData.empty() || !HoldsData(installedData)) return {};
+  return {installedData, UserDirPath(UserDir::Data), UserDirPath(UserDir::Cache)};
+}

@@ -1,0 +1,98 @@
+// XDG base directories of the player, resolved from the environment.
+#include "platform/UserDirs.h"
+
+#include <unistd.h>
+
+#include <sys/stat.h>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+std::string Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? std::string(v) : std::string();
+}
+
+bool Absolute(const std::string& p) {
+  return !p.empty() && p[0] == '/';
+}
+
+// The variable when it names an absolute folder, else HOME + fallback; empty when neither exists.
+std::string Base(const char* variable, const char* fallback) {
+  std::string v = Env(variable);
+  if (Absolute(v)) return v;
+  const std::string home = Env("HOME");
+  if (!Absolute(home)) return {};
+  return home + "/" + fallback;
+}
+
+// The XDG_PICTURES_DIR line of user-dirs.dirs: XDG_PICTURES_DIR="$HOME/Bilder".
+std::string PicturesFromUserDirsFile(const std::string& configBase, const std::string& home) {
+  std::ifstream in(configBase + "/user-dirs.dirs");
+  std::string line;
+  const std::string key = "XDG_PICTURES_DIR=";
+  while (std::getline(in, line)) {
+    if (line.compare(0, key.size(), key) != 0) continue;
+    std::string value = line.substr(key.size());
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+      value = value.substr(1, value.size() - 2);
+    if (value.compare(0, 5, "$HOME") == 0) {
+      if (!Absolute(home)) return {};
+      value = home + value.substr(5);
+    }
+    return Absolute(value) ? value : std::string();
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string UserDirPath(UserDir kind) {
+  std::string base;
+  switch (kind) {
+    case UserDir::Data: base = Base("XDG_DATA_HOME", ".local/share"); break;
+    case UserDir::Cache: base = Base("XDG_CACHE_HOME", ".cache"); break;
+    case UserDir::Config: base = Base("XDG_CONFIG_HOME", ".config"); break;
+    case UserDir::Pictures: {
+      const std::string v = Env("XDG_PICTURES_DIR");
+      if (Absolute(v)) return v;
+      const std::string home = Env("HOME");
+      const std::string config = Base("XDG_CONFIG_HOME", ".config");
+      if (!config.empty()) {
+        const std::string named = PicturesFromUserDirsFile(config, home);
+        if (!named.empty()) return named;
+      }
+      return Absolute(home) ? home + "/Pictures" : std::string();
+    }
+  }
+  return base.empty() ? base : base + "/vor";
+}
+
+bool MakeUserDir(const std::string& path, std::string& error) {
+  if (path.empty()) {
+    error = "no folder for the player's files (HOME is not set)";
+    return false;
+  }
+  // Each parent in turn; one that exists already is fine, whatever made it.
+  for (size_t pos = 1; pos <= path.size(); ++pos) {
+    if (pos != path.size() && path[pos] != '/') continue;
+    const std::string part = path.substr(0, pos);
+    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+      error = "cannot make the folder " + part + ": " + std::strerror(errno);
+      return false;
+    }
+  }
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    error = "cannot use the folder " + path + ": not a folder";
+    return false;
+  }
+  if (::access(path.c_str(), W_OK | X_OK) != 0) {
+    error = "cannot write into the folder " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
