@@ -3,12 +3,15 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/AuthorTools.h"
 #include "app/Main.h"
 #include "app/Options.h"
 #include "app/Usage.h"
+#include "app/Settings.h"
 #include "platform/System.h"
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && IsAuthorCommand(argv[1])) return RunAuthorCommand({argv + 1, argv + argc});
   Options options;
   std::string error;
   if (!ParseOptions(argc, argv, options, error)) {
@@ -36,7 +39,15 @@ int main(int argc, char** argv) {
   }
   // Three or more parameters never open the display.
   const bool headless = options.headless || options.params.size() >= 3;
-  std::unique_ptr<System> system = System::Create(headless, options.window);
+  System::Config config;
+  config.headless = headless;
+  config.machineSound = options.machineSound.value_or(!headless);
+  // The choice of the last run holds unless the command line makes one.
+  if (options.window || options.fullscreen)
+    config.fullscreen = options.fullscreen;
+  else if (!headless)
+    config.fullscreen = LoadSettings(SettingsPath()).fullscreen.value_or(true);
+  std::unique_ptr<System> system = System::Create(config);
   if (!system) return 1;
   TForm1 form(options, *system, std::move(script));
   if (!form.FormCreate()) return form.ExitStatus();

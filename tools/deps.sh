@@ -10,7 +10,8 @@ package_tools=(dpkg-dev file)
 case "${1:-play}" in
   package) packages+=("${package_tools[@]}") ;;
   test)
-    packages+=(libgtest-dev libbenchmark-dev xvfb xauth clang libclang-rt-14-dev
+    packages+=(libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool imagemagick time clang
+               libclang-rt-14-dev
                desktop-file-utils appstream man-db "${package_tools[@]}")
     ;;
 esac

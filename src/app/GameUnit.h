@@ -20,6 +20,7 @@ class TDXBaseSurface;
 class TSurfaceList;
 class TLettersCollection;
 class TWaveCollection;
+class TLevelReport;
 
 enum TGameState : uint8_t {
   gsStart = 0,
@@ -206,10 +207,13 @@ class TGame {
   // --- Scenario and level files ---
   bool LoadScenarioFile(const std::string& fileName);
   bool StartScenario(const std::string& fileName);
+  // A new game from level `level` of LevelTexts: bullets, score and counters as at the start.
+  void StartGame(int level);
   void LoadLevel(int level);
   void ResetLevel();
   // Reads one level text into the level fields; false (and LoadFailure 2) on a format error.
-  bool ParseLevel(const std::string& text);
+  // report, when given, hears what the parser reads and skips (the authors' tools).
+  bool ParseLevel(const std::string& text, TLevelReport* report = nullptr);
   void NextScenario();
   void SelectScenario(const std::string& fileName);
   // Frame counts of Backgrounds and TargetPictures, which the level values choose from.
@@ -287,6 +291,8 @@ class TGame {
   bool LoadRecords(const std::string& fileName);
   bool SaveRecords(const std::string& fileName);
   void FinishResult(int key, bool finish);
+  // The name being entered takes no more letters.
+  bool NameEntryFull() const;
   void DrawNameEntry();
   void DrawRecords();
 

@@ -255,7 +255,6 @@ bool TGame::LoadGraphics() {
       const bool current =
           read && (!cached || (stamp >= 0 && blocks.GetBlock(stamp)->Bytes() == sources));
       if (!current) {
-        // A damaged or outdated cache is made again like a missing file.
         blocks.Clear();
         read = false;
         if (!BuildGraphDat(sources, bytes)) return false;
@@ -432,7 +431,6 @@ bool TGame::BuildGraphDat(const std::string& sources, std::string& bytes) {
     }
     if (!sources.empty()) blocks.AddBlock(kSourcesBlock, sources);
     bytes = blocks.SaveToBytes();
-    // A folder that cannot be written costs the next start the time to build it again, no more.
     blocks.FileName = CacheFileName(kGraphDat);
     if (!blocks.FileName.empty() && !blocks.Save()) {
       const std::string reason = std::strerror(errno);

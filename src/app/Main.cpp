@@ -6,9 +6,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
 #include <numeric>
 
 #include "app/DataFolders.h"
+#include "app/Settings.h"
 #include "assets/FileUtils.h"
 #include "display/DisplayDevice.h"
 #include "gameplay/ScenarioCompiler.h"
@@ -16,6 +19,7 @@
 #include "platform/Numbers.h"
 #include "platform/Png.h"
 #include "platform/Random.h"
+#include "platform/UserDirs.h"
 
 TForm1::TForm1(const Options& options, System& system, std::vector<ScriptEvent> script)
     : options_(options), system_(system), script_(std::move(script)) {}
@@ -41,6 +45,15 @@ bool TForm1::FormCreate() {
     return false;
   }
   if (!p.empty() && p[0] == "plimb") LevelSkipEnabled = true;
+  if (!options_.level.empty()) {
+    levelRun_ = std::make_unique<TLevelRun>(options_.level, options_.watch);
+    std::string error;
+    if (!levelRun_->Read(error)) {
+      std::fprintf(stderr, "vor: %s\n", error.c_str());
+      Close(1);
+      return false;
+    }
+  }
 
   if (!options_.record.empty()) {
     if (!record_.Open(options_.record) || !record_.Write("# vor-script 1\n")) {
@@ -66,12 +79,14 @@ bool TForm1::FormCreate() {
   Game_->InitSound();
   Game_->CreateLogo();
   if (Game_->State == gsStart) Game_->StartLoading();
+  if (levelRun_ && Game_->State == gsMainMenu) levelRun_->Start(*Game_);
   if (system_.IsHeadless()) Active = true;
   return true;
 }
 
 void TForm1::FormDestroy() {
   if (record_.IsOpen() && !record_.Close()) OutputFailed(options_.record, record_.Reason());
+  pictureWrites_.clear();  // waits for pictures still being written
   if (!Game_) return;
   WriteEndFiles();
   Game_.reset();
@@ -113,6 +128,7 @@ int TForm1::Run() {
   uint64_t next = system_.Ticks() + kPeriod;
   while (!closed_) {
     system_.PumpEvents();
+    if (system_.TakeFullscreenToggle()) ToggleFullscreen();
     input_.SetFocus(system_.HasFocus());
     if (system_.QuitRequested()) {
       Close(0);
@@ -159,6 +175,7 @@ void TForm1::Tick() {
   const auto polled = std::chrono::steady_clock::now();
   PollKeyboard();
   PollMouse();
+  if (levelRun_ && levelRun_->AfterTick()) Close(0);
   const auto end = std::chrono::steady_clock::now();
   if (options_.bench)
     tickCosts_.push_back(
@@ -210,6 +227,10 @@ void TForm1::ApplyTickInput() {
       case ScriptEvent::Kind::Screenshot: WriteScreenshot(s.file); break;
     }
   }
+  // The pad's input of this tick follows every event, as the screen it speaks to now stands.
+  std::string chars;
+  input_.ApplyPad(pad_.Tick(PadContextNow(), chars));
+  TypePadChars(chars);
   if (!recordLines_.empty()) {
     if (!record_.Write(recordLines_)) {
       OutputFailed(options_.record, record_.Reason());
@@ -224,8 +245,96 @@ void TForm1::ApplyInput(const InputEvent& e) {
   switch (e.kind) {
     case InputEvent::Kind::Char: FormKeyPress(static_cast<unsigned char>(e.a)); break;
     case InputEvent::Kind::LoseSurfaces: Game_->DirectDraw->LoseSurfaces(); break;
-    default: input_.Apply(e); break;
+    case InputEvent::Kind::PadButton:
+    case InputEvent::Kind::PadAxis: {
+      std::string chars;
+      pad_.Apply(e, PadContextNow(), chars);
+      TypePadChars(chars);
+      break;
+    }
+    default:
+      input_.Apply(e);
+      if (e.kind == InputEvent::Kind::Key && e.a == DIK_F12 && e.b) SaveFrameToPictures();
+      break;
   }
+}
+
+PadContext TForm1::PadContextNow() const {
+  const TGame& g = *Game_;
+  PadContext c;
+  switch (g.State) {
+    case gsMainMenu:
+    case gsWin:
+    case gsGameOver:
+    case gsRecords: c.role = PadRole::Menu; break;
+    case gsGameMenu: c.role = PadRole::GameMenu; break;
+    case gsPlaying: c.role = g.ControlType == 0 ? PadRole::KeyboardPlay : PadRole::MousePlay; break;
+    case gsEnterName:
+      c.role = PadRole::NameEntry;
+      c.nameFull = g.NameEntryFull();
+      break;
+    default: break;
+  }
+  return c;
+}
+
+void TForm1::TypePadChars(const std::string& chars) {
+  for (unsigned char c : chars) FormKeyPress(c);
+}
+
+void TForm1::ToggleFullscreen() {
+  system_.SetFullscreen(!system_.Fullscreen());
+  const std::string path = SettingsPath();
+  Settings s = LoadSettings(path);
+  s.fullscreen = system_.Fullscreen();
+  (void)SaveSettings(path, s);
+}
+
+void TForm1::SaveFrameToPictures() {
+  if (!Game_ || !Game_->Primary) return;
+  std::erase_if(pictureWrites_, [](const std::future<void>& f) {
+    return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  });
+  auto frame = std::make_shared<Surface>(Game_->Primary->Width(), Game_->Primary->Height());
+  std::copy_n(Game_->Primary->Data(), size_t(frame->Width()) * size_t(frame->Height()),
+              frame->Data());
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "vor-%Y%m%d-%H%M%S", &local);
+  // Encoding takes longer than a tick, so it runs beside the game.
+  pictureWrites_.push_back(std::async(std::launch::async, [frame, name = std::string(stamp)] {
+    const std::string dir = UserDirPath(UserDir::Pictures);
+    std::string error;
+    if (!MakeUserDir(dir, error)) {
+      std::fprintf(stderr, "vor: cannot save the picture: %s\n", error.c_str());
+      return;
+    }
+    // Two pictures in one second keep both: a name is claimed by creating its file exclusively,
+    // as another picture may be choosing at the same moment.
+    std::string path;
+    for (int n = 1; n < 100 && path.empty(); ++n) {
+      const std::string p = dir + "/" + name + (n > 1 ? "-" + std::to_string(n) : "") + ".png";
+      if (FILE* f = std::fopen(p.c_str(), "wbx")) {
+        std::fclose(f);
+        path = p;
+      } else if (errno != EEXIST) {
+        std::fprintf(stderr, "vor: cannot write the picture %s: %s\n", p.c_str(),
+                     std::strerror(errno));
+        return;
+      }
+    }
+    if (path.empty()) {
+      std::fprintf(stderr, "vor: cannot save the picture: too many in one second\n");
+      return;
+    }
+    std::string reason;
+    if (!WritePng(*frame, path, reason)) {
+      std::remove(path.c_str());  // no half picture stays behind
+      std::fprintf(stderr, "vor: cannot write the picture %s: %s\n", path.c_str(), reason.c_str());
+    }
+  }));
 }
 
 HRESULT TForm1::InitInput() {

@@ -2,14 +2,18 @@
 // object, the input devices and the run's script, recording and dumps.
 #pragma once
 #include <cstdint>
+#include <fstream>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/AuthorTools.h"
 #include "app/GameUnit.h"
 #include "app/Options.h"
 #include "platform/Input.h"
 #include "platform/OutputFile.h"
+#include "platform/Pad.h"
 #include "platform/System.h"
 
 class TForm1 {
@@ -48,6 +52,13 @@ class TForm1 {
   // Applies the input of this tick (window events, then script lines) and records it.
   void ApplyTickInput();
   void ApplyInput(const InputEvent& e);
+  // What the pad stands for on the screen the game shows now.
+  PadContext PadContextNow() const;
+  void TypePadChars(const std::string& chars);
+  // Alt+Enter: switch the display and remember the choice for the next start.
+  void ToggleFullscreen();
+  // F12: the last frame shown goes to the picture folder in the background.
+  void SaveFrameToPictures();
   void WriteEndFiles();
   // Outputs of the run. A failure is told on stderr (file and reason) and ends the run with
   // status 1.
@@ -59,6 +70,9 @@ class TForm1 {
   System& system_;
   std::unique_ptr<TGame> Game_;
   InputState input_;
+  PadMapper pad_;
+  // Pictures being written; waited for before the program ends.
+  std::vector<std::future<void>> pictureWrites_;
   std::vector<ScriptEvent> script_;
   size_t scriptPos_ = 0;
   OutputFile record_;
@@ -68,6 +82,8 @@ class TForm1 {
   int exitStatus_ = 0;
   int64_t tickCount_ = 0;
   std::vector<double> tickCosts_;
+  // "--level": one level played alone.
+  std::unique_ptr<TLevelRun> levelRun_;
 };
 
 // The state of the game as JSON (the fields under their own names).

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <sstream>
 
+#include "platform/Pad.h"
+
 namespace {
 
 template <typename T>
@@ -40,6 +42,14 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
     };
     if (a == "--window") {
       out.window = true;
+      out.fullscreen = false;
+    } else if (a == "--fullscreen") {
+      out.fullscreen = true;
+      out.window = false;
+    } else if (a == "--audio") {
+      if (!value(v)) return false;
+      if (v != "sdl" && v != "silent") return bad("sdl or silent");
+      out.machineSound = v == "sdl";
     } else if (a == "--headless") {
       out.headless = true;
     } else if (a == "--bench") {
@@ -67,6 +77,10 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
       if (!value(out.dumpState)) return false;
     } else if (a == "--screenshot") {
       if (!value(out.screenshot)) return false;
+    } else if (a == "--level") {
+      if (!value(out.level)) return false;
+    } else if (a == "--watch") {
+      out.watch = true;
     } else if (a == "--help") {
       out.help = true;
     } else if (a == "--version") {
@@ -75,6 +89,10 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
       error = "unknown option " + a;
       return false;
     }
+  }
+  if (out.watch && out.level.empty()) {
+    error = "option --watch needs --level LEVEL";
+    return false;
   }
   return true;
 }
@@ -153,6 +171,17 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
       if (!need(1)) return fail(event + " takes a file name");
       e.kind = event == "dump" ? ScriptEvent::Kind::Dump : ScriptEvent::Kind::Screenshot;
       e.file = args[0];
+    } else if (event == "pad") {
+      const auto b = need(2) ? PadButtonFromName(args[0]) : std::nullopt;
+      if (!b) return fail("pad takes a pad button (a, b, start, dpup, ...) and down or up");
+      e.input = {InputEvent::Kind::PadButton, int32_t(*b), 0};
+      if (!upDown(args[1], e.input.b)) return fail("pad takes down or up, not '" + args[1] + "'");
+    } else if (event == "axis") {
+      const auto a = need(2) ? PadAxisFromName(args[0]) : std::nullopt;
+      int32_t v;
+      if (!a || !ParseNumber(args[1], v) || v < -32768 || v > 32767)
+        return fail("axis takes leftx, lefty, rightx or righty and a value -32768..32767");
+      e.input = {InputEvent::Kind::PadAxis, int32_t(*a), v};
     } else if (event == "lose-surfaces") {
       if (!need(0)) return fail("lose-surfaces takes nothing");
       e.input = {InputEvent::Kind::LoseSurfaces, 0, 0};
@@ -176,6 +205,10 @@ std::string FormatScriptLine(int64_t tick, const InputEvent& e) {
       return t + "button " + std::to_string(e.a) + (e.b ? " down" : " up");
     case InputEvent::Kind::Char: return t + "char " + std::to_string(e.a);
     case InputEvent::Kind::LoseSurfaces: return t + "lose-surfaces";
+    case InputEvent::Kind::PadButton:
+      return t + "pad " + PadButtonName(PadButton(e.a)) + (e.b ? " down" : " up");
+    case InputEvent::Kind::PadAxis:
+      return t + "axis " + PadAxisName(PadAxis(e.a)) + " " + std::to_string(e.b);
   }
   return t;
 }

@@ -14,12 +14,18 @@ constexpr int64_t kMaxTick = (int64_t{1} << 53) - 1;
 
 struct Options {
   bool window = false;
+  bool fullscreen = false;
+  // The machine's sound device or a silent one; unset: silent when headless.
+  std::optional<bool> machineSound;
   bool headless = false;
   std::optional<uint64_t> seed;
   std::optional<int64_t> ticks;
   std::string script, record, dumpState, screenshot;
   uint32_t videoMemoryKB = 64 * 1024;
   bool bench = false;
+  // Play this level alone ("FILE" or "SCENARIO.lev:N"); watch reloads it when the file changes.
+  std::string level;
+  bool watch = false;
   bool help = false, version = false;
   // What is left for the game's command line ("compile", "plimb", ...).
   std::vector<std::string> params;

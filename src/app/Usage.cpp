@@ -16,10 +16,19 @@ const TUsageEntry kCommands[] = {
      "build the scenario file OUT from the level files named in the list file "
      "LIST, then exit"},
     {"plimb", "play with F11 skipping the current level"},
+    {"lint [--quiet] FILE...",
+     "check level texts, list files and scenarios (.lev): each finding as FILE:LINE: error or "
+     "warning, then a count; --quiet prints only the errors; exit status 1 on an error"},
+    {"preview [--tick N] [--paths] [--seed N] LEVEL OUT.png",
+     "draw LEVEL as the player first sees it (after N ticks; with the targets' paths and the "
+     "magnets' reach) into an 800 x 600 PNG; LEVEL is a level text file or SCENARIO.lev:N"},
 };
 
 const TUsageEntry kOptions[] = {
-    {"--window", "play in a resizable window instead of full screen"},
+    {"--window", "play in a window this time (Alt+Enter switches and is remembered)"},
+    {"--fullscreen", "play full screen this time"},
+    {"--audio sdl|silent",
+     "the machine's sound device (default with a window) or a silent one (default headless)"},
     {"--headless", "no window and silent sound; ticks run back to back"},
     {"--seed N", "seed of the random generator"},
     {"--ticks N", "end after N ticks of 25 ms, exit status 0"},
@@ -29,6 +38,10 @@ const TUsageEntry kOptions[] = {
     {"--screenshot FILE", "when the program ends, write the last shown frame to FILE as PNG"},
     {"--video-memory KB", "free video memory the display reports (default 65536)"},
     {"--bench", "at the end, print the cost of the ticks"},
+    {"--level LEVEL",
+     "play LEVEL alone, without the menu (a level text file or SCENARIO.lev:N); the game ends "
+     "with the level or with Escape"},
+    {"--watch", "with --level: reload the level whenever its file changes"},
     {"--help", "print this help and exit"},
     {"--version", "print the version and exit"},
 };

@@ -15,8 +15,8 @@
 // the end of the file cuts short are taken as far as they go; a cut length field counts as if
 // zero bytes stood in front of the bytes present. A negative H or D ends the parse; a header
 // shorter than 5 bytes skips its record; a record whose name is already present, whose kind is
-// unknown, whose picture cannot be decoded or would take the collection past kMaxCollectionPixels
-// is skipped (all but the first with a line to the asset log).
+// unknown, whose picture cannot be decoded or would take the collection's frames past
+// kMaxCollectionPixels is skipped (all but the first with a line to the asset log).
 //
 // Block collection file ("graph.dat", "wave.col"): records one after another, integers 32-bit
 // signed little-endian.
@@ -40,8 +40,10 @@
 #include "assets/MemoryStream.h"
 #include "platform/Picture.h"
 
-// All pictures of one collection together: a file of small records may describe huge pictures,
-// and each is kept decoded.
+// The pictures of one collection laid out as frames of their largest width and largest height
+// (as a sprite sheet takes them): count x largest width x largest height stays within this. A
+// file of small records may describe huge pictures, each kept decoded and then copied into such
+// a sheet.
 constexpr int64_t kMaxCollectionPixels = int64_t{1} << 26;
 
 // Named pictures read from a ".ccg" file. Each entry's string is packed as 1 byte kind, 4 bytes
@@ -68,7 +70,7 @@ class TGraphCollection {
 
   // Decodes the picture file in the stream from its position to its end and appends it with tag
   // 0. Nothing is added when the name is already present (returns -1 silently), or when the kind
-  // is unknown, the picture cannot be decoded or its pixels would take the collection past
+  // is unknown, the picture cannot be decoded or it would take the collection's frames past
   // kMaxCollectionPixels (returns -1 and logs a line). Returns the index of the new
   // entry.
   int32_t AddGraphic(uint8_t kind, const std::string& name, TMemoryStream& stream);
@@ -90,7 +92,7 @@ class TGraphCollection {
   int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
   void Clear() {
     entries_.clear();
-    pixels_ = 0;
+    maxWidth_ = maxHeight_ = 0;
   }
   void Delete(int32_t index);
 
@@ -102,7 +104,7 @@ class TGraphCollection {
   };
   bool Valid(int32_t index) const { return index >= 0 && index < Count(); }
   std::vector<Entry> entries_;
-  int64_t pixels_ = 0;  // of every entry's picture
+  int32_t maxWidth_ = 0, maxHeight_ = 0;  // over every entry's picture
 };
 
 // Named memory blocks read from and written to a block collection file. The collection owns each

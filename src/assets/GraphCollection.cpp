@@ -90,15 +90,23 @@ int32_t TGraphCollection::AddGraphic(uint8_t kind, const std::string& name, TMem
   std::string error;
   std::unique_ptr<TGraphic> graphic;
   if (kind <= gkJpeg)
-    graphic = LoadGraphic(kind, data, error, kMaxCollectionPixels - pixels_);
+    graphic = LoadGraphic(kind, data, error, kMaxCollectionPixels / (Count() + 1));
   else
     error = Cp("неизвестный вид ") + std::to_string(kind);
+  const int32_t w = graphic ? std::max(maxWidth_, graphic->Width()) : 0;
+  const int32_t h = graphic ? std::max(maxHeight_, graphic->Height()) : 0;
+  if (graphic && int64_t{w} * h * (Count() + 1) > kMaxCollectionPixels) {
+    graphic.reset();
+    error =
+        Cp("кадры коллекции превысили бы ") + std::to_string(kMaxCollectionPixels) + Cp(" точек");
+  }
   if (!graphic) {
     LogAssetMessage(Cp("Картинка \"") + name + Cp("\" из ") + FileName + Cp(" пропущена: ") +
                     error);
     return -1;
   }
-  pixels_ += int64_t{graphic->Width()} * graphic->Height();
+  maxWidth_ = w;
+  maxHeight_ = h;
   Entry e;
   e.Packed = std::string(1, static_cast<char>(kind)) + IntToBytes(0) + name;
   e.Graphic = std::move(graphic);
@@ -151,7 +159,6 @@ void TGraphCollection::GetMaxSize(int32_t& width, int32_t& height) const {
 
 void TGraphCollection::Delete(int32_t index) {
   if (!Valid(index)) return;
-  const TGraphic& g = *entries_[index].Graphic;
-  pixels_ -= int64_t{g.Width()} * g.Height();
   entries_.erase(entries_.begin() + index);
+  GetMaxSize(maxWidth_, maxHeight_);
 }

@@ -21,7 +21,20 @@ bool IsBlank(char c) {
   return static_cast<unsigned char>(c) <= ' ';
 }
 
+// The name as the entry edits it: without the blanks at either end.
+std::string EnteredName(const TRecordRow& row) {
+  std::string t(row.name, std::min(row.nameLength, kMaxNameLength));
+  while (!t.empty() && IsBlank(t.back())) t.pop_back();
+  size_t first = 0;
+  while (first < t.size() && IsBlank(t[first])) ++first;
+  return t.erase(0, first);
+}
+
 }  // namespace
+
+bool TGame::NameEntryFull() const {
+  return EnteredName(RecordEntry).size() >= kMaxNameLength;
+}
 
 void TGame::ClearRecords() {
   for (TRecordRow& r : Records) r.used = 0;
@@ -144,11 +157,7 @@ void TGame::FinishResult(int key, bool finish) {
   }
   if (key != kKeyBackspace && (key < 32 || key == kKeyDelete || key > 255)) return;
 
-  std::string t(RecordEntry.name, std::min(RecordEntry.nameLength, kMaxNameLength));
-  while (!t.empty() && IsBlank(t.back())) t.pop_back();
-  size_t first = 0;
-  while (first < t.size() && IsBlank(t[first])) ++first;
-  t.erase(0, first);
+  std::string t = EnteredName(RecordEntry);
 
   if (key == kKeyBackspace) {
     if (t.empty()) return;

@@ -14,6 +14,7 @@
 #include "assets/FileUtils.h"
 #include "assets/TextCase.h"
 #include "display/SpriteSurface.h"
+#include "gameplay/LevelReport.h"
 #include "gameplay/ScenarioFile.h"
 #include "platform/Input.h"
 #include "platform/Numbers.h"
@@ -24,63 +25,63 @@ namespace {
 constexpr int kLevelNameLength = 128;
 constexpr int32_t kDefaultTimeCounter = 1000;
 
-// Without sheets (before loading, in tests) the counts of the shipped sheets.
-constexpr int32_t kDefaultBackgroundCount = 20;
-constexpr int32_t kDefaultTargetPictureCount = 16;
-
-std::string UpperKey(std::string key) {
-  for (char& c : key)
-    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-  return key;
-}
-
-void SplitLevelText(const std::string& text, TIndexCollection& keys) {
-  size_t pos = 0;
-  while (pos < text.size()) {
-    const size_t end = std::min(text.find('\r', pos), text.size());
-    const std::string line = text.substr(pos, end - pos);
-    const size_t eq = line.find('=');
-    if (eq != std::string::npos) keys.AddValue(UpperKey(line.substr(0, eq)), line.substr(eq + 1));
-    pos = end + 1;
-  }
-}
-
-// Looks the level's keys up, each with its rule. Every reader that can meet a format error returns
+// Looks the level's keys up, each with its rule, and tells the report (when there is one) what it
+// reads and what it does not take as written. Every reader that can meet a format error returns
 // false, which ends the parse with what was read so far.
 class LevelKeys {
  public:
-  explicit LevelKeys(const TIndexCollection& keys) : keys_(keys) {}
+  LevelKeys(const TIndexCollection& keys, TLevelReport* report) : keys_(keys), report_(report) {}
 
   [[nodiscard]] bool Flag(const std::string& key, uint8_t& field) const {
-    const int i = keys_.FindKey(key);
+    const int i = Find(key);
     if (i < 0) return true;
     bool on;
-    if (!keys_.TryGetBool(i, on)) return false;
+    if (!keys_.TryGetBool(i, on)) {
+      if (report_) report_->FormatError(i, "the flag " + key + " has no value");
+      return false;
+    }
     field = on ? 1 : 0;
     return true;
   }
   bool Int(const std::string& key, int32_t& field) const {
-    const int i = keys_.FindKey(key);
+    const int i = Find(key);
     if (i < 0) return false;
     field = keys_.GetInt(i);
+    if (report_ && !keys_.TryGetInt(i, field))
+      report_->ValueChanged(i,
+                            key + "='" + keys_.GetValue(i) + "' is not an integer and reads as 0");
     return true;
   }
   // 0..max; any other value becomes 0.
   bool Ranged(const std::string& key, uint8_t& field, int32_t max) const {
     int32_t v;
     if (!Int(key, v)) return false;
-    field = uint8_t(v >= 0 && v <= max ? v : 0);
+    const bool inRange = v >= 0 && v <= max;
+    field = uint8_t(inRange ? v : 0);
+    if (!inRange && report_)
+      Changed(key, key + "=" + std::to_string(v) + " is outside 0.." + std::to_string(max) +
+                       " and becomes 0");
     return true;
   }
   bool Text(const std::string& key, std::string& field) const {
-    const int i = keys_.FindKey(key);
+    const int i = Find(key);
     if (i < 0) return false;
     field = keys_.GetValue(i);
     return true;
   }
+  // Tells the report that the value of key is not taken as written.
+  void Changed(const std::string& key, const std::string& why) const {
+    if (report_) report_->ValueChanged(keys_.FindKey(key), why);
+  }
 
  private:
+  int Find(const std::string& key) const {
+    const int i = keys_.FindKey(key);
+    if (report_) report_->KeyRead(key, i);
+    return i;
+  }
   const TIndexCollection& keys_;
+  TLevelReport* report_;
 };
 
 std::string SlotKey(char kind, int slot, const char* property) {
@@ -90,11 +91,12 @@ std::string SlotKey(char kind, int slot, const char* property) {
 }  // namespace
 
 int32_t TGame::BackgroundCount() const {
-  return Backgrounds ? Backgrounds->FrameCount : kDefaultBackgroundCount;
+  // Without sheets (before loading, in tests and tools) the counts of the shipped sheets.
+  return Backgrounds ? Backgrounds->FrameCount : kShippedBackgrounds;
 }
 
 int32_t TGame::TargetPictureCount() const {
-  return TargetPictures ? TargetPictures->FrameCount : kDefaultTargetPictureCount;
+  return TargetPictures ? TargetPictures->FrameCount : kShippedTargetPictures;
 }
 
 bool TGame::LoadScenarioFile(const std::string& fileName) {
@@ -110,15 +112,19 @@ bool TGame::StartScenario(const std::string& fileName) {
     ShowMessageBox("Scanario is not\r\ncontain levels!", kMessageBoxFrames);
     return false;
   }
+  StartGame(1);
+  return true;
+}
+
+void TGame::StartGame(int level) {
   Bullets = Difficulty == 1 ? 10 : Difficulty == 2 ? 4 : 7;
   Level = 0;
   Score = 0;
   PendingScore = 0;
   HitStreak = 0;
   State = gsPlaying;
-  LoadLevel(1);
+  LoadLevel(level);
   TargetsHit = Medals = Misses = 0;
-  return true;
 }
 
 void TGame::LoadLevel(int level) {
@@ -160,17 +166,19 @@ void TGame::ResetLevel() {
   for (int i = 1; i <= kMagnetSlots; ++i) Magnets[i] = TMagnetRec{};
 }
 
-bool TGame::ParseLevel(const std::string& text) {
+bool TGame::ParseLevel(const std::string& text, TLevelReport* report) {
   // The flag tells about the last level read; a graphics failure stays.
   if (LoadFailure == 2) LoadFailure = 0;
   ResetLevel();
   TIndexCollection collection;
   SplitLevelText(text, collection);
-  const LevelKeys keys(collection);
+  const LevelKeys keys(collection, report);
 
   auto parse = [&]() -> bool {
-    if (keys.Text("NAME", LevelName) && LevelName.size() > kLevelNameLength)
+    if (keys.Text("NAME", LevelName) && LevelName.size() > kLevelNameLength) {
       LevelName.resize(kLevelNameLength);
+      keys.Changed("NAME", "the name is cut to its first 128 characters");
+    }
     if (!keys.Flag("ISNIGHT", NightOn) || !keys.Flag("ISWIND", WindOn) ||
         !keys.Flag("ISMIRROR", MirrorOn) || !keys.Flag("ISTIME", TimeLimitOn))
       return false;
@@ -186,8 +194,15 @@ bool TGame::ParseLevel(const std::string& text) {
     if (!keys.Flag("ISMAGNET", MagnetOn) || !keys.Flag("ISUNIFORMBACKGROUND", UniformBackground))
       return false;
     if (keys.Int("BACKGROUNDCOLOR", v)) BackgroundColor = uint32_t(v);
-    keys.Int("BACKGROUNDINDEX", BackgroundIndex);
+    const bool backgroundGiven = keys.Int("BACKGROUNDINDEX", BackgroundIndex);
     const int32_t backgrounds = BackgroundCount();
+    // A negative index is the written way to ask for a random picture; only one past the end is
+    // worth telling.
+    if (backgroundGiven && BackgroundIndex >= backgrounds)
+      keys.Changed("BACKGROUNDINDEX", "BACKGROUNDINDEX=" + std::to_string(BackgroundIndex) +
+                                          " is beyond the " + std::to_string(backgrounds) +
+                                          " backgrounds (0.." + std::to_string(backgrounds - 1) +
+                                          "); one is chosen at random");
     if (BackgroundIndex < 0 || BackgroundIndex >= backgrounds)
       BackgroundIndex = GameRandom().Int(backgrounds);
     keys.Ranged("BACKGROUNDTYPE", BackgroundType, 4);
@@ -208,14 +223,26 @@ bool TGame::ParseLevel(const std::string& text) {
       keys.Ranged(SlotKey('T', i, "SIZE"), t.SIZE, 2);
       if (Difficulty == 1) t.SIZE = 0;
       if (Difficulty == 2) t.SIZE = 2;
-      if (keys.Int(SlotKey('T', i, "PICTUREINDEX"), t.PICTUREINDEX) &&
-          (t.PICTUREINDEX < 0 || t.PICTUREINDEX >= pictures))
+      const std::string pictureKey = SlotKey('T', i, "PICTUREINDEX");
+      if (keys.Int(pictureKey, t.PICTUREINDEX) &&
+          (t.PICTUREINDEX < 0 || t.PICTUREINDEX >= pictures)) {
+        if (t.PICTUREINDEX >= pictures)
+          keys.Changed(pictureKey, pictureKey + "=" + std::to_string(t.PICTUREINDEX) +
+                                       " is beyond the " + std::to_string(pictures) +
+                                       " target pictures (0.." + std::to_string(pictures - 1) +
+                                       "); one is chosen at random");
         t.PICTUREINDEX = RandomPictureIndex(pictures);
+      }
       keys.Int(SlotKey('T', i, "PHAZE1"), t.PHAZE1);
       keys.Int(SlotKey('T', i, "PHAZE2"), t.PHAZE2);
       keys.Ranged(SlotKey('T', i, "GOTYPE"), t.GOTYPE, 2);
+      const std::string pathKey = SlotKey('T', i, "COORDARRAY");
       std::string path;
-      if (keys.Text(SlotKey('T', i, "COORDARRAY"), path)) ParsePathPoints(path, t.COORDARRAY);
+      if (keys.Text(pathKey, path))
+        ParsePathPoints(
+            path, t.COORDARRAY,
+            report ? [&](const std::string& why) { keys.Changed(pathKey, pathKey + ": " + why); }
+                   : std::function<void(const std::string&)>());
     }
     for (int i = 1; i <= kMagnetSlots; ++i) {
       TMagnetRec& m = Magnets[i];

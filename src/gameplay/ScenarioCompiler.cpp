@@ -8,9 +8,6 @@
 #include "assets/FileUtils.h"
 #include "gameplay/ScenarioFile.h"
 
-namespace {
-
-// Lines of a text file with CR LF, LF or CR line ends.
 std::vector<std::string> TextLines(const std::string& text) {
   std::vector<std::string> lines;
   size_t pos = 0;
@@ -25,12 +22,11 @@ std::vector<std::string> TextLines(const std::string& text) {
   return lines;
 }
 
-bool IsFile(const std::string& name) {
+bool ListedLevelFile(const std::string& line, std::string& path) {
+  path = ResolveFileName(line);
   std::error_code ec;
-  return !name.empty() && std::filesystem::is_regular_file(name, ec);
+  return !path.empty() && std::filesystem::is_regular_file(path, ec);
 }
-
-}  // namespace
 
 std::string CompileLevelText(const std::string& text) {
   std::string kept;
@@ -49,9 +45,9 @@ bool CompileScenario(const std::string& listFile, const std::string& outFile) {
   if (!ReadFileQuietly(ResolveFileName(listFile), list)) return fail();
   std::vector<std::string> levels;
   for (const std::string& line : TextLines(list)) {
-    const std::string name = ResolveFileName(line);
+    std::string name;
     // A level named in the list but missing is left out.
-    if (!IsFile(name)) continue;
+    if (!ListedLevelFile(line, name)) continue;
     std::string text;
     if (!ReadFileQuietly(name, text)) return fail();
     levels.push_back(CompileLevelText(text));

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "assets/Bytes.h"
+#include "assets/Collections.h"
 #include "assets/TextCase.h"
 #include "assets/TextNumbers.h"
 #include "platform/Random.h"
@@ -45,19 +46,57 @@ std::string JoinScenario(const std::vector<std::string>& levels) {
   return count + table + body;
 }
 
-void ParsePathPoints(std::string_view value, TPathPoint (&points)[kPathPoints]) {
+void SplitLevelText(const std::string& text, TIndexCollection& keys) {
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const size_t end = std::min(text.find('\r', pos), text.size());
+    const std::string line = text.substr(pos, end - pos);
+    const size_t eq = line.find('=');
+    if (eq != std::string::npos) {
+      std::string key = line.substr(0, eq);
+      for (char& c : key)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+      keys.AddValue(key, line.substr(eq + 1));
+    }
+    pos = end + 1;
+  }
+}
+
+void ParsePathPoints(std::string_view value, TPathPoint (&points)[kPathPoints],
+                     const std::function<void(const std::string&)>& note) {
   size_t pos = 0;
   for (int p = 0; p < kPathPoints; ++p) {
     const size_t colon = std::min(value.find(':', pos), value.size());
     std::string_view point = value.substr(pos, colon - pos);
+    if (note) {
+      const size_t given =
+          point.empty() ? 0 : size_t(std::count(point.begin(), point.end(), ',')) + 1;
+      const std::string where = "point " + std::to_string(p);
+      if (given < 3)
+        note(where + " has " + std::to_string(given) +
+             " of its 3 numbers x,y,n; the missing ones are 0");
+      else if (given > 3)
+        note(where + " has " + std::to_string(given) +
+             " numbers; only the first 3 (x,y,n) are read");
+    }
     int32_t* fields[3] = {&points[p].x, &points[p].y, &points[p].n};
     for (int32_t* field : fields) {
       const size_t comma = std::min(point.find(','), point.size());
-      *field = ParseTextInt(point.substr(0, comma));
+      const std::string_view number = point.substr(0, comma);
+      if (!TryParseTextInt(number, *field)) {
+        *field = 0;
+        if (note && !number.empty())
+          note("'" + std::string(number) + "' in point " + std::to_string(p) +
+               " is not an integer and reads as 0");
+      }
       point.remove_prefix(std::min(comma + 1, point.size()));
     }
-    if (colon >= value.size()) break;
+    if (colon >= value.size()) return;
     pos = colon + 1;
+  }
+  if (note) {
+    const size_t more = size_t(std::count(value.begin() + pos, value.end(), ':')) + 1;
+    note("points after the 20th (point 19) are ignored (" + std::to_string(more) + " of them)");
   }
 }
 

@@ -16,6 +16,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,11 @@
 #include "gameplay/LevelTypes.h"
 
 constexpr int kMaxScenarioLevels = 100;
+// The backgrounds and target pictures the game ships with (the data maker draws them): the level
+// parser counts with them before the sheets are loaded, and the authors' lint holds indexes
+// against them.
+constexpr int32_t kShippedBackgrounds = 26;
+constexpr int32_t kShippedTargetPictures = 23;
 constexpr size_t kScenarioCountSize = 256;
 constexpr size_t kScenarioTableSize = 512;
 constexpr size_t kScenarioHeaderSize = kScenarioCountSize + kScenarioTableSize;
@@ -38,9 +44,18 @@ constexpr size_t kScenarioHeaderSize = kScenarioCountSize + kScenarioTableSize;
 // is the number of texts.
 std::string JoinScenario(const std::vector<std::string>& levels);
 
+class TIndexCollection;
+
+// The KEY=value pairs of a level text in text order: the text is cut at every CR; a piece holding
+// "=" gives the key before its first "=" (ASCII letters upper-cased) and the value after it; other
+// pieces are left out.
+void SplitLevelText(const std::string& text, TIndexCollection& keys);
+
 // Reads a path value "x,y,n:x,y,n:..." into points 0..19, each number up to the next ",". A missing
 // or invalid number reads as 0; points past the 20th are ignored, points not named are untouched.
-void ParsePathPoints(std::string_view value, TPathPoint (&points)[kPathPoints]);
+// note, when given, hears of each part of the value that is not read as written.
+void ParsePathPoints(std::string_view value, TPathPoint (&points)[kPathPoints],
+                     const std::function<void(const std::string&)>& note = nullptr);
 
 // A random target picture for a sheet of count pictures: never picture 0, unless it is the only
 // one (then 0; also for an empty sheet).

@@ -28,3 +28,9 @@ class AudioDevice {
   virtual void Stop() = 0;
   virtual void ReleaseBuffer(int32_t buffer) = 0;
 };
+
+// The machine's sound device (SDL's audio, whichever driver it picks or SDL_AUDIODRIVER names);
+// null when none can be opened.
+std::unique_ptr<AudioDevice> OpenSdlAudio();
+// A device that accepts and plays every buffer in silence (headless runs).
+std::unique_ptr<AudioDevice> CreateSilentAudio();

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/Numbers.h"
+#include "platform/Pad.h"
 
 namespace {
 
@@ -16,9 +17,9 @@ struct NamedKey {
 };
 
 constexpr NamedKey kNamedKeys[] = {
-    {"Escape", DIK_ESCAPE}, {"Enter", DIK_RETURN}, {"Space", DIK_SPACE},
-    {"F11", DIK_F11},       {"Up", DIK_UP},        {"Down", DIK_DOWN},
-    {"Left", DIK_LEFT},     {"Right", DIK_RIGHT},  {"Backspace", DIK_BACK},
+    {"Escape", DIK_ESCAPE}, {"Enter", DIK_RETURN},   {"Space", DIK_SPACE}, {"F11", DIK_F11},
+    {"F12", DIK_F12},       {"Up", DIK_UP},          {"Down", DIK_DOWN},   {"Left", DIK_LEFT},
+    {"Right", DIK_RIGHT},   {"Backspace", DIK_BACK},
 };
 
 // DirectInput codes of the letters and digits, in the order of the keyboard's rows.
@@ -135,13 +136,21 @@ void InputState::Apply(const InputEvent& e) {
       if (e.a >= 0 && e.a < 8) buttons_[e.a] = e.b ? 0x80 : 0;
       break;
     case InputEvent::Kind::Char:
-    case InputEvent::Kind::LoseSurfaces: break;
+    case InputEvent::Kind::LoseSurfaces:
+    case InputEvent::Kind::PadButton:
+    case InputEvent::Kind::PadAxis: break;
   }
+}
+
+void InputState::ApplyPad(const PadInput& pad) {
+  for (size_t i = 0; i < padKeys_.size(); ++i) padKeys_[i] = pad.keys[i] ? 0x80 : 0;
+  padButton_ = pad.leftButton ? 0x80 : 0;
+  if (pad.dx || pad.dy) Apply({InputEvent::Kind::MouseMove, pad.dx, pad.dy});
 }
 
 HRESULT InputState::ReadKeyboard(uint8_t (&keys)[256]) const {
   if (!focused_) return DIERR_NOTACQUIRED;
-  for (int i = 0; i < 256; ++i) keys[i] = keys_[i];
+  for (int i = 0; i < 256; ++i) keys[i] = keys_[i] | padKeys_[i];
   return DI_OK;
 }
 
@@ -151,6 +160,7 @@ HRESULT InputState::ReadMouse(DIMOUSESTATE2& state) {
   state.lY = dy_;
   state.lZ = 0;
   for (int i = 0; i < 8; ++i) state.rgbButtons[i] = buttons_[i];
+  state.rgbButtons[0] |= padButton_;
   dx_ = dy_ = 0;
   return DI_OK;
 }

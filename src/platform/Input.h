@@ -17,6 +17,7 @@ enum : uint8_t {
   DIK_RETURN = 0x1C,
   DIK_SPACE = 0x39,
   DIK_F11 = 0x57,
+  DIK_F12 = 0x58,
   DIK_UP = 0xC8,
   DIK_LEFT = 0xCB,
   DIK_RIGHT = 0xCD,
@@ -24,11 +25,13 @@ enum : uint8_t {
 };
 
 struct InputEvent {
-  enum class Kind : uint8_t { Key, MouseMove, Button, Char, LoseSurfaces };
+  enum class Kind : uint8_t { Key, MouseMove, Button, Char, LoseSurfaces, PadButton, PadAxis };
   Kind kind = Kind::Key;
-  int32_t a = 0;  // key code, dx, button, character code
-  int32_t b = 0;  // 1 down / 0 up, dy
+  int32_t a = 0;  // key code, dx, button, character code, pad button, pad axis
+  int32_t b = 0;  // 1 down / 0 up, dy, axis value -32768..32767
 };
+
+struct PadInput;
 
 // Script and recording names of key codes ("Escape", "Down", "A", "0x1C").
 std::string KeyName(uint8_t code);
@@ -51,10 +54,15 @@ class InputState {
   // Relative motion accumulated since the previous read.
   HRESULT ReadMouse(DIMOUSESTATE2& state);
   HRESULT Acquire() const { return focused_ ? DI_OK : DIERR_OTHERAPPHASPRIO; }
+  // What the pad holds this tick: its keys and left button count as down besides the real ones;
+  // its motion adds to the mouse's.
+  void ApplyPad(const PadInput& pad);
 
  private:
   std::array<uint8_t, 256> keys_{};
   std::array<uint8_t, 8> buttons_{};
+  std::array<uint8_t, 256> padKeys_{};
+  uint8_t padButton_ = 0;
   int32_t dx_ = 0, dy_ = 0;
   bool focused_ = true;
 };

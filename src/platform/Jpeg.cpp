@@ -15,7 +15,7 @@ namespace {
 constexpr int kMaxScans = 256;
 // libjpeg's own working memory (a progressive image keeps all its coefficients); beyond it
 // libjpeg stops with an error, as it has no backing store.
-constexpr long kMaxDecoderMemory = 256L << 20;
+constexpr long kMaxDecoderMemory = 128L << 20;
 
 struct TJpegError {
   jpeg_error_mgr pub;

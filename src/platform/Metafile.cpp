@@ -10,6 +10,7 @@
 // The picture's frame is the placeable header's box (its size in pixels at 96 per inch), or for
 // a plain file the window that its records set (one logical unit a pixel).
 #include <libwmf/api.h>
+#include <libwmf/defs.h>
 #include <libwmf/gd.h>
 #include <libwmf/gd/gd.h>
 #include <libwmf/ipa.h>
@@ -19,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <type_traits>
 
 #include "platform/Picture.h"
 
@@ -232,16 +234,187 @@ gdImage* PlayingImage(wmfAPI* api) {
   return *static_cast<gdImage**>(WMF_GD_GetData(api)->gd_data);
 }
 
+// Wide pens are drawn by stamping a pen-sized image at every pixel of a line, and glyphs are
+// rasterised whole: both cost the square of their size, so a few bytes of file could ask for
+// minutes and gigabytes. Sizes beyond these (in picture pixels) are drawn at these.
+constexpr double kMaxPenPixels = 16, kMaxTextPixels = 512;
+// What drawing may cost, in pixels touched: the area of what is filled, the length of an
+// outline times the square of its pen. About a second of drawing; a picture that asks for more
+// is refused, so a small file cannot keep the loader busy for minutes.
+constexpr double kMaxWork = double(1 << 28);
+
+// The device's own functions, the picture pixels per page unit and the work done so far, while
+// the hooks below run.
+struct THooks {
+  wmfFunctionReference device;
+  double pixelsX = 1, pixelsY = 1, width = 0, height = 0;
+  wmfD_Coord origin{};
+  double work = 0;
+};
+THooks& Hooks(wmfAPI* api) {
+  return *static_cast<THooks*>(api->user_data);
+}
+
 // The device clears its page to white; a picture leaves what it does not draw black (as drawn on
-// a cleared bitmap), so the page is cleared again before the first record plays. The device's
-// own start waits in the API's user data.
-using TDeviceBegin = void (*)(wmfAPI*);
+// a cleared bitmap), so the page is cleared again before the first record plays.
 void BeginOnBlack(wmfAPI* api) {
-  (*static_cast<TDeviceBegin*>(api->user_data))(api);
+  Hooks(api).device.device_begin(api);
   if (gdImage* im = PlayingImage(api)) {
     wmf_gd_t* device = WMF_GD_GetData(api);
     std::memset(wmf_gd_image_pixels(im), 0, sizeof(int) * device->width * device->height);
   }
+}
+
+// The cost of a call, from the page coordinates it draws at.
+struct TCost {
+  const THooks& h;
+  double work = 0;
+  double X(const wmfD_Coord& p) const { return (p.x - h.origin.x) * h.pixelsX; }
+  double Y(const wmfD_Coord& p) const { return (p.y - h.origin.y) * h.pixelsY; }
+  // The part of a box that lies on the picture, filled.
+  void Area(const wmfD_Coord& a, const wmfD_Coord& b) {
+    auto span = [](double p, double q, double size) {
+      return std::max(0.0, std::min(std::max(p, q), size) - std::max(std::min(p, q), 0.0));
+    };
+    work += span(X(a), X(b), h.width) * span(Y(a), Y(b), h.height) + 1;
+  }
+  // An outline of that length with the pen of dc (nothing for the null pen).
+  void Line(const wmfDC* dc, double length) {
+    const wmfPen* pen = dc ? dc->pen : nullptr;
+    if (pen == nullptr || (pen->lopnStyle & PS_STYLE_MASK) == PS_NULL) return;
+    const double size =
+        std::max({1.0, pen->width * std::abs(h.pixelsX), pen->height * std::abs(h.pixelsY)});
+    work += (length + 1) * size * size;
+  }
+  void Box(const wmfDC* dc, const wmfD_Coord& a, const wmfD_Coord& b) {
+    Area(a, b);
+    Line(dc, 2 * (std::abs(X(b) - X(a)) + std::abs(Y(b) - Y(a))));
+  }
+  void Points(const wmfDC* dc, const wmfD_Coord* p, unsigned count, bool filled) {
+    if (count == 0) return;
+    wmfD_Coord lo = p[0], hi = p[0];
+    double length = 0;
+    for (unsigned k = 1; k < count; ++k) {
+      length += std::hypot(X(p[k]) - X(p[k - 1]), Y(p[k]) - Y(p[k - 1]));
+      lo.x = std::min(lo.x, p[k].x), lo.y = std::min(lo.y, p[k].y);
+      hi.x = std::max(hi.x, p[k].x), hi.y = std::max(hi.y, p[k].y);
+    }
+    if (filled) Area(lo, hi);
+    Line(dc, length);
+  }
+
+  void Of(const wmfDrawArc_t& d) { Box(d.dc, d.TL, d.BR); }
+  void Of(const wmfDrawRectangle_t& d) { Box(d.dc, d.TL, d.BR); }
+  void Of(const wmfROP_Draw_t& d) { Area(d.TL, d.BR); }
+  void Of(const wmfDrawLine_t& d) {
+    Line(d.dc, std::hypot(X(d.to) - X(d.from), Y(d.to) - Y(d.from)));
+  }
+  void Of(const wmfPolyLine_t& d) { Points(d.dc, d.pt, d.count, true); }
+  void Of(const wmfPolyPoly_t& d) {
+    for (unsigned k = 0; k < d.npoly; ++k) Points(d.dc, d.pt[k], d.count[k], true);
+  }
+  void Of(const wmfPolyRectangle_t& d) {
+    for (unsigned k = 0; k < d.count; ++k) Area(d.TL[k], d.BR[k]);
+  }
+  void Of(const wmfDrawPixel_t&) { work += 1; }
+  // A bitmap is at most read once and written over the picture.
+  void Of(const wmfBMP_Draw_t& d) {
+    work += double(d.bmp.width) * d.bmp.height + h.width * h.height;
+  }
+  void Of(const wmfDrawText_t& d) {
+    const double size = std::max(1.0, d.font_height * std::abs(h.pixelsY));
+    work += (d.str ? std::strlen(d.str) + 1.0 : 1.0) * size * size;
+  }
+};
+
+void LimitSizes(const THooks& h, wmfDC* dc) {
+  if (wmfPen* pen = dc ? dc->pen : nullptr) {
+    pen->width = std::min(std::abs(pen->width), kMaxPenPixels / std::abs(h.pixelsX));
+    pen->height = std::min(std::abs(pen->height), kMaxPenPixels / std::abs(h.pixelsY));
+  }
+}
+void LimitSizes(const THooks& h, wmfDrawText_t* text) {
+  text->font_height = std::min(std::abs(text->font_height), kMaxTextPixels / std::abs(h.pixelsY));
+}
+
+template <typename T>
+using TDraw = void (*)(wmfAPI*, T*);
+
+// Limits the sizes a call draws with and charges its work; false once the work is past the
+// budget, and the play then stops with an error.
+template <typename T>
+bool Admit(wmfAPI* api, T* draw) {
+  THooks& hooks = Hooks(api);
+  if constexpr (std::is_same_v<T, wmfDrawText_t>)
+    LimitSizes(hooks, draw);
+  else
+    LimitSizes(hooks, draw->dc);
+  TCost cost{hooks};
+  cost.Of(*draw);
+  hooks.work += cost.work;
+  if (hooks.work <= kMaxWork) return true;
+  api->err = wmf_E_UserExit;
+  return false;
+}
+
+template <typename T>
+using TDraw = void (*)(wmfAPI*, T*);
+
+template <typename T, TDraw<T> wmfFunctionReference::*Slot>
+void Limited(wmfAPI* api, T* draw) {
+  if (Admit(api, draw)) (Hooks(api).device.*Slot)(api, draw);
+}
+
+// The device fills an ellipse as a chord from 0 to 360 degrees, which is empty: the inside is
+// drawn as two half pies without outline, then the outline as the ellipse without filling.
+void Ellipse(wmfAPI* api, wmfDrawArc_t* draw) {
+  if (!Admit(api, draw)) return;
+  const wmfFunctionReference& device = Hooks(api).device;
+  wmfDC* dc = draw->dc;
+  if (dc == nullptr || dc->pen == nullptr || dc->brush == nullptr) return;
+  const U16 pen = dc->pen->lopnStyle, brush = dc->brush->lbStyle;
+  if (brush != BS_NULL) {
+    dc->pen->lopnStyle = static_cast<U16>((pen & ~PS_STYLE_MASK) | PS_NULL);
+    wmfDrawArc_t half = *draw;
+    half.start = {1, 0}, half.end = {-1, 0};
+    device.draw_pie(api, &half);
+    half.start = {-1, 0}, half.end = {1, 0};
+    device.draw_pie(api, &half);
+    dc->pen->lopnStyle = pen;
+  }
+  if ((pen & PS_STYLE_MASK) != PS_NULL) {
+    dc->brush->lbStyle = BS_NULL;
+    device.draw_ellipse(api, draw);
+    dc->brush->lbStyle = brush;
+  }
+}
+
+// The device fills recursively, a call per run of pixels, which a large picture can take past
+// the end of the stack; metafiles seldom fill, so fills are left out.
+void NoFlood(wmfAPI*, wmfFlood_t*) {}
+
+void Hook(wmfAPI* api, THooks& hooks) {
+  auto* f = static_cast<wmfFunctionReference*>(api->function_reference);
+  hooks.device = *f;
+  api->user_data = &hooks;
+  using R = wmfFunctionReference;
+  f->device_begin = BeginOnBlack;
+  f->flood_interior = f->flood_exterior = NoFlood;
+  f->draw_pixel = Limited<wmfDrawPixel_t, &R::draw_pixel>;
+  f->draw_pie = Limited<wmfDrawArc_t, &R::draw_pie>;
+  f->draw_chord = Limited<wmfDrawArc_t, &R::draw_chord>;
+  f->draw_arc = Limited<wmfDrawArc_t, &R::draw_arc>;
+  f->draw_ellipse = Ellipse;
+  f->draw_line = Limited<wmfDrawLine_t, &R::draw_line>;
+  f->poly_line = Limited<wmfPolyLine_t, &R::poly_line>;
+  f->draw_polygon = Limited<wmfPolyLine_t, &R::draw_polygon>;
+  f->draw_polypolygon = Limited<wmfPolyPoly_t, &R::draw_polypolygon>;
+  f->draw_rectangle = Limited<wmfDrawRectangle_t, &R::draw_rectangle>;
+  f->rop_draw = Limited<wmfROP_Draw_t, &R::rop_draw>;
+  f->bmp_draw = Limited<wmfBMP_Draw_t, &R::bmp_draw>;
+  f->draw_text = Limited<wmfDrawText_t, &R::draw_text>;
+  f->region_frame = Limited<wmfPolyRectangle_t, &R::region_frame>;
+  f->region_paint = Limited<wmfPolyRectangle_t, &R::region_paint>;
 }
 
 // The library hands over its image without a way to free it; this mirrors the image's own
@@ -278,10 +451,8 @@ std::unique_ptr<TGraphic> LoadMetafileGraphic(const std::string& bytes, std::str
     error = "metafile renderer cannot start";
     return nullptr;
   }
-  auto* functions = static_cast<wmfFunctionReference*>(api->function_reference);
-  TDeviceBegin deviceBegin = functions->device_begin;
-  api->user_data = &deviceBegin;
-  functions->device_begin = BeginOnBlack;
+  THooks hooks;
+  Hook(api, hooks);
   // The library reads the buffer only; it asks for a non-const pointer.
   std::string copy = bytes;
   wmfD_Rect bbox{};
@@ -297,8 +468,14 @@ std::unique_ptr<TGraphic> LoadMetafileGraphic(const std::string& bytes, std::str
     device->width = w;
     device->height = h;
     device->bbox = layout.page;
+    hooks.pixelsX = w / (double(layout.page.BR.x) - layout.page.TL.x);
+    hooks.pixelsY = h / (double(layout.page.BR.y) - layout.page.TL.y);
+    hooks.origin = layout.page.TL;
+    hooks.width = w;
+    hooks.height = h;
     if (wmf_play(api, 0, &bbox) != wmf_E_None || device->gd_image == nullptr) {
-      error = "metafile cannot be drawn";
+      error =
+          hooks.work > kMaxWork ? "metafile asks for too much drawing" : "metafile cannot be drawn";
     } else {
       const int* src = wmf_gd_image_pixels(device->gd_image);
       std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);

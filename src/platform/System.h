@@ -14,11 +14,23 @@ class System {
  public:
   virtual ~System() = default;
 
-  // headless: no window, silent sound, ticks back to back. windowed: an ordinary resizable window
-  // instead of full screen.
-  static std::unique_ptr<System> Create(bool headless, bool windowed);
+  struct Config {
+    bool headless = false;      // no window, ticks back to back
+    bool fullscreen = true;     // else an ordinary resizable window
+    bool machineSound = false;  // the machine's sound device, else a silent one
+  };
+  static std::unique_ptr<System> Create(const Config& config);
+  // A silent system; windowed: an ordinary window instead of full screen.
+  static std::unique_ptr<System> Create(bool headless, bool windowed) {
+    Config c;
+    c.headless = headless;
+    c.fullscreen = !windowed;
+    return Create(c);
+  }
 
-  // Opens the window titled "Vor" showing an 800 x 600 frame; false when it cannot.
+  // Opens the window titled "Vor" showing a frame of that size; false when no display can show
+  // it (no display server, a driver that shows nothing, no window or renderer), with the reason
+  // on standard error.
   virtual bool OpenWindow(int32_t width, int32_t height) = 0;
   virtual bool IsHeadless() const = 0;
   // Shows a frame (scaled to the window, letterboxed).
@@ -38,7 +50,19 @@ class System {
     return r;
   }
 
-  // A modal message box; text and caption are cp1251.
+  // Full screen (the frame letterboxed at the largest scale that fits the screen) or a window (the
+  // frame scaled by a whole factor that fits the desktop, letterboxed when resized). Any time.
+  virtual void SetFullscreen(bool on) { fullscreen_ = on; }
+  bool Fullscreen() const { return fullscreen_; }
+  // The player asked to switch between full screen and a window (Alt+Enter) since the last call.
+  bool TakeFullscreenToggle() {
+    const bool r = toggleFullscreen_;
+    toggleFullscreen_ = false;
+    return r;
+  }
+
+  // A modal message box where one can be shown, and always a line on standard error; text and
+  // caption are cp1251.
   virtual void ShowMessageBox(const std::string& text, const std::string& caption) = 0;
   // The sound device, or null when there is none.
   virtual std::unique_ptr<AudioDevice> OpenAudio() = 0;
@@ -53,4 +77,6 @@ class System {
   bool focused_ = true;
   bool quit_ = false;
   bool surfacesReset_ = false;
+  bool fullscreen_ = true;
+  bool toggleFullscreen_ = false;
 };

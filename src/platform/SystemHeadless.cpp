@@ -29,7 +29,7 @@ class SilentAudio final : public AudioDevice {
 
 class HeadlessSystem final : public System {
  public:
-  HeadlessSystem() { activated_ = true; }
+  explicit HeadlessSystem(bool machineSound) : machineSound_(machineSound) { activated_ = true; }
   bool OpenWindow(int32_t, int32_t) override { return true; }
   bool IsHeadless() const override { return true; }
   void Present(const Surface&) override {}
@@ -37,7 +37,10 @@ class HeadlessSystem final : public System {
   void ShowMessageBox(const std::string& text, const std::string& caption) override {
     std::fprintf(stderr, "%s: %s\n", Cp1251ToUtf8(caption).c_str(), Cp1251ToUtf8(text).c_str());
   }
-  std::unique_ptr<AudioDevice> OpenAudio() override { return std::make_unique<SilentAudio>(); }
+  std::unique_ptr<AudioDevice> OpenAudio() override {
+    if (machineSound_) return OpenSdlAudio();
+    return CreateSilentAudio();
+  }
   uint64_t Ticks() const override {
     return uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(
                         std::chrono::steady_clock::now() - start_)
@@ -46,11 +49,18 @@ class HeadlessSystem final : public System {
   void Sleep(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
  private:
+  bool machineSound_;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
 }  // namespace
 
-std::unique_ptr<System> CreateHeadlessSystem() {
-  return std::make_unique<HeadlessSystem>();
+std::unique_ptr<AudioDevice> CreateSilentAudio() {
+  return std::make_unique<SilentAudio>();
+}
+
+std::unique_ptr<System> CreateHeadlessSystem(const System::Config& config) {
+  auto s = std::make_unique<HeadlessSystem>(config.machineSound);
+  s->SetFullscreen(config.fullscreen);
+  return s;
 }

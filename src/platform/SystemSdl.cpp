@@ -1,126 +1,95 @@
 // The sdl backend: a window showing the 800 x 600 frame scaled to fit, letterboxed,
-// nearest-neighbour; relative mouse; text input; one audio device that sounds one buffer at a time.
+// nearest-neighbour, in full screen or a window; relative mouse; text input; game controllers
+// with hot-plug; the machine's sound device.
 #include <SDL.h>
 
+#include <algorithm>
+#include <bitset>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
+#include <map>
 
 #include "platform/Cp1251.h"
+#include "platform/Pad.h"
 #include "platform/System.h"
 
-std::unique_ptr<System> CreateHeadlessSystem();
+std::unique_ptr<System> CreateHeadlessSystem(const System::Config& config);
 
 namespace {
 
-class SdlAudio final : public AudioDevice {
- public:
-  bool Open() {
-    SDL_AudioSpec want{}, have{};
-    want.freq = 44100;
-    want.format = AUDIO_S16SYS;
-    want.channels = 2;
-    want.samples = 1024;
-    want.callback = &SdlAudio::Callback;
-    want.userdata = this;
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (device_ == 0) return false;
-    spec_ = have;
-    SDL_PauseAudioDevice(device_, 0);
-    return true;
+std::optional<PadButton> PadButtonOf(Uint8 b) {
+  switch (b) {
+    case SDL_CONTROLLER_BUTTON_A: return PadButton::A;
+    case SDL_CONTROLLER_BUTTON_B: return PadButton::B;
+    case SDL_CONTROLLER_BUTTON_X: return PadButton::X;
+    case SDL_CONTROLLER_BUTTON_Y: return PadButton::Y;
+    case SDL_CONTROLLER_BUTTON_START: return PadButton::Start;
+    case SDL_CONTROLLER_BUTTON_BACK: return PadButton::Back;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: return PadButton::DpUp;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return PadButton::DpDown;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return PadButton::DpLeft;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return PadButton::DpRight;
+    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER: return PadButton::LeftShoulder;
+    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER: return PadButton::RightShoulder;
+    default: return std::nullopt;
   }
-  ~SdlAudio() override {
-    if (device_) SDL_CloseAudioDevice(device_);
-  }
+}
 
-  int32_t CreateBuffer(const TWaveFormat& f, const uint8_t* data, size_t size) override {
-    if (f.wFormatTag != 1 || (f.nChannels != 1 && f.nChannels != 2) ||
-        (f.wBitsPerSample != 8 && f.wBitsPerSample != 16) || f.nSamplesPerSec < 1000 ||
-        f.nSamplesPerSec > 192000)
-      return DDERR_INVALIDPARAMS;
-    const SDL_AudioFormat fmt = f.wBitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
-    SDL_AudioStream* stream = SDL_NewAudioStream(fmt, uint8_t(f.nChannels), int(f.nSamplesPerSec),
-                                                 spec_.format, spec_.channels, spec_.freq);
-    if (!stream) return DDERR_GENERIC;
-    const size_t frame = size_t(f.nChannels) * (f.wBitsPerSample / 8);
-    const size_t usable = size - size % frame;
-    SDL_AudioStreamPut(stream, data, int(usable));
-    SDL_AudioStreamFlush(stream);
-    std::vector<uint8_t> out(size_t(SDL_AudioStreamAvailable(stream)));
-    if (!out.empty()) SDL_AudioStreamGet(stream, out.data(), int(out.size()));
-    SDL_FreeAudioStream(stream);
-    std::lock_guard lock(mutex_);
-    buffers_.push_back(std::move(out));
-    return int32_t(buffers_.size() - 1);
+std::optional<PadAxis> PadAxisOf(Uint8 a) {
+  switch (a) {
+    case SDL_CONTROLLER_AXIS_LEFTX: return PadAxis::LeftX;
+    case SDL_CONTROLLER_AXIS_LEFTY: return PadAxis::LeftY;
+    case SDL_CONTROLLER_AXIS_RIGHTX: return PadAxis::RightX;
+    case SDL_CONTROLLER_AXIS_RIGHTY: return PadAxis::RightY;
+    default: return std::nullopt;
   }
-
-  HRESULT Play(int32_t buffer) override {
-    std::lock_guard lock(mutex_);
-    if (buffer < 0 || size_t(buffer) >= buffers_.size()) return DDERR_INVALIDPARAMS;
-    playing_ = buffer;
-    position_ = 0;
-    return DD_OK;
-  }
-  void Stop() override {
-    std::lock_guard lock(mutex_);
-    playing_ = -1;
-  }
-  void ReleaseBuffer(int32_t buffer) override {
-    std::lock_guard lock(mutex_);
-    if (buffer >= 0 && size_t(buffer) < buffers_.size()) {
-      buffers_[buffer].clear();
-      if (playing_ == buffer) playing_ = -1;
-    }
-  }
-
- private:
-  static void Callback(void* self, Uint8* stream, int len) {
-    static_cast<SdlAudio*>(self)->Mix(stream, size_t(len));
-  }
-  void Mix(Uint8* stream, size_t len) {
-    std::memset(stream, spec_.silence, len);
-    std::lock_guard lock(mutex_);
-    if (playing_ < 0) return;
-    const auto& b = buffers_[playing_];
-    const size_t n = std::min(len, b.size() - std::min(position_, b.size()));
-    std::memcpy(stream, b.data() + position_, n);
-    position_ += n;
-    if (position_ >= b.size()) playing_ = -1;
-  }
-
-  SDL_AudioDeviceID device_ = 0;
-  SDL_AudioSpec spec_{};
-  std::mutex mutex_;
-  std::vector<std::vector<uint8_t>> buffers_;
-  int32_t playing_ = -1;
-  size_t position_ = 0;
-};
+}
 
 class SdlSystem final : public System {
  public:
-  explicit SdlSystem(bool windowed) : windowed_(windowed) {}
+  explicit SdlSystem(bool machineSound) : machineSound_(machineSound) {}
   ~SdlSystem() override {
+    for (auto& [id, pad] : pads_) SDL_GameControllerClose(pad.controller);
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
     SDL_Quit();
   }
 
-  bool Init() { return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) == 0; }
+  // Video comes up with the window, so a run without a display fails where the game opens it;
+  // pads are welcome but not needed.
+  void Init() {
+    if (SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
+      initError_ = SDL_GetError();
+      return;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+      std::fprintf(stderr, "vor: no game controllers: %s\n", SDL_GetError());
+  }
 
   bool OpenWindow(int32_t width, int32_t height) override {
+    if (!initError_.empty()) return Refuse("cannot start SDL", initError_.c_str());
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return Refuse("no display", SDL_GetError());
+    // These drivers show nothing: a run on them would play unseen.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || !std::strcmp(driver, "dummy") || !std::strcmp(driver, "offscreen") ||
+        !std::strcmp(driver, "evdev"))
+      return Refuse("no display", driver ? driver : "no video driver");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    const Uint32 flags = windowed_ ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_FULLSCREEN_DESKTOP;
+    frameW_ = width;
+    frameH_ = height;
     window_ = SDL_CreateWindow("Vor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                               flags);
-    if (!window_) return false;
+                               SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    if (!window_) return Refuse("cannot make the window", SDL_GetError());
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
     if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-    if (!renderer_) return false;
+    if (!renderer_) return Refuse("cannot make the renderer", SDL_GetError());
     SDL_RenderSetLogicalSize(renderer_, width, height);
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
                                  width, height);
-    if (!texture_) return false;
+    if (!texture_) return Refuse("cannot make the frame texture", SDL_GetError());
+    ApplyMode();
+    SDL_ShowWindow(window_);
     SDL_ShowCursor(SDL_DISABLE);
     SDL_SetRelativeMouseMode(SDL_TRUE);
     SDL_StartTextInput();
@@ -128,6 +97,11 @@ class SdlSystem final : public System {
   }
 
   bool IsHeadless() const override { return false; }
+
+  void SetFullscreen(bool on) override {
+    fullscreen_ = on;
+    if (window_) ApplyMode();
+  }
 
   void Present(const Surface& frame) override {
     if (!texture_) return;
@@ -144,20 +118,7 @@ class SdlSystem final : public System {
       switch (e.type) {
         case SDL_QUIT: quit_ = true; break;
         case SDL_KEYDOWN:
-        case SDL_KEYUP: {
-          const bool down = e.type == SDL_KEYDOWN;
-          if (const uint8_t code = KeyFromScancode(e.key.keysym.scancode); code && !e.key.repeat)
-            pending_.push_back({InputEvent::Kind::Key, code, down ? 1 : 0});
-          // Enter and Backspace reach the name entry as characters; a held Enter does not repeat.
-          if (down &&
-              (e.key.keysym.scancode == SDL_SCANCODE_RETURN ||
-               e.key.keysym.scancode == SDL_SCANCODE_KP_ENTER) &&
-              !e.key.repeat)
-            pending_.push_back({InputEvent::Kind::Char, 13, 0});
-          if (down && e.key.keysym.scancode == SDL_SCANCODE_BACKSPACE)
-            pending_.push_back({InputEvent::Kind::Char, 8, 0});
-          break;
-        }
+        case SDL_KEYUP: Key(e.key); break;
         case SDL_TEXTINPUT:
           for (unsigned char c : Utf8ToCp1251(e.text.text))
             if (c >= 32 && c != 127) pending_.push_back({InputEvent::Kind::Char, c, 0});
@@ -180,6 +141,26 @@ class SdlSystem final : public System {
                 {InputEvent::Kind::Button, b, e.type == SDL_MOUSEBUTTONDOWN ? 1 : 0});
           break;
         }
+        case SDL_CONTROLLERDEVICEADDED: AddPad(e.cdevice.which); break;
+        case SDL_CONTROLLERDEVICEREMOVED: RemovePad(e.cdevice.which); break;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP: {
+          const auto it = pads_.find(e.cbutton.which);
+          const auto b = PadButtonOf(e.cbutton.button);
+          if (it == pads_.end() || !b) break;
+          const bool down = e.type == SDL_CONTROLLERBUTTONDOWN;
+          it->second.buttons.set(size_t(*b), down);
+          pending_.push_back({InputEvent::Kind::PadButton, int32_t(*b), down ? 1 : 0});
+          break;
+        }
+        case SDL_CONTROLLERAXISMOTION: {
+          const auto it = pads_.find(e.caxis.which);
+          const auto a = PadAxisOf(e.caxis.axis);
+          if (it == pads_.end() || !a) break;
+          it->second.axes[size_t(*a)] = e.caxis.value;
+          PadAxisEvent(*a, e.caxis.value);
+          break;
+        }
         case SDL_WINDOWEVENT:
           switch (e.window.event) {
             case SDL_WINDOWEVENT_SHOWN:
@@ -191,9 +172,10 @@ class SdlSystem final : public System {
               break;
             case SDL_WINDOWEVENT_FOCUS_LOST: focused_ = false; break;
             case SDL_WINDOWEVENT_RESTORED:
-              if (!windowed_) SDL_MaximizeWindow(window_);
+              if (fullscreen_) ApplyMode();
               activated_ = true;
               break;
+            case SDL_WINDOWEVENT_SIZE_CHANGED: UpdateScale(); break;
           }
           break;
         case SDL_RENDER_TARGETS_RESET:
@@ -204,35 +186,143 @@ class SdlSystem final : public System {
 
   void ShowMessageBox(const std::string& text, const std::string& caption) override {
     const std::string t = Cp1251ToUtf8(text), c = Cp1251ToUtf8(caption);
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, c.c_str(), t.c_str(), window_) != 0)
-      std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str());
+    std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str());
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, c.c_str(), t.c_str(), window_);
   }
 
   std::unique_ptr<AudioDevice> OpenAudio() override {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
-    auto audio = std::make_unique<SdlAudio>();
-    if (!audio->Open()) return nullptr;
-    return audio;
+    return machineSound_ ? OpenSdlAudio() : CreateSilentAudio();
   }
 
   uint64_t Ticks() const override { return SDL_GetTicks64(); }
   void Sleep(uint32_t ms) override { SDL_Delay(ms); }
 
  private:
-  bool windowed_;
+  struct Pad {
+    SDL_GameController* controller = nullptr;
+    std::bitset<size_t(PadButton::Count)> buttons;
+    std::array<int32_t, size_t(PadAxis::Count)> axes{};
+  };
+
+  // Gives up on the display: what was made goes, and video is shut so the message box that
+  // follows does not go through a driver that shows nothing.
+  bool Refuse(const char* what, const char* why) {
+    std::fprintf(stderr, "vor: %s: %s\n", what, why);
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    if (window_) SDL_DestroyWindow(window_);
+    texture_ = nullptr;
+    renderer_ = nullptr;
+    window_ = nullptr;
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+  }
+
+  void Key(const SDL_KeyboardEvent& k) {
+    const bool down = k.type == SDL_KEYDOWN;
+    const bool enter =
+        k.keysym.scancode == SDL_SCANCODE_RETURN || k.keysym.scancode == SDL_SCANCODE_KP_ENTER;
+    // Alt+Enter switches the display and is not the game's Enter, nor is its release.
+    if (enter && down && (k.keysym.mod & KMOD_ALT)) {
+      if (!k.repeat) toggleFullscreen_ = true;
+      enterSwallowed_ = true;
+      return;
+    }
+    if (enter && !down && enterSwallowed_) {
+      enterSwallowed_ = false;
+      return;
+    }
+    if (const uint8_t code = KeyFromScancode(k.keysym.scancode); code && !k.repeat)
+      pending_.push_back({InputEvent::Kind::Key, code, down ? 1 : 0});
+    // Enter and Backspace reach the name entry as characters; a held Enter does not repeat.
+    if (down && enter && !k.repeat) pending_.push_back({InputEvent::Kind::Char, 13, 0});
+    if (down && k.keysym.scancode == SDL_SCANCODE_BACKSPACE)
+      pending_.push_back({InputEvent::Kind::Char, 8, 0});
+  }
+
+  // Only the last position of an axis within one pass counts: a stick reports every small move.
+  void PadAxisEvent(PadAxis a, int32_t value) {
+    if (!pending_.empty() && pending_.back().kind == InputEvent::Kind::PadAxis &&
+        pending_.back().a == int32_t(a))
+      pending_.back().b = value;
+    else
+      pending_.push_back({InputEvent::Kind::PadAxis, int32_t(a), value});
+  }
+
+  void AddPad(int deviceIndex) {
+    SDL_GameController* c = SDL_GameControllerOpen(deviceIndex);
+    if (!c) return;
+    const SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(c));
+    if (pads_.count(id)) {
+      SDL_GameControllerClose(c);
+      return;
+    }
+    pads_[id].controller = c;
+  }
+
+  // A pad pulled out lets go of everything it held.
+  void RemovePad(SDL_JoystickID id) {
+    const auto it = pads_.find(id);
+    if (it == pads_.end()) return;
+    for (size_t b = 0; b < it->second.buttons.size(); ++b)
+      if (it->second.buttons[b]) pending_.push_back({InputEvent::Kind::PadButton, int32_t(b), 0});
+    for (size_t a = 0; a < it->second.axes.size(); ++a)
+      if (it->second.axes[a]) PadAxisEvent(PadAxis(a), 0);
+    SDL_GameControllerClose(it->second.controller);
+    pads_.erase(it);
+  }
+
+  // Full screen covers the display with a borderless window of its size before asking for full
+  // screen, so the frame is letterboxed even where no window manager grants the request.
+  void ApplyMode() {
+    const int display = std::max(0, SDL_GetWindowDisplayIndex(window_));
+    SDL_Rect bounds{0, 0, frameW_, frameH_};
+    SDL_GetDisplayBounds(display, &bounds);
+    if (fullscreen_) {
+      SDL_SetWindowBordered(window_, SDL_FALSE);
+      SDL_SetWindowSize(window_, bounds.w, bounds.h);
+      SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+      SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+      SDL_SetWindowFullscreen(window_, 0);
+      SDL_SetWindowBordered(window_, SDL_TRUE);
+      SDL_Rect usable = bounds;
+      SDL_GetDisplayUsableBounds(display, &usable);
+      // The largest whole factor that fits the desktop, at least 1.
+      const int scale = std::max(1, std::min(usable.w / frameW_, usable.h / frameH_));
+      SDL_SetWindowSize(window_, frameW_ * scale, frameH_ * scale);
+      SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                            SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    }
+    UpdateScale();
+  }
+
+  // A window shows the frame at a whole factor (crisp pixels) when it is large enough for one, and
+  // otherwise at the factor that fits; full screen always uses the largest factor that fits.
+  void UpdateScale() {
+    if (!window_ || !renderer_) return;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    const bool whole = !fullscreen_ && w >= frameW_ && h >= frameH_;
+    SDL_RenderSetIntegerScale(renderer_, whole ? SDL_TRUE : SDL_FALSE);
+  }
+
+  bool machineSound_;
+  std::string initError_;
+  bool enterSwallowed_ = false;
+  int32_t frameW_ = 800, frameH_ = 600;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
+  std::map<SDL_JoystickID, Pad> pads_;
 };
 
 }  // namespace
 
-std::unique_ptr<System> System::Create(bool headless, bool windowed) {
-  if (headless) return CreateHeadlessSystem();
-  auto s = std::make_unique<SdlSystem>(windowed);
-  if (!s->Init()) {
-    std::fprintf(stderr, "vor: cannot start the video system: %s\n", SDL_GetError());
-    return nullptr;
-  }
+std::unique_ptr<System> System::Create(const Config& config) {
+  if (config.headless) return CreateHeadlessSystem(config);
+  auto s = std::make_unique<SdlSystem>(config.machineSound);
+  s->Init();
+  s->SetFullscreen(config.fullscreen);
   return s;
 }

@@ -10,10 +10,12 @@
 #include <map>
 #include <set>
 
+#include "app/AuthorTools.h"
 #include "app/GameUnit.h"
 #include "assets/Bytes.h"
 #include "assets/Collections.h"
 #include "assets/FileUtils.h"
+#include "gameplay/ScenarioFile.h"
 #include "platform/Bmp.h"
 #include "platform/Cp1251.h"
 #include "platform/Random.h"
@@ -239,46 +241,10 @@ TEST(Data, MakingTheDataAgainGivesTheSameBytes) {
 
 // --- Scenarios ---
 
-// Whether the sight can fly from its start to (tx, ty) the way it flies without wind: only right
-// and up, no flatter than 1 in 8 and no steeper than 8 in 1 (speeds 1..9 with some room for
-// steering), keeping clear of every magnet core. A search over a 5-pixel grid.
-bool FlightExists(int tx, int ty,
-                  const std::vector<std::pair<std::pair<int, int>, double>>& cores) {
-  auto clear = [&](double x, double y) {
-    for (const auto& [c, r] : cores)
-      if (std::hypot(x - c.first, y - c.second) <= r + 10) return false;
-    return true;
-  };
-  std::set<std::pair<int, int>> seen{{15, 560}};
-  std::vector<std::pair<int, int>> todo{{15, 560}};
-  while (!todo.empty()) {
-    const auto [x, y] = todo.back();
-    todo.pop_back();
-    if (std::hypot(x - tx, y - ty) <= 8) return true;
-    for (int dx = 0; dx <= 40; dx += 5)
-      for (int dy = 0; dy <= 40; dy += 5) {
-        if (dx + dy == 0 || dy * 8 < dx || dx * 8 < dy) continue;
-        const int nx = x + dx, ny = y - dy;
-        if (nx > tx + 10 || ny < ty - 10 || seen.count({nx, ny})) continue;
-        bool ok = true;
-        for (int k = 1; k <= 4 && ok; ++k) ok = clear(x + dx * k / 4.0, y - dy * k / 4.0);
-        if (!ok) continue;
-        seen.insert({nx, ny});
-        todo.push_back({nx, ny});
-      }
-  }
-  return false;
-}
-
-TEST(Flight, ReachesOnlyUpAndRightAroundCores) {
-  EXPECT_TRUE(FlightExists(700, 300, {}));
-  EXPECT_FALSE(FlightExists(700, 500, {})) << "flatter than the sight can fly";
-  EXPECT_FALSE(FlightExists(40, 100, {})) << "steeper than the sight can fly";
-  // A row of big cores across the whole way up.
-  std::vector<std::pair<std::pair<int, int>, double>> wall;
-  for (int x = 0; x <= 800; x += 60) wall.push_back({{x, 400}, 40.0});
-  EXPECT_FALSE(FlightExists(400, 200, wall));
-  EXPECT_TRUE(FlightExists(400, 450, wall));
+TEST(Data, ShippedCountsAreTheCollections) {
+  // The level parser and the authors' lint count with these before any sheet is loaded.
+  EXPECT_EQ(Ccg("back.ccg").c.Count(), kShippedBackgrounds);
+  EXPECT_EQ(Ccg("targets.ccg").c.Count(), kShippedTargetPictures);
 }
 
 class Scenarios : public ::testing::Test {
@@ -323,12 +289,16 @@ class Scenarios : public ::testing::Test {
         ASSERT_TRUE(Raw(text, "BACKGROUNDINDEX", v)) << where;
         EXPECT_LT(std::stoi(v), back.c.Count()) << where;
       }
-      std::vector<std::pair<std::pair<int, int>, double>> cores;
+      std::vector<TSightReach::Circle> cores;
       for (int i = 1; i <= kMagnetSlots; ++i) {
         const TMagnetRec& m = game_->Magnets[i];
         if (m.VISIBLE)
-          cores.push_back({{m.X, m.Y}, 0.8 * (m.SIZE == 0 ? 50 : m.SIZE == 1 ? 38 : 25)});
+          cores.push_back({double(m.X), double(m.Y),
+                           0.8 * (m.SIZE == 0   ? 50
+                                  : m.SIZE == 1 ? 38
+                                                : 25)});
       }
+      const TSightReach reach(cores);
       int required = 0;
       for (int i = 1; i <= kTargetSlots; ++i) {
         const TTargetRec& t = game_->Targets[i];
@@ -347,7 +317,7 @@ class Scenarios : public ::testing::Test {
         for (auto [x, y] : points) {
           EXPECT_TRUE(x >= 10 && x <= 790 && y >= 10 && y <= 590)
               << where << " target " << i << " at " << x << "," << y;
-          reachable = reachable || FlightExists(x, y, cores);
+          reachable = reachable || reach.Reaches(x, y);
         }
         if (t.NEEDHIT && t.TYPE != 6) {
           EXPECT_TRUE(reachable) << where << " target " << i;
@@ -396,6 +366,22 @@ TEST_F(Scenarios, MainRisesThroughEveryFeature) {
 
 TEST_F(Scenarios, TrainingIsShort) {
   CheckScenario("training.lev", 5, 6);
+}
+
+// Lint finds nothing in the shipped scenarios, neither compiled nor in their level texts.
+TEST(LevelTexts, ShippedScenariosLintClean) {
+  const auto system = System::Create(true, false);
+  std::string out;
+  EXPECT_EQ(LintFiles(*system, {DataFile("main.lev"), DataFile("training.lev")}, false, out), 0);
+  EXPECT_EQ(out, "vor lint: 0 errors, 0 warnings\n");
+  TLevelLint lint(*system);
+  for (const char* scenario : {"main", "training"}) {
+    const fs::path root = VOR_LEVELS_DIR;
+    for (const auto& entry : fs::directory_iterator(root / scenario)) {
+      for (const TLintFinding& f : lint.CheckLevelFile(ReadAll(entry.path().string())))
+        ADD_FAILURE() << FormatFinding(entry.path().string() + ":", f);
+    }
+  }
 }
 
 TEST(LevelTexts, EveryTextIsListedAndCommentsHoldNoEqualsSign) {

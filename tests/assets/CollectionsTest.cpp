@@ -126,19 +126,38 @@ TEST_F(GraphCollection, DamagedFilesLoadWhatPrecedesTheDamage) {
   }
 }
 
-// Each picture is kept decoded, so a small file must not describe more pixels than the budget:
-// pictures past it are skipped before they are decoded.
+// Each picture is kept decoded and later laid out as a frame of the largest width and height,
+// so a small file must not describe more than the budget: pictures past it are skipped, huge ones
+// before they are decoded.
 TEST_F(GraphCollection, PicturesPastThePixelBudgetAreSkipped) {
-  const std::string full =
-      TGraphCollection::FormatRecord(gkBitmap, 0, "full", EmptyRleBmp(8192, 8192));
+  auto rle = [](const char* name, int32_t w, int32_t h) {
+    return TGraphCollection::FormatRecord(gkBitmap, 0, name, EmptyRleBmp(w, h));
+  };
+  const std::string full = rle("full", 8192, 8192);
   ASSERT_EQ(int64_t{8192} * 8192, kMaxCollectionPixels);
+  const struct {
+    const char* what;
+    std::string bytes;
+    Names_t names;
+  } cases[] = {
+      {"one picture fills the budget", full + Record("b", 1, 1), {"full"}},
+      {"no room left for it", Record("a", 2, 2) + full + Record("b", 1, 1), {"a", "b"}},
+      // Two thin pictures make frames of 16384 x 8192.
+      {"frames of the largest width and height",
+       rle("wide", 16384, 1) + rle("tall", 1, 8192) + rle("small", 1, 1000),
+       {"wide", "small"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    logLines.clear();
+    TGraphCollection g;
+    g.LoadFromBytes(c.bytes);
+    EXPECT_EQ(Names(g), c.names);
+    EXPECT_EQ(logLines.size(), 1u);
+  }
   TGraphCollection g;
-  g.LoadFromBytes(Record("a", 2, 2) + full + Record("b", 1, 1));
-  EXPECT_EQ(Names(g), (Names_t{"a", "b"}));
-  EXPECT_EQ(logLines.size(), 1u);
-  g.LoadFromBytes(full + Record("b", 1, 1));
-  EXPECT_EQ(Names(g), (Names_t{"full"}));
-  g.Delete(0);  // gives its pixels back
+  g.LoadFromBytes(full);
+  g.Delete(0);  // gives its room back
   TMemoryStream b(Bmp(1, 1));
   EXPECT_EQ(g.AddGraphic(gkBitmap, "b", b), 0);
 }

@@ -18,6 +18,14 @@ set -e
 [ $s3 -eq 2 ] && grep -q 'bad.txt:2:' err3 || fail "malformed script line: status $s3, $(cat err3)"
 [ $s4 -eq 2 ] || fail "missing script: status $s4"
 
+# --help and --version print and exit at once, whatever else is on the line.
+"$vor" --help a b > help.txt || fail "--help: status $?"
+head -n 1 help.txt | grep -q '^Usage: vor' || fail "--help: $(head -n 1 help.txt)"
+for item in compile plimb --window --headless --script --help --version; do
+  grep -q "^  $item" help.txt || fail "--help lacks $item"
+done
+"$vor" --version | grep -qx 'vor [0-9]*\.[0-9]*\.[0-9]*' || fail "--version: $("$vor" --version)"
+
 # Ticks no run reaches and numbers that do not fit: one line on stderr, status 2.
 for line in '9223372036854775807 key Up down' '9223372036854775807 text ab' \
             '99999999999999999999 key Up down' '5 mouse 1 99999999999'; do

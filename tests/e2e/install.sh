@@ -23,6 +23,9 @@ grep -qx "Icon=$id" "${desktop[0]}" && grep -qx 'Exec=vor' "${desktop[0]}" &&
 desktop-file-validate "${desktop[0]}" || fail "desktop-file-validate"
 appstreamcli validate --no-net --pedantic "${metainfo[0]}" > validate.log ||
   fail "appstreamcli: $(cat validate.log)"
+# The tree as a software centre reads it: metainfo, desktop entry and icons together.
+appstreamcli validate-tree --no-net --pedantic . > validate.log ||
+  fail "appstreamcli validate-tree: $(cat validate.log)"
 # Each icon is a PNG of its size, with transparency (colour type 6).
 for s in 16 22 24 32 48 64 128 256; do
   icon="share/icons/hicolor/${s}x${s}/apps/$id.png"
@@ -73,6 +76,18 @@ cp data-home/vor/main.tbl home/.local/share/vor/
   fail "a start with HOME alone: status $?"
 grep -q '"name":"Tester    "' home.json || fail "the table under HOME was not read"
 [ -s home/.cache/vor/graph.dat ] || fail "no graph.dat in ~/.cache/vor"
+
+# Started in a folder that holds the data, the installed game keeps to that folder; a command
+# works on the files named to it in the current folder.
+mkdir own
+cp moved/share/vor/* own/
+(cd own && "$work/moved/bin/vor" --headless --ticks 2) || fail "a start in a data folder: status $?"
+[ -s own/graph.dat ] || fail "the start in a data folder did not build graph.dat there"
+mkdir levels
+printf 'NAME=Mine\r' > levels/mine.txt
+printf 'mine.txt\n' > levels/mine.list
+(cd levels && "$work/moved/bin/vor" compile mine.list mine.lev) || fail "compile: status $?"
+[ -s levels/mine.lev ] || fail "compile did not write into the current folder"
 
 # Folders that cannot be made are named on stderr, and the game still plays.
 export XDG_DATA_HOME=$work/saved.json/data XDG_CACHE_HOME=$work/saved.json/cache

@@ -23,8 +23,8 @@ done
 grep -q '^./usr/share/applications/.*\.desktop$' <<< "$files" || fail "no desktop entry"
 grep -q '^./usr/share/metainfo/.*\.metainfo\.xml$' <<< "$files" || fail "no metainfo"
 ! grep -q 'graph\.dat' <<< "$files" || fail "the package holds graph.dat"
-! grep -qv '^\./usr/' <<< "$(grep -v '^\./$' <<< "$files" | grep -vx './usr/')" ||
-  fail "files outside /usr"
+outside=$(grep -v -e '^\./usr/' -e '^\./$' <<< "$files" || true)
+[ -z "$outside" ] || fail "files outside /usr: $outside"
 
 [ "$(dpkg-deb -f "$deb" Package)" = vor ] || fail "package name"
 [ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "section $(dpkg-deb -f "$deb" Section)"

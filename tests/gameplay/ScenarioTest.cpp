@@ -413,6 +413,30 @@ TEST_F(ScenarioFolder, NextScenarioStepsThroughTheFolderIgnoringCase) {
   EXPECT_EQ(game_->ScenarioFile, "B.LEV");
 }
 
+TEST_F(ScenarioFolder, AnInstalledGameOffersTheScenariosOfItsDataAndOfThePlayer) {
+  struct Reset {
+    ~Reset() { SetFileFolders({}); }
+  } reset;
+  fs::create_directory("share");
+  fs::create_directory("mine");
+  Write("share/main.lev", JoinScenario({"NAME=Shipped\r"}));
+  Write("share/training.lev", "");
+  Write("mine/own.lev", JoinScenario({"NAME=Own\r"}));
+  Write("mine/training.lev", "");
+  Write("stray.lev", "");
+  const std::string root = fs::current_path().string();
+  SetFileFolders({root + "/share", root + "/mine", root + "/cache"});
+  game_->ScenarioFile = "main.lev";
+  for (const char* next : {"own.lev", "training.lev", "main.lev"}) {
+    game_->NextScenario();
+    EXPECT_EQ(game_->ScenarioFile, next);
+  }
+  ASSERT_TRUE(game_->StartScenario("own.lev"));
+  EXPECT_EQ(game_->LevelName, "Own");
+  ASSERT_TRUE(game_->StartScenario("main.lev"));
+  EXPECT_EQ(game_->LevelName, "Shipped");
+}
+
 TEST_F(ScenarioFolder, NextScenarioWithNoScenarioFilesChangesNothing) {
   game_->ScenarioFile = "main.lev";
   game_->NextScenario();

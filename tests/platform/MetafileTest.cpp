@@ -162,6 +162,57 @@ TEST(Metafile, DrawingKeepsItsPlaceInTheFrame) {
   }
 }
 
+TEST(Metafile, EllipsesAreFilled) {
+  std::string ellipse = SolidBrushNoPen(0x0000FF);
+  Record(ellipse, 0x0418, {90, 90, 10, 10});  // Ellipse bottom, right, top, left
+  std::string error;
+  auto g =
+      LoadGraphic(gkMetafile, Wmf(Window(0, 0, 100, 100) + ellipse, {0, 0, 100, 100}, 96), error);
+  ASSERT_TRUE(g) << error;
+  Surface s(100, 100);
+  g->Draw(s, 0, 0);
+  for (auto [x, y] : {std::pair{50, 50}, {14, 50}, {86, 50}, {50, 14}, {50, 86}, {70, 70}})
+    EXPECT_EQ(s.Row(y)[x], 0xFF0000u) << x << "," << y;
+  for (auto [x, y] : {std::pair{15, 15}, {85, 85}, {5, 50}, {50, 95}})
+    EXPECT_EQ(s.Row(y)[x], 0u) << x << "," << y;
+}
+
+// A pen much wider than the picture would cost the renderer the square of its width at every
+// pixel of the line; it is drawn 16 pixels wide.
+TEST(Metafile, HugePensAreDrawnNarrower) {
+  std::string line;
+  Record(line, 0x02FA, {0, 1000, 0, 0xFF, 0});  // CreatePenIndirect: solid, 1000 wide, red
+  Record(line, 0x012D, {0});
+  Record(line, 0x0214, {50, 0});    // MoveTo (y, x)
+  Record(line, 0x0213, {50, 100});  // LineTo
+  std::string error;
+  auto g =
+      LoadGraphic(gkMetafile, Wmf(Window(0, 0, 100, 100) + line, {0, 0, 100, 100}, 96, 1), error);
+  ASSERT_TRUE(g) << error;
+  Surface s(100, 100);
+  g->Draw(s, 0, 0);
+  EXPECT_EQ(s.Row(50)[50], 0xFF0000u);
+  EXPECT_EQ(s.Row(30)[50], 0u);
+  EXPECT_EQ(s.Row(70)[50], 0u);
+}
+
+// A unit of this picture is 96 pixels: a line far beyond the frame with a thick pen asks the
+// renderer for more than a second of work and is refused; inside the frame it is drawn.
+TEST(Metafile, DrawingThatCostsTooMuchIsRefused) {
+  auto line = [](int32_t from, int32_t to) {
+    std::string s;
+    Record(s, 0x02FA, {0, 1, 0, 0xFF, 0});  // solid red pen, one unit wide
+    Record(s, 0x012D, {0});
+    Record(s, 0x0214, {0, from});
+    Record(s, 0x0213, {0, to});
+    return Wmf(Window(0, 0, 1, 1) + s, {0, 0, 1, 1}, 1, 1);
+  };
+  std::string error;
+  EXPECT_TRUE(LoadGraphic(gkMetafile, line(0, 1), error)) << error;
+  EXPECT_FALSE(LoadGraphic(gkMetafile, line(-30000, 30000), error));
+  EXPECT_FALSE(error.empty());
+}
+
 TEST(Metafile, SizeFieldsAndRecordsAreCheckedAgainstTheData) {
   const std::string good = TwoRectangles();
   const size_t header = 22;  // the metafile header follows the placeable one
@@ -278,10 +329,11 @@ TEST(EnhancedMetafile, SizeFieldsAndRecordsAreCheckedAgainstTheData) {
     Set32(s, at, v);
     return s;
   };
-  std::string shortRect, badSlot, bitmap, points;
+  std::string shortRect, badSlot, bitmap, text, points;
   Emr(shortRect, 43, {25, 25});
   Emr(badSlot, 37, {7});
   Emr(bitmap, 81, std::vector<int32_t>(18, 0));  // StretchDIBits
+  Emr(text, 84, std::vector<int32_t>(17, 0));    // ExtTextOutW of no characters
   Emr(points, 4, {0, 0, 10, 10, 1000, 5, 5});    // Polyline of 1000 points holding one
   const size_t first = 88;                       // the first record after the header
   const struct {
@@ -302,11 +354,21 @@ TEST(EnhancedMetafile, SizeFieldsAndRecordsAreCheckedAgainstTheData) {
       {"record smaller than its fields", Emf(shortRect, frame, 960)},
       {"object slot out of range", Emf(badSlot, frame, 960)},
       {"bitmap records", Emf(bitmap, frame, 960)},
+      {"text records", Emf(text, frame, 960)},
       {"points past the record", Emf(points, frame, 960)},
       {"no end record", good.substr(0, good.size() - 20)},
       {"empty frame", Emf(EmfRedRectangle(1, 1, 2, 2), {0, 0, 0, 2646}, 960)},
       {"frame too large", Emf(EmfRedRectangle(1, 1, 2, 2), {0, 0, 2000000, 2000000}, 960)},
       {"no reference device", Emf(EmfRedRectangle(1, 1, 2, 2), frame, 0)},
+      // 4000 x 4000 pixels drawn over 70 times.
+      {"too much drawing", Emf(
+                               [] {
+                                 std::string s;
+                                 for (int k = 0; k < 70; ++k)
+                                   s += EmfRedRectangle(0, 0, 4000, 4000);
+                                 return s;
+                               }(),
+                               {0, 0, 105833, 105833}, 960)},
   };
   for (const auto& c : cases) {
     EXPECT_FALSE(LoadGraphic(gkMetafile, c.file, error)) << c.what;
