@@ -10,6 +10,23 @@
 #include "app/Settings.h"
 #include "platform/System.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+namespace {
+TForm1* runningForm = nullptr;
+}
+
+// The page's view of the game, for its tests: the state dump of the game now, or "" when none runs.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* vor_state_json() {
+  static std::string json;
+  json = runningForm && runningForm->Game()
+             ? StateJson(*runningForm->Game(), runningForm->TickCount())
+             : std::string();
+  return json.c_str();
+}
+#endif
+
 int main(int argc, char** argv) {
   if (argc >= 2 && IsAuthorCommand(argv[1])) return RunAuthorCommand({argv + 1, argv + argc});
   Options options;
@@ -50,6 +67,19 @@ int main(int argc, char** argv) {
   std::unique_ptr<System> system = System::Create(config);
   if (!system) return 1;
   TForm1 form(options, *system, std::move(script));
+#ifdef __EMSCRIPTEN__
+  runningForm = &form;
+  const int status = form.FormCreate() ? form.Run() : form.ExitStatus();
+  runningForm = nullptr;
+  // The page stays; it tells the player the game has ended.
+  EM_ASM(
+      {
+        if (Module.vorEnded) Module.vorEnded($0);
+      },
+      status);
+  return status;
+#else
   if (!form.FormCreate()) return form.ExitStatus();
   return form.Run();
+#endif
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the data maker and the tests need; skips what is there.
-# Usage: tools/deps.sh play|package|test
+# Usage: tools/deps.sh play|package|test|web
 set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libjpeg-dev libpng-dev libcairo2-dev
           libfreetype-dev fonts-dejavu-core libwmf-dev fonts-urw-base35 libemf2svg-dev
@@ -13,7 +13,10 @@ case "${1:-play}" in
     packages+=(libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool imagemagick time clang
                libclang-rt-14-dev
                desktop-file-utils appstream man-db "${package_tools[@]}")
+    # The browser tests (VOR_WEB_TESTS=0 skips them) need the web build's tools too.
+    [ "${VOR_WEB_TESTS:-1}" = 0 ] || packages+=(emscripten chromium dpkg-dev)
     ;;
+  web) packages+=(emscripten chromium dpkg-dev) ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

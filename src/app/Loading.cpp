@@ -12,7 +12,6 @@
 #include <functional>
 #include <new>
 #include <string>
-#include <thread>
 
 #include "app/GameUnit.h"
 #include "assets/Collections.h"
@@ -25,6 +24,7 @@
 #include "platform/Random.h"
 #include "platform/Resources.h"
 #include "platform/System.h"
+#include "platform/Worker.h"
 
 namespace {
 
@@ -53,18 +53,15 @@ void ClipToScreen(TDXBaseSurface& sheet) {
 }
 
 // The loading thread: runs LoadGraphics and then clears the game's LoadingRunning, its only
-// handshake with the main thread. Joined when the object goes.
+// handshake with the main thread. Joined when the object goes (by its worker).
 class TInitializeGraphThread {
  public:
   explicit TInitializeGraphThread(TGame& game) : game_(game) {}
-  ~TInitializeGraphThread() {
-    if (thread_.joinable()) thread_.join();
-  }
   TInitializeGraphThread(const TInitializeGraphThread&) = delete;
   TInitializeGraphThread& operator=(const TInitializeGraphThread&) = delete;
 
   void Start() {
-    thread_ = std::thread([this] { Execute(); });
+    thread_.Start([this] { Execute(); });
   }
 
  private:
@@ -73,7 +70,7 @@ class TInitializeGraphThread {
     game_.LoadingRunning = 0;
   }
   TGame& game_;
-  std::thread thread_;
+  Worker thread_;
 };
 
 // Writes the sheet's stored form as a block of the collection.

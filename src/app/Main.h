@@ -37,6 +37,7 @@ class TForm1 {
   void FormKeyPress(unsigned char key);
 
   TGame* Game() { return Game_.get(); }
+  int64_t TickCount() const { return tickCount_; }
   int ExitStatus() const { return exitStatus_; }
   // Bench figures of the ticks run so far.
   std::string BenchLine() const;

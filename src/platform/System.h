@@ -1,5 +1,6 @@
 // The one seam between the game and the machine: the window (or its headless stand-in), the
-// presented frame, events, the message box and the sound device. Two backends: sdl and headless.
+// presented frame, events, the message box and the sound device. Three backends: sdl, headless and
+// web (the sdl one on a page, src/platform/web/).
 #pragma once
 #include <cstdint>
 #include <memory>

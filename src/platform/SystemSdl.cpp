@@ -14,6 +14,7 @@
 #include "platform/System.h"
 
 std::unique_ptr<System> CreateHeadlessSystem(const System::Config& config);
+std::unique_ptr<System> CreateSdlSystem(const System::Config& config);
 
 namespace {
 
@@ -275,6 +276,8 @@ class SdlSystem final : public System {
   // Full screen covers the display with a borderless window of its size before asking for full
   // screen, so the frame is letterboxed even where no window manager grants the request.
   void ApplyMode() {
+#ifndef __EMSCRIPTEN__
+    // (On a page the page sizes the canvas and owns full screen.)
     const int display = std::max(0, SDL_GetWindowDisplayIndex(window_));
     SDL_Rect bounds{0, 0, frameW_, frameH_};
     SDL_GetDisplayBounds(display, &bounds);
@@ -294,6 +297,7 @@ class SdlSystem final : public System {
       SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
                             SDL_WINDOWPOS_CENTERED_DISPLAY(display));
     }
+#endif
     UpdateScale();
   }
 
@@ -303,7 +307,12 @@ class SdlSystem final : public System {
     if (!window_ || !renderer_) return;
     int w = 0, h = 0;
     SDL_GetWindowSize(window_, &w, &h);
+#ifdef __EMSCRIPTEN__
+    // A page shows the frame at the largest scale that fits the space the page gives it.
+    const bool whole = false;
+#else
     const bool whole = !fullscreen_ && w >= frameW_ && h >= frameH_;
+#endif
     SDL_RenderSetIntegerScale(renderer_, whole ? SDL_TRUE : SDL_FALSE);
   }
 
@@ -319,10 +328,17 @@ class SdlSystem final : public System {
 
 }  // namespace
 
-std::unique_ptr<System> System::Create(const Config& config) {
-  if (config.headless) return CreateHeadlessSystem(config);
+std::unique_ptr<System> CreateSdlSystem(const System::Config& config) {
   auto s = std::make_unique<SdlSystem>(config.machineSound);
   s->Init();
   s->SetFullscreen(config.fullscreen);
   return s;
 }
+
+// The web build's backend wraps this one and makes the systems itself (web/SystemWeb.cpp).
+#ifndef __EMSCRIPTEN__
+std::unique_ptr<System> System::Create(const Config& config) {
+  if (config.headless) return CreateHeadlessSystem(config);
+  return CreateSdlSystem(config);
+}
+#endif

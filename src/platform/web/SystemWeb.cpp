@@ -1,0 +1,98 @@
+// The web backend: the sdl backend's window, input and sound on the page's canvas, plus what a
+// page needs besides. Sleeping yields to the browser (the game's waiting loops never hold the
+// page), the clock is the page's, a message box is a line on the page, the game gets an Escape
+// when the browser takes the pointer back on that key, and the loading job runs between frames.
+#include <SDL.h>
+#include <emscripten.h>
+
+#include "platform/Cp1251.h"
+#include "platform/System.h"
+#include "platform/web/Pending.h"
+
+std::unique_ptr<System> CreateHeadlessSystem(const System::Config& config);
+std::unique_ptr<System> CreateSdlSystem(const System::Config& config);
+
+// The page's side (web/index.html); each is optional so the program also runs on a bare page.
+EM_JS(void, VorPageMessage, (const char* text),
+      { (Module.vorMessage || err)(UTF8ToString(text)); });
+EM_JS(int, VorPageTakeEscape, (), { return Module.vorTakeEscape ? Module.vorTakeEscape() : 0; });
+
+namespace {
+
+class WebSystem final : public System {
+ public:
+  explicit WebSystem(std::unique_ptr<System> window)
+      : window_(std::move(window)), start_(emscripten_get_now()) {
+    // The page is shown by the time the program runs.
+    activated_ = true;
+  }
+
+  bool OpenWindow(int32_t width, int32_t height) override {
+    return window_->OpenWindow(width, height);
+  }
+  bool IsHeadless() const override { return false; }
+
+  void Present(const Surface& frame) override {
+    window_->Present(frame);
+    ++presented_;
+  }
+
+  void PumpEvents() override {
+    window_->PumpEvents();
+    for (const InputEvent& e : window_->TakeEvents()) pending_.push_back(e);
+    if (escapeDown_) {
+      pending_.push_back({InputEvent::Kind::Key, DIK_ESCAPE, 0});
+      escapeDown_ = false;
+    } else if (VorPageTakeEscape()) {
+      pending_.push_back({InputEvent::Kind::Key, DIK_ESCAPE, 1});
+      escapeDown_ = true;
+    }
+    focused_ = window_->HasFocus();
+    quit_ = window_->QuitRequested();
+    if (window_->TakeSurfacesReset()) surfacesReset_ = true;
+  }
+
+  void ShowMessageBox(const std::string& text, const std::string& caption) override {
+    const std::string line = Cp1251ToUtf8(caption) + ": " + Cp1251ToUtf8(text);
+    VorPageMessage(line.c_str());
+  }
+
+  std::unique_ptr<AudioDevice> OpenAudio() override { return window_->OpenAudio(); }
+
+  uint64_t Ticks() const override { return uint64_t(emscripten_get_now() - start_); }
+
+  void Sleep(uint32_t ms) override {
+    emscripten_sleep(ms);
+    // A job waiting to run blocks the page while it runs: first let the page show two frames
+    // drawn after it started (the loading screen).
+    if (!HasPendingWork()) {
+      presentedAtWork_ = -1;
+    } else if (presentedAtWork_ < 0) {
+      presentedAtWork_ = presented_;
+    } else if (presented_ - presentedAtWork_ >= 2) {
+      RunPendingWork();
+      presentedAtWork_ = -1;
+    }
+  }
+
+ private:
+  std::unique_ptr<System> window_;
+  double start_;
+  int64_t presented_ = 0, presentedAtWork_ = -1;
+  bool escapeDown_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<System> System::Create(const Config& config) {
+  if (config.headless) return CreateHeadlessSystem(config);
+  // SDL would otherwise yield to the browser inside every present; this backend yields only
+  // where the game waits.
+  SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
+  // The page sizes the canvas and owns full screen (its button and Alt+Enter).
+  Config page = config;
+  page.fullscreen = false;
+  std::unique_ptr<System> window = CreateSdlSystem(page);
+  if (!window) return nullptr;
+  return std::make_unique<WebSystem>(std::move(window));
+}

@@ -1,0 +1,42 @@
+# The web build (included by the top CMakeLists.txt under Emscripten). web.sh passes the libraries
+# built for the web (through CMAKE_FIND_ROOT_PATH and pkg-config), the bitmap resources and the
+# data folder made by a native build.
+set(VOR_RESOURCES_CPP "" CACHE FILEPATH "Resources.cpp drawn by a native build")
+set(VOR_WEB_DATA "" CACHE PATH "The folder the page ships as the game's folder")
+if(NOT EXISTS "${VOR_RESOURCES_CPP}" OR NOT IS_DIRECTORY "${VOR_WEB_DATA}")
+  message(FATAL_ERROR "The web build needs VOR_RESOURCES_CPP and VOR_WEB_DATA from a native build (./web.sh)")
+endif()
+
+# The web has no metafile decoder and no threads: the stand-ins in src/platform/web/ replace them.
+get_target_property(vor_platform_srcs vor_platform SOURCES)
+list(FILTER vor_platform_srcs EXCLUDE REGEX "/(Metafile|EnhancedMetafile|Worker)\\.cpp$")
+file(GLOB vor_web_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/web/*.cpp)
+set_property(TARGET vor_platform PROPERTY SOURCES ${vor_platform_srcs} ${vor_web_srcs})
+
+add_library(vor_resources STATIC ${VOR_RESOURCES_CPP})
+target_include_directories(vor_resources PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(vor_platform PUBLIC vor_resources)
+
+# The program: vor.js, vor.wasm and vor.data (the game's folder, mounted at /vor).
+function(vor_web_page target)
+  # Only the loops that wait for the next tick or for the loading sleep; every other function runs
+  # as plain code, so a tick costs what it costs natively. Lists go through files: the names hold
+  # spaces, brackets and dollar signs.
+  set(lists ${CMAKE_BINARY_DIR}/web-settings)
+  file(WRITE ${lists}/asyncify-only.json [=[
+["main", "__main_argc_argv", "TForm1::Run()", "TForm1::FormCreate()", "TGame::StartLoading()",
+ "(anonymous namespace)::WebSystem::Sleep(unsigned int)"]
+]=])
+  # SDL's web audio and timers call these from JavaScript.
+  file(WRITE ${lists}/library-funcs.json [=[["$autoResumeAudioContext", "$dynCall"]]=])
+  target_link_options(${target} PRIVATE
+    -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB -sENVIRONMENT=web -sFORCE_FILESYSTEM=1
+    -sASYNCIFY -sASYNCIFY_ONLY=@${lists}/asyncify-only.json
+    -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${lists}/library-funcs.json
+    -sEXPORTED_RUNTIME_METHODS=FS,IDBFS,ccall,UTF8ToString
+    -sEXPORTED_FUNCTIONS=_main,_vor_state_json
+    -lidbfs.js
+    --preload-file ${VOR_WEB_DATA}@/vor)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${VOR_WEB_DATA})
+  set_target_properties(${target} PROPERTIES SUFFIX ".js")
+endfunction()
