@@ -271,12 +271,9 @@ struct TCost {
   double work = 0;
   double X(const wmfD_Coord& p) const { return (p.x - h.origin.x) * h.pixelsX; }
   double Y(const wmfD_Coord& p) const { return (p.y - h.origin.y) * h.pixelsY; }
-  // The part of a box that lies on the picture, filled.
+  // A box filled: the device walks all of it, also what lies off the picture.
   void Area(const wmfD_Coord& a, const wmfD_Coord& b) {
-    auto span = [](double p, double q, double size) {
-      return std::max(0.0, std::min(std::max(p, q), size) - std::max(std::min(p, q), 0.0));
-    };
-    work += span(X(a), X(b), h.width) * span(Y(a), Y(b), h.height) + 1;
+    work += (std::abs(X(b) - X(a)) + 1) * (std::abs(Y(b) - Y(a)) + 1);
   }
   // An outline of that length with the pen of dc (nothing for the null pen).
   void Line(const wmfDC* dc, double length) {
@@ -322,8 +319,9 @@ struct TCost {
     work += double(d.bmp.width) * d.bmp.height + h.width * h.height;
   }
   void Of(const wmfDrawText_t& d) {
-    const double size = std::max(1.0, d.font_height * std::abs(h.pixelsY));
-    work += (d.str ? std::strlen(d.str) + 1.0 : 1.0) * size * size;
+    const double height = std::max(1.0, d.font_height * std::abs(h.pixelsY));
+    const double width = std::max(1.0, height * d.font_ratio);
+    work += (d.str ? std::strlen(d.str) + 1.0 : 1.0) * height * width;
   }
 };
 
@@ -333,8 +331,11 @@ void LimitSizes(const THooks& h, wmfDC* dc) {
     pen->height = std::min(std::abs(pen->height), kMaxPenPixels / std::abs(h.pixelsY));
   }
 }
+// Glyphs at most kMaxTextPixels high and wide (width is height times the font's ratio).
 void LimitSizes(const THooks& h, wmfDrawText_t* text) {
   text->font_height = std::min(std::abs(text->font_height), kMaxTextPixels / std::abs(h.pixelsY));
+  const double height = std::max(1.0, text->font_height * std::abs(h.pixelsY));
+  text->font_ratio = std::min(std::abs(text->font_ratio), kMaxTextPixels / height);
 }
 
 template <typename T>

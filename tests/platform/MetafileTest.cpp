@@ -196,8 +196,27 @@ TEST(Metafile, HugePensAreDrawnNarrower) {
   EXPECT_EQ(s.Row(70)[50], 0u);
 }
 
-// A unit of this picture is 96 pixels: a line far beyond the frame with a thick pen asks the
-// renderer for more than a second of work and is refused; inside the frame it is drawn.
+// A font 3000 times wider than high made the renderer's glyphs too large to rasterise (and it
+// then read a missing bitmap); glyphs are drawn at most 512 pixels wide and high.
+TEST(Metafile, HugeGlyphsAreDrawnSmaller) {
+  for (int32_t width : {0, 3000}) {
+    std::string text;
+    Record(text, 0x02FB,
+           {-1, width, 0, 0, 400, 0, 0, 0, 0, 'A' | ('r' << 8), 'i' | ('a' << 8), 'l',
+            0});                                          // CreateFontIndirect
+    Record(text, 0x012D, {0});                            // SelectObject
+    Record(text, 0x0209, {0xFF, 0});                      // SetTextColor: red
+    Record(text, 0x0521, {2, 'A' | ('B' << 8), 50, 10});  // TextOut "AB" at 10, 50
+    std::string error;
+    EXPECT_TRUE(
+        LoadGraphic(gkMetafile, Wmf(Window(0, 0, 100, 100) + text, {0, 0, 100, 100}, 96, 1), error))
+        << width << ": " << error;
+  }
+}
+
+// A unit of this picture is 96 pixels: a line far beyond the frame with a thick pen, or a
+// rectangle reaching far beyond it, asks the renderer for more than a second of work and is
+// refused (it walks what lies off the picture too); inside the frame they are drawn.
 TEST(Metafile, DrawingThatCostsTooMuchIsRefused) {
   auto line = [](int32_t from, int32_t to) {
     std::string s;
@@ -211,6 +230,12 @@ TEST(Metafile, DrawingThatCostsTooMuchIsRefused) {
   EXPECT_TRUE(LoadGraphic(gkMetafile, line(0, 1), error)) << error;
   EXPECT_FALSE(LoadGraphic(gkMetafile, line(-30000, 30000), error));
   EXPECT_FALSE(error.empty());
+  auto rectangle = [](int32_t far) {
+    return Wmf(Window(0, 0, 1, 1) + SolidBrushNoPen(0xFF) + Rectangle(0, 0, far, far), {0, 0, 1, 1},
+               1);
+  };
+  EXPECT_TRUE(LoadGraphic(gkMetafile, rectangle(1), error)) << error;
+  EXPECT_FALSE(LoadGraphic(gkMetafile, rectangle(30000), error));
 }
 
 TEST(Metafile, SizeFieldsAndRecordsAreCheckedAgainstTheData) {
