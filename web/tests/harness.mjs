@@ -14,7 +14,7 @@ const require = createRequire(path.resolve(process.env.VOR_NODE_MODULES || 'buil
 const puppeteer = require('puppeteer-core');
 
 export const site = path.resolve(process.env.VOR_WEB_SITE || 'build-web');
-export const States = { MainMenu: 2, Playing: 3, EnterName: 9, Records: 10 };
+export const States = { MainMenu: 2, Playing: 3, EnterName: 9, Records: 10, GameMenu: 11 };
 
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
                 '.data': 'application/octet-stream' };

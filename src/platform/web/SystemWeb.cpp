@@ -41,12 +41,15 @@ class WebSystem final : public System {
   void PumpEvents() override {
     window_->PumpEvents();
     for (const InputEvent& e : window_->TakeEvents()) pending_.push_back(e);
-    if (escapeDown_) {
-      pending_.push_back({InputEvent::Kind::Key, DIK_ESCAPE, 0});
-      escapeDown_ = false;
+    // The game reads the keys once a tick: the Escape stays down until two frames (ticks) later.
+    if (escapeDownAt_ >= 0) {
+      if (presented_ - escapeDownAt_ >= 2) {
+        pending_.push_back({InputEvent::Kind::Key, DIK_ESCAPE, 0});
+        escapeDownAt_ = -1;
+      }
     } else if (VorPageTakeEscape()) {
       pending_.push_back({InputEvent::Kind::Key, DIK_ESCAPE, 1});
-      escapeDown_ = true;
+      escapeDownAt_ = presented_;
     }
     focused_ = window_->HasFocus();
     quit_ = window_->QuitRequested();
@@ -80,7 +83,8 @@ class WebSystem final : public System {
   std::unique_ptr<System> window_;
   double start_;
   int64_t presented_ = 0, presentedAtWork_ = -1;
-  bool escapeDown_ = false;
+  // The frame count when the page's Escape went down, or -1.
+  int64_t escapeDownAt_ = -1;
 };
 
 }  // namespace
