@@ -292,9 +292,8 @@ void TForm1::ToggleFullscreen() {
 
 void TForm1::SaveFrameToPictures() {
   if (!Game_ || !Game_->Primary) return;
-  std::erase_if(pictureWrites_, [](const std::future<void>& f) {
-    return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-  });
+  std::erase_if(pictureWrites_,
+                [](const std::unique_ptr<PictureWrite>& w) { return w->done.load(); });
   auto frame = std::make_shared<Surface>(Game_->Primary->Width(), Game_->Primary->Height());
   std::copy_n(Game_->Primary->Data(), size_t(frame->Width()) * size_t(frame->Height()),
               frame->Data());
@@ -304,7 +303,13 @@ void TForm1::SaveFrameToPictures() {
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "vor-%Y%m%d-%H%M%S", &local);
   // Encoding takes longer than a tick, so it runs beside the game.
-  pictureWrites_.push_back(std::async(std::launch::async, [frame, name = std::string(stamp)] {
+  auto write = std::make_unique<PictureWrite>();
+  write->worker.Start([frame, name = std::string(stamp), &done = write->done] {
+    // Whichever way the job ends, the write is over.
+    struct Done {
+      std::atomic<bool>& flag;
+      ~Done() { flag = true; }
+    } over{done};
     const std::string dir = UserDirPath(UserDir::Pictures);
     std::string error;
     if (!MakeUserDir(dir, error)) {
@@ -334,7 +339,8 @@ void TForm1::SaveFrameToPictures() {
       std::remove(path.c_str());  // no half picture stays behind
       std::fprintf(stderr, "vor: cannot write the picture %s: %s\n", path.c_str(), reason.c_str());
     }
-  }));
+  });
+  pictureWrites_.push_back(std::move(write));
 }
 
 HRESULT TForm1::InitInput() {

@@ -1,9 +1,9 @@
 // The main window: start-up, the 25 ms frame tick, polling the devices, shutdown. It owns the game
 // object, the input devices and the run's script, recording and dumps.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <fstream>
-#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +15,7 @@
 #include "platform/OutputFile.h"
 #include "platform/Pad.h"
 #include "platform/System.h"
+#include "platform/Worker.h"
 
 class TForm1 {
  public:
@@ -72,8 +73,13 @@ class TForm1 {
   std::unique_ptr<TGame> Game_;
   InputState input_;
   PadMapper pad_;
-  // Pictures being written; waited for before the program ends.
-  std::vector<std::future<void>> pictureWrites_;
+  // A picture written beside the game, on the platform's worker (so also where there are no
+  // threads); the pictures still being written are waited for before the program ends.
+  struct PictureWrite {
+    Worker worker;
+    std::atomic<bool> done{false};
+  };
+  std::vector<std::unique_ptr<PictureWrite>> pictureWrites_;
   std::vector<ScriptEvent> script_;
   size_t scriptPos_ = 0;
   OutputFile record_;
