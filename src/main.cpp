@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
       status);
   return status;
 #else
-  if (!form.FormCreate()) return form.ExitStatus();
-  return form.Run();
+  if (form.FormCreate()) return form.Run();
+  form.FormDestroy();  // the end files (dump, screenshot, recording) report their own failures too
+  return form.ExitStatus();
 #endif
 }
