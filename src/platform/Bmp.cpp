@@ -4,16 +4,12 @@
 #include <bit>
 #include <cstring>
 
+#include "platform/LittleEndian.h"
+
 namespace {
 
 constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitFields = 3;
 
-uint16_t Get16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t Get32(const uint8_t* p) {
-  return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
-}
 void Put16(std::string& s, uint32_t v) {
   s.push_back(static_cast<char>(v & 0xFF));
   s.push_back(static_cast<char>((v >> 8) & 0xFF));
@@ -158,7 +154,7 @@ bool DecodeInfo(const uint8_t* data, size_t size, size_t pixelOffset, TBmpImage&
     error = "bitmap header is truncated";
     return false;
   }
-  const uint32_t headerSize = Get32(data);
+  const uint32_t headerSize = Le32(data);
   if (headerSize != 12 && headerSize != 40 && headerSize != 52 && headerSize != 56 &&
       headerSize != 108 && headerSize != 124) {
     error = "bitmap header has an unknown size " + std::to_string(headerSize);
@@ -172,17 +168,17 @@ bool DecodeInfo(const uint8_t* data, size_t size, size_t pixelOffset, TBmpImage&
   uint32_t bitCount, compression = kBiRgb, colorsUsed = 0, imageSize = 0;
   size_t entrySize = 4;
   if (headerSize == 12) {
-    width = Get16(data + 4);
-    height = Get16(data + 6);
-    bitCount = Get16(data + 10);
+    width = Le16(data + 4);
+    height = Le16(data + 6);
+    bitCount = Le16(data + 10);
     entrySize = 3;
   } else {
-    width = static_cast<int32_t>(Get32(data + 4));
-    height = static_cast<int32_t>(Get32(data + 8));
-    bitCount = Get16(data + 14);
-    compression = Get32(data + 16);
-    imageSize = Get32(data + 20);
-    colorsUsed = Get32(data + 32);
+    width = static_cast<int32_t>(Le32(data + 4));
+    height = static_cast<int32_t>(Le32(data + 8));
+    bitCount = Le16(data + 14);
+    compression = Le32(data + 16);
+    imageSize = Le32(data + 20);
+    colorsUsed = Le32(data + 32);
   }
   if (!ValidBitCount(bitCount) || (headerSize == 12 && (bitCount == 16 || bitCount == 32))) {
     error = "bitmap has an unsupported bit count " + std::to_string(bitCount);
@@ -233,7 +229,7 @@ bool DecodeInfo(const uint8_t* data, size_t size, size_t pixelOffset, TBmpImage&
       m = data + pos;
       pos += 12;
     }
-    img.RedMask = Get32(m), img.GreenMask = Get32(m + 4), img.BlueMask = Get32(m + 8);
+    img.RedMask = Le32(m), img.GreenMask = Le32(m + 4), img.BlueMask = Le32(m + 8);
     img.BitFields = true;
     if (!MaskUsable(img.RedMask, img.BitCount) || !MaskUsable(img.GreenMask, img.BitCount) ||
         !MaskUsable(img.BlueMask, img.BitCount)) {
@@ -255,7 +251,7 @@ bool DecodeInfo(const uint8_t* data, size_t size, size_t pixelOffset, TBmpImage&
   img.Palette.resize(entries);
   for (size_t k = 0; k < entries; ++k, pos += entrySize) {
     const uint8_t* e = data + pos;
-    img.Palette[k] = entrySize == 4 ? Get32(e) : (uint32_t{e[0]} | (e[1] << 8) | (e[2] << 16));
+    img.Palette[k] = entrySize == 4 ? Le32(e) : (uint32_t{e[0]} | (e[1] << 8) | (e[2] << 16));
   }
 
   if (pixelOffset == 0) pixelOffset = pos;
@@ -312,12 +308,12 @@ uint32_t TBmpImage::RawPixel(int32_t x, int32_t y) const {
     case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
     case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F;
     case 8: return row[x];
-    case 16: return Get16(row + x * 2);
+    case 16: return Le16(row + x * 2);
     case 24: {
       const uint8_t* p = row + static_cast<size_t>(x) * 3;
       return uint32_t{p[2]} | (uint32_t{p[1]} << 8) | (uint32_t{p[0]} << 16);
     }
-    case 32: return Get32(row + static_cast<size_t>(x) * 4);
+    case 32: return Le32(row + static_cast<size_t>(x) * 4);
     default: return 0;
   }
 }
@@ -366,7 +362,7 @@ bool DecodeBmp(const uint8_t* data, size_t size, TBmpImage& out, std::string& er
     error = "not a bitmap file (no BM signature)";
     return false;
   }
-  uint32_t offset = Get32(data + 10);
+  uint32_t offset = Le32(data + 10);
   if (offset != 0 && offset < 14) {
     error = "bitmap pixel offset points into the header";
     return false;

@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <iterator>
 
+#include "platform/LittleEndian.h"
 #include "platform/Picture.h"
 
 namespace {
@@ -29,13 +30,8 @@ constexpr size_t kHeaderSize = 88;
 // loader busy for minutes.
 constexpr double kMaxWork = double(1 << 30);
 
-uint32_t Get32(const std::string& s, size_t at) {
-  return uint32_t{static_cast<uint8_t>(s[at])} | uint32_t{static_cast<uint8_t>(s[at + 1])} << 8 |
-         uint32_t{static_cast<uint8_t>(s[at + 2])} << 16 |
-         uint32_t{static_cast<uint8_t>(s[at + 3])} << 24;
-}
 int32_t GetS32(const std::string& s, size_t at) {
-  return static_cast<int32_t>(Get32(s, at));
+  return static_cast<int32_t>(Le32(s, at));
 }
 void Put32(std::string& s, size_t at, int32_t v) {
   for (int k = 0; k < 4; ++k)
@@ -52,8 +48,8 @@ bool Draws(uint32_t type) {
 // The points a record of that type holds (0 for the others); its size was checked.
 uint64_t PointsOf(const std::string& b, size_t at, uint32_t type) {
   if ((type >= 2 && type <= 6) || type == 56 || (type >= 85 && type <= 89) || type == 92)
-    return Get32(b, at + 24);
-  if (type == 7 || type == 8 || type == 90 || type == 91) return Get32(b, at + 28);
+    return Le32(b, at + 24);
+  if (type == 7 || type == 8 || type == 90 || type == 91) return Le32(b, at + 28);
   return 0;
 }
 
@@ -62,7 +58,7 @@ struct TRecord {
   const std::string& b;
   size_t at;
   uint64_t size;
-  uint32_t U(size_t off) const { return off + 4 <= size ? Get32(b, at + off) : 0; }
+  uint32_t U(size_t off) const { return off + 4 <= size ? Le32(b, at + off) : 0; }
   // The record holds fixed bytes plus count items of item bytes (counts from the file).
   bool Holds(uint64_t fixed, uint64_t count = 0, uint64_t item = 0) const {
     return count <= size && fixed + count * item <= size;
@@ -170,9 +166,9 @@ struct TLayout {
 
 // Checks the header, its size fields and every record against the data; finds the frame.
 bool Inspect(const std::string& b, int64_t maxPixels, TLayout& out, std::string& error) {
-  const uint64_t headerSize = Get32(b, 4), fileBytes = Get32(b, 48);
-  const uint64_t records = Get32(b, 52);
-  const uint32_t handles = Get32(b, 56) & 0xFFFF;
+  const uint64_t headerSize = Le32(b, 4), fileBytes = Le32(b, 48);
+  const uint64_t records = Le32(b, 52);
+  const uint32_t handles = Le32(b, 56) & 0xFFFF;
   if (fileBytes > b.size() || headerSize < kHeaderSize || headerSize % 4 != 0 ||
       fileBytes % 4 != 0 || headerSize + 20 > fileBytes || records < 2 || handles < 1) {
     error = "enhanced metafile header sizes do not match the data";
@@ -182,13 +178,13 @@ bool Inspect(const std::string& b, int64_t maxPixels, TLayout& out, std::string&
     error = "enhanced metafile is too large";
     return false;
   }
-  const uint64_t descChars = Get32(b, 60), descAt = Get32(b, 64);
+  const uint64_t descChars = Le32(b, 60), descAt = Le32(b, 64);
   if (descChars > 0 && (descAt < kHeaderSize || descAt + descChars * 2 > headerSize)) {
     error = "enhanced metafile description lies outside its header";
     return false;
   }
   if (headerSize >= 100) {  // pixel format descriptor
-    const uint64_t cb = Get32(b, 88), at = Get32(b, 92);
+    const uint64_t cb = Le32(b, 88), at = Le32(b, 92);
     if (cb > 0 && (at < kHeaderSize || at + cb > headerSize)) {
       error = "enhanced metafile pixel format lies outside its header";
       return false;
@@ -201,8 +197,8 @@ bool Inspect(const std::string& b, int64_t maxPixels, TLayout& out, std::string&
       error = "enhanced metafile is truncated";
       return false;
     }
-    const uint32_t type = Get32(b, pos);
-    const uint64_t size = Get32(b, pos + 4);
+    const uint32_t type = Le32(b, pos);
+    const uint64_t size = Le32(b, pos + 4);
     if (size < 8 || size % 4 != 0 || size > fileBytes - pos) {
       error = "enhanced metafile record runs past the end of the data";
       return false;
@@ -284,8 +280,7 @@ struct TUnref {
 }  // namespace
 
 bool IsEnhancedMetafile(const std::string& bytes) {
-  return bytes.size() >= kHeaderSize && Get32(bytes, 0) == kHeader &&
-         Get32(bytes, 40) == kSignature;
+  return bytes.size() >= kHeaderSize && Le32(bytes, 0) == kHeader && Le32(bytes, 40) == kSignature;
 }
 
 std::unique_ptr<TGraphic> LoadEnhancedMetafileGraphic(const std::string& bytes, std::string& error,

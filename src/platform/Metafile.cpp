@@ -22,6 +22,7 @@
 #include <iterator>
 #include <type_traits>
 
+#include "platform/LittleEndian.h"
 #include "platform/Picture.h"
 
 namespace {
@@ -29,15 +30,8 @@ namespace {
 constexpr uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr size_t kPlaceableSize = 22, kHeaderSize = 18;
 
-uint16_t Get16(const std::string& s, size_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(s[at]) |
-                               (static_cast<uint8_t>(s[at + 1]) << 8));
-}
 int16_t GetS16(const std::string& s, size_t at) {
-  return static_cast<int16_t>(Get16(s, at));
-}
-uint32_t Get32(const std::string& s, size_t at) {
-  return Get16(s, at) | (uint32_t{Get16(s, at + 2)} << 16);
+  return static_cast<int16_t>(Le16(s, at));
 }
 
 // Record functions that set how logical units map to the page.
@@ -128,14 +122,14 @@ bool Inspect(const std::string& b, int64_t maxPixels, TLayout& out, std::string&
   size_t pos = 0;
   TPageMapping map;
   int16_t box[4] = {};
-  if (b.size() >= 4 && Get32(b, 0) == kPlaceableKey) {
+  if (b.size() >= 4 && Le32(b, 0) == kPlaceableKey) {
     if (b.size() < kPlaceableSize) {
       error = "metafile header is truncated";
       return false;
     }
     for (int k = 0; k < 4; ++k) box[k] = GetS16(b, 6 + 2 * k);
     map.placeable = true;
-    map.unitsPerInch = Get16(b, 14);
+    map.unitsPerInch = Le16(b, 14);
     if (map.unitsPerInch == 0) {
       error = "metafile has no units per inch";
       return false;
@@ -150,13 +144,13 @@ bool Inspect(const std::string& b, int64_t maxPixels, TLayout& out, std::string&
     return false;
   }
   const size_t start = pos;
-  const uint16_t type = Get16(b, pos), words = Get16(b, pos + 2), version = Get16(b, pos + 4);
+  const uint16_t type = Le16(b, pos), words = Le16(b, pos + 2), version = Le16(b, pos + 4);
   if ((type != 1 && type != 2) || words != 9 || (version != 0x100 && version != 0x300)) {
     error = "not a Windows metafile";
     return false;
   }
-  const uint64_t fileWords = Get32(b, pos + 6), largest = Get32(b, pos + 12);
-  const uint32_t objects = Get16(b, pos + 10);
+  const uint64_t fileWords = Le32(b, pos + 6), largest = Le32(b, pos + 12);
+  const uint32_t objects = Le16(b, pos + 10);
   // The stated file size must fit the data and hold the header and an end record; the largest
   // record must fit the file. The renderer sizes its buffers from these fields.
   if (fileWords * 2 > b.size() - start || fileWords < (kHeaderSize + 6) / 2 || largest < 3 ||
@@ -173,17 +167,17 @@ bool Inspect(const std::string& b, int64_t maxPixels, TLayout& out, std::string&
       error = "metafile is truncated";
       return false;
     }
-    const uint64_t size = uint64_t{Get32(b, pos)} * 2;
+    const uint64_t size = uint64_t{Le32(b, pos)} * 2;
     if (size < 6 || size > end - pos) {
       error = "metafile record runs past the end of the data";
       return false;
     }
     ++records;
     biggest = std::max(biggest, size / 2);
-    const uint16_t f = Get16(b, pos + 4);
+    const uint16_t f = Le16(b, pos + 4);
     if (f == 0) break;
     if (!drawn && Draws(f)) drawn = true;
-    if (!drawn && size >= 8 && f == kSetMapMode) map.SetMode(Get16(b, pos + 6));
+    if (!drawn && size >= 8 && f == kSetMapMode) map.SetMode(Le16(b, pos + 6));
     if (!drawn && size >= 10) map.Apply(f, GetS16(b, pos + 6), GetS16(b, pos + 8));
     pos += size;
   }
