@@ -120,6 +120,13 @@ void ExpectRedSquare(const TGraphic& g) {
   }
 }
 
+void ExpectLoadsAsRedSquare(const std::string& file) {
+  std::string error;
+  auto g = LoadGraphic(gkMetafile, file, error);
+  ASSERT_TRUE(g) << error;
+  ExpectRedSquare(*g);
+}
+
 TEST(Metafile, PlaceableFileIsDrawn) {
   std::string error;
   auto g = LoadGraphic(gkMetafile, TwoRectangles(), error);
@@ -155,10 +162,7 @@ TEST(Metafile, DrawingKeepsItsPlaceInTheFrame) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::string error;
-    auto g = LoadGraphic(gkMetafile, c.file, error);
-    ASSERT_TRUE(g) << error;
-    ExpectRedSquare(*g);
+    ExpectLoadsAsRedSquare(c.file);
   }
 }
 
@@ -337,10 +341,7 @@ TEST(EnhancedMetafile, DrawingKeepsItsPlaceInTheFrame) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::string error;
-    auto g = LoadGraphic(gkMetafile, c.file, error);
-    ASSERT_TRUE(g) << error;
-    ExpectRedSquare(*g);
+    ExpectLoadsAsRedSquare(c.file);
   }
 }
 
