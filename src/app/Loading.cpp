@@ -350,6 +350,9 @@ bool TGame::LoadGraphics() {
 }
 
 bool TGame::BuildGraphDat(const std::string& sources, std::string& bytes) {
+  // Whether graph.dat is built in this run or read from a cache must not change the game: the
+  // dissolve and magnet frames draw their numbers and the game's sequence goes on as before.
+  const KeepGameRandom keep;
   bytes.clear();
   if (!DirectDraw) return false;
   try {

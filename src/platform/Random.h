@@ -21,3 +21,16 @@ class Random {
 
 // The generator the whole game draws from (the one global the rules make global).
 Random& GameRandom();
+
+// Puts the game's generator back as it was when the scope ends: work that draws numbers for itself
+// (prepared pictures, an author's check) leaves the game's sequence untouched.
+class KeepGameRandom {
+ public:
+  KeepGameRandom() : saved_(GameRandom()) {}
+  ~KeepGameRandom() { GameRandom() = saved_; }
+  KeepGameRandom(const KeepGameRandom&) = delete;
+  KeepGameRandom& operator=(const KeepGameRandom&) = delete;
+
+ private:
+  Random saved_;
+};

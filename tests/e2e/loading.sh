@@ -107,25 +107,28 @@ for f in back.ccg targets.ccg graph.ccg font.ccg; do ln -s "$data/$f" "$f"; done
 # A folder the game cannot write: the first start builds graph.dat but cannot keep it, says so
 # naming the folder and the file, and goes on; with a damaged graph.dat there, the failure cannot
 # be logged either, and stderr names err.txt and the folder. (Root writes anywhere, so the runs
-# drop to nobody.)
-mkdir ro ro2
-for f in back.ccg targets.ccg graph.ccg font.ccg wave.col; do ln -s "$data/$f" "ro/$f"; done
-head -c 100000 built.dat > ro2/graph.dat
-chmod 755 "$work"
-chmod 644 ro2/graph.dat
-chmod 555 ro ro2
+# drop to nobody; the clone and its build may lie in a folder nobody cannot enter, so the game and
+# its data are copied into a folder of its own under /tmp.)
+shared=$(mktemp -d /tmp/vor-loading.XXXXXX)
+trap 'chmod -R u+w "$shared"; rm -rf "$work" "$shared"' EXIT
+chmod 755 "$shared"
+install -m 755 "$vor" "$shared/vor"
+mkdir "$shared/ro" "$shared/ro2"
+for f in back.ccg targets.ccg graph.ccg font.ccg wave.col; do install -m 644 "$data/$f" "$shared/ro/$f"; done
+head -c 100000 built.dat > "$shared/ro2/graph.dat"
+chmod 644 "$shared/ro2/graph.dat"
+chmod 555 "$shared/ro" "$shared/ro2"
 as_user=()
 [ "$(id -u)" = 0 ] && as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 set +e
-(cd ro && "${as_user[@]}" "$vor" --headless --ticks 5 2> ../ro.err); status=$?
-(cd ro2 && "${as_user[@]}" "$vor" --headless --ticks 5 2> ../ro2.err); status2=$?
+(cd "$shared/ro" && "${as_user[@]}" "$shared/vor" --headless --ticks 5 2> "$work/ro.err"); status=$?
+(cd "$shared/ro2" && "${as_user[@]}" "$shared/vor" --headless --ticks 5 2> "$work/ro2.err"); status2=$?
 set -e
-chmod 755 ro ro2
 [ $status = 0 ] || fail "an unwritable folder ended with status $status: $(cat ro.err)"
-grep -q "cannot write graph.dat in the folder $work/ro: Permission denied" ro.err ||
+grep -q "cannot write graph.dat in the folder $shared/ro: Permission denied" ro.err ||
   fail "the folder and graph.dat are not named: $(cat ro.err)"
 [ $status2 = 1 ] || fail "a damaged graph.dat in an unwritable folder: status $status2"
 grep -q "graph.dat is damaged" ro2.err &&
-  grep -q "cannot write err.txt in the folder $work/ro2: Permission denied" ro2.err ||
+  grep -q "cannot write err.txt in the folder $shared/ro2: Permission denied" ro2.err ||
   fail "the folder and err.txt are not named: $(cat ro2.err)"
 echo ok
