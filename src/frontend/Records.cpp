@@ -122,9 +122,12 @@ bool TGame::LoadRecords(const std::string& fileName) {
     ShowMessageBox("File &1" + fileName + "&0\r\nis corrupted!", kMessageBoxFrames);
     ClearRecords();
   } else {
-    if (!reason.empty())
-      std::fprintf(stderr, "vor: cannot read the table of records %s: %s\n",
-                   ResolveFileName(fileName).c_str(), reason.c_str());
+    if (!reason.empty()) {
+      const std::string path = ResolveFileName(fileName);
+      std::fprintf(stderr, "vor: cannot read the table of records %s in the folder %s: %s\n",
+                   std::filesystem::path(path).filename().c_str(), FolderOf(path).c_str(),
+                   reason.c_str());
+    }
     ShowMessageBox("Error of loading\r\ntable of records\r\n&1" + fileName, kMessageBoxFrames);
   }
   return false;
@@ -162,7 +165,7 @@ bool TGame::SaveRecords(const std::string& fileName) {
       if (!ok) reason = "cannot keep the unreadable table as " + path + ".bad: " + ec.message();
     }
   }
-  if (ok && !WriteFileAtomically(path, WriteRecordsTable(Records))) {
+  if (ok && !WriteFileAtomically(fileName, WriteRecordsTable(Records))) {
     ok = false;
     reason = std::strerror(errno);
   }
