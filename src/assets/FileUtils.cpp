@@ -96,17 +96,15 @@ void TellWhyNotRead(const std::string& name, const std::string& reason) {
 // Reads the regular file behind name in pieces of up to 4096 bytes and hands each to take, which
 // says whether to go on. Returns 1 when read to the end (or stopped), 0 for a missing file, -1
 // when it could not be read, or was refused: not a regular file, or over maxBytes (then, with
-// prefixOnly, only its first maxBytes are read). Why is told on stderr, unless quietly and the
-// file could be opened but not read.
+// prefixOnly, only its first maxBytes are read). Why is told on stderr.
 template <class Take>
-int ReadPieces(const std::string& name, size_t maxBytes, bool prefixOnly, bool quietly, Take take) {
+int ReadPieces(const std::string& name, size_t maxBytes, bool prefixOnly, Take take) {
   std::string reason;
   const ReadOutcome r = ReadRegularFilePieces(ResolveFileName(name), maxBytes, kPiece, take,
                                               reason, prefixOnly);
   if (r == ReadOutcome::Ok) return 1;
   if (r == ReadOutcome::Missing) return 0;
-  if (!quietly || r == ReadOutcome::NotRegular || r == ReadOutcome::TooLarge)
-    TellWhyNotRead(name, reason);
+  TellWhyNotRead(name, reason);
   return -1;
 }
 
@@ -238,7 +236,7 @@ bool ReadFileToString(const std::string& name, std::string& text, int32_t limit,
   // A limit stops the reading after the piece that reaches it; a longer file is then no fault.
   const size_t wanted = limit > 0 ? (size_t(limit) + kPiece - 1) / kPiece * kPiece : 0;
   const bool prefix = limit > 0 && wanted <= maxBytes;
-  const int r = ReadPieces(name, prefix ? wanted : maxBytes, prefix, false,
+  const int r = ReadPieces(name, prefix ? wanted : maxBytes, prefix,
                            [&](const char* data, size_t n) {
                              text.append(data, n);
                              return true;
@@ -261,7 +259,7 @@ bool ReadFileQuietly(const std::string& name, std::string& bytes, size_t maxByte
 
 bool ReadFileToList(const std::string& name, std::vector<std::string>& list, size_t maxBytes) {
   list.clear();
-  const int r = ReadPieces(name, maxBytes, false, false, [&](const char* data, size_t n) {
+  const int r = ReadPieces(name, maxBytes, false, [&](const char* data, size_t n) {
     list.emplace_back(data, n);
     return true;
   });

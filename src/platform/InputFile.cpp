@@ -124,9 +124,3 @@ ReadOutcome ReadRegularFile(const std::string& path, size_t maxBytes, std::strin
   }
   return r;
 }
-
-std::string FileKindName(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return "a missing file";
-  return KindName(st.st_mode);
-}

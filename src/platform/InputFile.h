@@ -40,7 +40,3 @@ ReadOutcome ReadRegularFile(const std::string& path, size_t maxBytes, std::strin
 ReadOutcome ReadRegularFilePieces(const std::string& path, size_t maxBytes, size_t pieceBytes,
                                   const std::function<bool(const char* data, size_t size)>& take,
                                   std::string& reason, bool prefixOnly = false);
-
-// What the file at path is, for messages: "a folder", "a FIFO", "a character device", "a block
-// device", "a socket", "a regular file", "a missing file".
-std::string FileKindName(const std::string& path);
