@@ -1,13 +1,12 @@
 // Program entry: options and script first, then the main window's start-up and message loop.
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "app/AuthorTools.h"
 #include "app/Main.h"
 #include "app/Options.h"
 #include "app/Usage.h"
 #include "app/Settings.h"
+#include "platform/InputFile.h"
 #include "platform/System.h"
 
 #ifdef __EMSCRIPTEN__
@@ -42,14 +41,13 @@ int main(int argc, char** argv) {
   }
   std::vector<ScriptEvent> script;
   if (!options.script.empty()) {
-    std::ifstream in(options.script, std::ios::binary);
-    if (!in) {
-      std::fprintf(stderr, "vor: cannot read the script %s\n", options.script.c_str());
+    std::string text, reason;
+    if (ReadRegularFile(options.script, kMaxScriptFileBytes, text, reason) != ReadOutcome::Ok) {
+      std::fprintf(stderr, "vor: cannot read the script %s: %s\n", options.script.c_str(),
+                   reason.c_str());
       return 2;
     }
-    std::stringstream text;
-    text << in.rdbuf();
-    if (!ParseScript(text.str(), options.script, script, error)) {
+    if (!ParseScript(text, options.script, script, error)) {
       std::fprintf(stderr, "vor: %s\n", error.c_str());
       return 2;
     }

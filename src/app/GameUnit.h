@@ -192,7 +192,11 @@ class TGame {
   // Loads every sheet on the loading thread while the window is kept alive; false on failure
   // (LoadFailure 1, State gsStart).
   bool StartLoading();
+  // A "graph.dat" in the player's cache found damaged is made again from the collections, once.
   bool LoadGraphics();
+  // One try: with rebuild, "graph.dat" is made afresh; cacheDamaged tells a failure caused by a
+  // damaged "graph.dat" of the player's cache.
+  bool LoadGraphics(bool rebuild, bool& cacheDamaged);
   // Makes "graph.dat" from the four graphics collections into bytes, with the block "sources"
   // when sources is not empty, and writes it (CacheFileName) when it can; false (nothing made or
   // written) on failure.
@@ -290,6 +294,13 @@ class TGame {
   bool SaveRecords();
   bool LoadRecords(const std::string& fileName);
   bool SaveRecords(const std::string& fileName);
+  // Takes the rows of the table file when it reads well now; otherwise the table stays as it is.
+  // Silent: the failures were told when the scenario was chosen.
+  void RefreshRecords(const std::string& fileName);
+  // Inserts row into the table of ScenarioFile as it is on disk at this moment and saves it: the
+  // file is read again under the table's lock, so a result another copy of the game saved since
+  // the scenario was chosen stays.
+  bool SaveResult(const TRecordRow& row);
   void FinishResult(int key, bool finish);
   // The name being entered takes no more letters.
   bool NameEntryFull() const;

@@ -102,15 +102,10 @@ bool SheetFromCollection(Display& dd, const TGraphCollection& pictures, bool col
 }
 
 // The whole file in one read: "graph.dat" is large, and growing the text piece by piece would
-// copy it several times over.
-bool ReadWholeFile(const std::string& name, std::string& bytes) {
-  std::ifstream file(name, std::ios::binary | std::ios::ate);
-  if (!file) return false;
-  const std::streamoff size = file.tellg();
-  if (size < 0) return false;
-  bytes.resize(size_t(size));
-  file.seekg(0);
-  return bool(file.read(bytes.data(), size));
+// copy it several times over. Only a regular file of at most kMaxDataFileBytes is read; reason
+// says why not.
+bool ReadWholeFile(const std::string& name, std::string& bytes, std::string& reason) {
+  return ReadRegularFile(name, kMaxDataFileBytes, bytes, reason) == ReadOutcome::Ok;
 }
 
 // FNV-1a over the length and bytes of each collection, as hexadecimal text.
@@ -118,8 +113,8 @@ std::string CollectionsFingerprint() {
   uint64_t h = 0xcbf29ce484222325ull;
   const auto mix = [&h](unsigned char c) { h = (h ^ c) * 0x100000001b3ull; };
   for (const char* name : kCollections) {
-    std::string bytes;
-    if (!ReadWholeFile(ResolveFileName(name), bytes)) bytes.clear();
+    std::string bytes, reason;
+    if (!ReadWholeFile(ResolveFileName(name), bytes, reason)) bytes.clear();
     for (char c : std::to_string(bytes.size()) + ":") mix(static_cast<unsigned char>(c));
     for (char c : bytes) mix(static_cast<unsigned char>(c));
   }
@@ -224,6 +219,18 @@ void TGame::DrawLoading() {
 }
 
 bool TGame::LoadGraphics() {
+  bool cacheDamaged = false;
+  if (LoadGraphics(false, cacheDamaged)) return true;
+  if (!cacheDamaged) return false;
+  // The cache is the game's own: made again, as a missing or outdated one is.
+  std::fprintf(stderr, "vor: %s; it is made again from the collections\n",
+               LoadFailureText.c_str());
+  return LoadGraphics(true, cacheDamaged);
+}
+
+bool TGame::LoadGraphics(bool rebuild, bool& cacheDamaged) {
+  cacheDamaged = false;
+  bool fromCache = false;
   LoadFailure = 1;
   LoadFailureText.clear();
   LoadFailureHint.clear();
@@ -237,15 +244,13 @@ bool TGame::LoadGraphics() {
     bool read = false;
     {
       std::string bytes;
-      if (FileExists(file)) {
-        errno = 0;
-        const bool whole = ReadWholeFile(ResolveFileName(file), bytes);
-        const int error = errno;
+      if (!rebuild && FileExists(file)) {
+        std::string reason;
+        const bool whole = ReadWholeFile(ResolveFileName(file), bytes, reason);
         read = whole && blocks.LoadFromBytes(bytes);
         // The game's own folder has no cache to make again: the player is told what to do.
         if (!whole && !cached)
-          return Fail(*this, file + " cannot be read: " + (error ? std::strerror(error) : "?"),
-                      RebuildHint(file));
+          return Fail(*this, file + " cannot be read: " + reason, RebuildHint(file));
         if (!read && !cached) return Damaged(*this, file, "its list of blocks cannot be read");
       }
       const int32_t stamp = read && cached ? blocks.IndexOf(kSourcesBlock) : -1;
@@ -258,6 +263,7 @@ bool TGame::LoadGraphics() {
         if (!blocks.LoadFromBytes(bytes)) return Fail(*this, "the built graph.dat cannot be read");
       }
     }
+    fromCache = read && cached;
 
     uint32_t totalKB = 0, freeKB = 0;
     // The block's sheet, placed by the free video memory: false when the block is missing, refused
@@ -269,6 +275,7 @@ bool TGame::LoadGraphics() {
       const std::string quoted = std::string("the block \"") + name + "\"";
       // A block made in this run from the collections is the collections' fault, not the file's.
       const auto damaged = [&](const std::string& what) {
+        cacheDamaged = fromCache;
         return read ? Damaged(*this, file, what)
                     : Fail(*this, "the sheets made from the collections are unusable: " + what);
       };
@@ -343,8 +350,10 @@ bool TGame::LoadGraphics() {
     LoadFailure = 0;
     return true;
   } catch (const std::bad_alloc&) {
+    cacheDamaged = fromCache;
     return Fail(*this, "out of memory while loading graph.dat");
   } catch (const std::exception& e) {
+    cacheDamaged = fromCache;
     return Fail(*this, std::string("loading graph.dat stopped: ") + e.what());
   }
 }

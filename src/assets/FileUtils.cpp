@@ -15,6 +15,7 @@
 #include <mutex>
 
 #include "platform/Cp1251.h"
+#include "platform/InputFile.h"
 #include "platform/OutputFile.h"
 #include "platform/UserDirs.h"
 
@@ -31,8 +32,11 @@ std::function<void()> processHandler;
 
 std::mutex folderMutex;
 TFileFolders folders;
-// Folders already made (or found unusable and reported) in this run.
-std::vector<std::string> checkedFolders, unusableFolders;
+// Folders already made, or found unusable (with the system's error) and reported, in this run.
+std::vector<std::string> checkedFolders;
+std::vector<std::pair<std::string, int>> unusableFolders;
+// The error of the last unusable folder this thread asked for, for the write that cannot be done.
+thread_local int lastFolderError = 0;
 
 TFileFolders CurrentFolders() {
   std::lock_guard lock(folderMutex);
@@ -47,12 +51,19 @@ bool IsBareName(const std::string& name) {
 // is said on stderr the first time.
 bool UsableFolder(const std::string& dir) {
   std::lock_guard lock(folderMutex);
-  if (std::find(checkedFolders.begin(), checkedFolders.end(), dir) != checkedFolders.end())
-    return std::find(unusableFolders.begin(), unusableFolders.end(), dir) == unusableFolders.end();
+  if (std::find(checkedFolders.begin(), checkedFolders.end(), dir) != checkedFolders.end()) {
+    for (const auto& [folder, error] : unusableFolders)
+      if (folder == dir) {
+        lastFolderError = error;
+        return false;
+      }
+    return true;
+  }
   checkedFolders.push_back(dir);
   std::string error;
   if (MakeUserDir(dir, error)) return true;
-  unusableFolders.push_back(dir);
+  lastFolderError = errno ? errno : ENOENT;
+  unusableFolders.emplace_back(dir, lastFolderError);
   std::fprintf(stderr, "vor: %s\n", error.c_str());
   return false;
 }
@@ -73,52 +84,28 @@ bool Exists(const std::string& name) {
   return ::stat(name.c_str(), &st) == 0;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 void ShowReadError(const std::string& name) {
   ShowFileMessage(Cp("Ошибка чтения файла ") + name);
 }
 
-// Reads pieces of up to 4096 bytes and hands each non-empty one to take, which says whether to go
-// on. Returns 1 when read to the end (or stopped), 0 for a missing file, -1 for a read error.
+// Says on stderr why a file that exists was not read.
+void TellWhyNotRead(const std::string& name, const std::string& reason) {
+  std::fprintf(stderr, "vor: cannot read %s: %s\n", name.c_str(), reason.c_str());
+}
+
+// Reads the regular file behind name in pieces of up to 4096 bytes and hands each to take, which
+// says whether to go on. Returns 1 when read to the end (or stopped), 0 for a missing file, -1
+// when it could not be read, or was refused: not a regular file, or over maxBytes (then, with
+// prefixOnly, only its first maxBytes are read). Why is told on stderr.
 template <class Take>
-int ReadPieces(const std::string& name, Take take) {
-  const std::string path = ResolveFileName(name);
-  if (!Exists(path)) return 0;
-  FilePtr f(std::fopen(path.c_str(), "rb"));
-  if (!f) return -1;
-  char buf[kPiece];
-  for (;;) {
-    const size_t n = std::fread(buf, 1, sizeof buf, f.get());
-    if (n > 0 && !take(buf, n)) return 1;
-    if (n < sizeof buf) return std::ferror(f.get()) ? -1 : 1;
-  }
-}
-
-// A save's temporary file: "." NAME "." and mkstemp's six letters or digits.
-std::string TemporaryPattern(const std::string& file) {
-  return "." + file + ".XXXXXX";
-}
-
-bool IsTemporaryOf(const std::string& entry, const std::string& file) {
-  const std::string head = "." + file + ".";
-  return entry.size() == TemporaryPattern(file).size() &&
-         entry.compare(0, head.size(), head) == 0 &&
-         std::all_of(entry.begin() + ptrdiff_t(head.size()), entry.end(), [](char c) {
-           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-         });
-}
-
-void RemoveStaleTemporaries(const fs::path& dir, const std::string& file) {
-  std::error_code ec;
-  std::vector<fs::path> stale;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
-    if (IsTemporaryOf(it->path().filename().string(), file) && it->is_regular_file(ec))
-      stale.push_back(it->path());
-  for (const fs::path& p : stale) fs::remove(p, ec);
+int ReadPieces(const std::string& name, size_t maxBytes, bool prefixOnly, Take take) {
+  std::string reason;
+  const ReadOutcome r = ReadRegularFilePieces(ResolveFileName(name), maxBytes, kPiece, take,
+                                              reason, prefixOnly);
+  if (r == ReadOutcome::Ok) return 1;
+  if (r == ReadOutcome::Missing) return 0;
+  TellWhyNotRead(name, reason);
+  return -1;
 }
 
 }  // namespace
@@ -233,16 +220,27 @@ std::string FolderOf(const std::string& name) {
   return (ec ? fs::path(name) : path.lexically_normal()).parent_path().string();
 }
 
+std::string WriteFolderOf(const std::string& name) {
+  const TFileFolders f = CurrentFolders();
+  if (!f.Data.empty() && IsBareName(name)) return f.Player.empty() ? "(no folder)" : f.Player;
+  return FolderOf(name);
+}
+
 bool FileExists(const std::string& name) {
   return Exists(ResolveFileName(name));
 }
 
-bool ReadFileToString(const std::string& name, std::string& text, int32_t limit) {
+bool ReadFileToString(const std::string& name, std::string& text, int32_t limit,
+                      size_t maxBytes) {
   text.clear();
-  const int r = ReadPieces(name, [&](const char* data, size_t n) {
-    text.append(data, n);
-    return limit == 0 || static_cast<int64_t>(text.size()) < limit;
-  });
+  // A limit stops the reading after the piece that reaches it; a longer file is then no fault.
+  const size_t wanted = limit > 0 ? (size_t(limit) + kPiece - 1) / kPiece * kPiece : 0;
+  const bool prefix = limit > 0 && wanted <= maxBytes;
+  const int r = ReadPieces(name, prefix ? wanted : maxBytes, prefix,
+                           [&](const char* data, size_t n) {
+                             text.append(data, n);
+                             return true;
+                           });
   if (r < 0) {
     ShowReadError(name);
     text.clear();
@@ -250,19 +248,18 @@ bool ReadFileToString(const std::string& name, std::string& text, int32_t limit)
   return r > 0;
 }
 
-bool ReadFileQuietly(const std::string& name, std::string& bytes) {
+bool ReadFileQuietly(const std::string& name, std::string& bytes, size_t maxBytes) {
   bytes.clear();
-  const int r = ReadPieces(name, [&](const char* data, size_t n) {
-    bytes.append(data, n);
-    return true;
-  });
-  if (r <= 0) bytes.clear();
-  return r > 0;
+  std::string reason;
+  const std::string path = ResolveFileName(name);
+  const ReadOutcome r = ReadRegularFile(path, maxBytes, bytes, reason);
+  if (r == ReadOutcome::NotRegular || r == ReadOutcome::TooLarge) TellWhyNotRead(name, reason);
+  return r == ReadOutcome::Ok;
 }
 
-bool ReadFileToList(const std::string& name, std::vector<std::string>& list) {
+bool ReadFileToList(const std::string& name, std::vector<std::string>& list, size_t maxBytes) {
   list.clear();
-  const int r = ReadPieces(name, [&](const char* data, size_t n) {
+  const int r = ReadPieces(name, maxBytes, false, [&](const char* data, size_t n) {
     list.emplace_back(data, n);
     return true;
   });
@@ -277,38 +274,13 @@ bool WriteStringToFile(const std::string& name, const std::string& text) {
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  lastFolderError = 0;
   const std::string target = WritableFileName(path);
-  const fs::path targetPath(target);
-  const std::string file = targetPath.filename().string();
-  if (file.empty()) {
-    errno = EISDIR;
+  if (target.empty()) {
+    errno = lastFolderError ? lastFolderError : ENOENT;
     return false;
   }
-  const fs::path dir = targetPath.parent_path().empty() ? fs::path(".") : targetPath.parent_path();
-  // Saves killed between writing and renaming left their temporaries; they go before this one is
-  // made, which also gives their room back on a full disk.
-  RemoveStaleTemporaries(dir, file);
-  std::string tmpl = (dir / TemporaryPattern(file)).string();
-  const int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return false;
-  // The new file gets the old one's permissions, or the usual ones of a new file.
-  struct stat st;
-  const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  int error = ok ? 0 : errno;
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
-  if (ok && std::rename(tmpl.c_str(), target.c_str()) != 0) {
-    ok = false;
-    error = errno;
-  }
-  if (!ok) {
-    ::unlink(tmpl.c_str());
-    errno = error;
-  }
-  return ok;
+  return ReplaceFileAtomically(target, bytes);
 }
 
 float AngleOf(int32_t dx, int32_t dy) {

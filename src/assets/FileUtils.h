@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/InputFile.h"
+
 // --- Hooks (set by the application; the defaults need no window) ---
 
 // Receives the error messages of the file helpers ("Ошибка чтения файла ..."); cp1251 text. The
@@ -60,29 +62,43 @@ std::string CacheFileName(const std::string& name);
 // The absolute folder that the file name lies in (the current folder for a bare name), for
 // messages that must say where.
 std::string FolderOf(const std::string& name);
+// The folder a write of name goes to, for messages: FolderOf(WritableFileName(name)), also when
+// that folder cannot be used; "(no folder)" when none can be named.
+std::string WriteFolderOf(const std::string& name);
 // The file (after ResolveFileName) exists.
 bool FileExists(const std::string& name);
 
 // --- Reading and writing ---
 
+// Every read below takes only a regular file: a folder, pipe or device where a file is expected
+// is refused without being read (a pipe could keep the game waiting forever, a device never end),
+// and so is a file larger than maxBytes (kMaxDataFileBytes unless a smaller bound suits the kind
+// of file, see platform/InputFile.h). A refusal or a read error is told on stderr with its reason
+// ("vor: cannot read NAME: not a regular file (a FIFO)").
+
 // Reads the file into text in pieces of 4096 bytes until the end or, when limit is not 0, until
-// text is at least limit bytes long (the last piece is kept whole). A missing file gives false
-// silently; a read error shows "Ошибка чтения файла NAME", clears text and gives false.
-[[nodiscard]] bool ReadFileToString(const std::string& name, std::string& text, int32_t limit = 0);
-// Reads the whole file with no message; false when it is missing or cannot be read.
-[[nodiscard]] bool ReadFileQuietly(const std::string& name, std::string& bytes);
+// text is at least limit bytes long (the last piece is kept whole; the rest of a longer file is
+// not read). A missing file gives false silently; a file that cannot be read or is refused shows
+// "Ошибка чтения файла NAME", clears text and gives false.
+[[nodiscard]] bool ReadFileToString(const std::string& name, std::string& text, int32_t limit = 0,
+                                    size_t maxBytes = kMaxDataFileBytes);
+// Reads the whole file with no message box; false when it is missing, cannot be read or is refused
+// (only a refusal is told on stderr).
+[[nodiscard]] bool ReadFileQuietly(const std::string& name, std::string& bytes,
+                                   size_t maxBytes = kMaxDataFileBytes);
 // Reads the file as its non-empty pieces of up to 4096 bytes; joined they give the file's bytes.
-// A missing file gives false silently; a read error shows the read message and gives false,
-// keeping the pieces read so far.
-[[nodiscard]] bool ReadFileToList(const std::string& name, std::vector<std::string>& list);
+// A missing file gives false silently; a file that cannot be read or is refused shows the read
+// message and gives false, keeping the pieces read so far.
+[[nodiscard]] bool ReadFileToList(const std::string& name, std::vector<std::string>& list,
+                                  size_t maxBytes = kMaxDataFileBytes);
 // Creates or replaces the file with text (atomically, see below). A failure shows "Ошибка записи
 // в файл NAME" and gives false; the old file is then untouched.
 [[nodiscard]] bool WriteStringToFile(const std::string& name, const std::string& text);
-// Writes bytes to WritableFileName(path) by way of a temporary file ".NAME.XXXXXX" in the same
-// folder, flushes it to disk and renames it over path, so a crash or a full disk never leaves a
-// half-written file. Temporaries of the same name left by earlier saves that were killed are
-// removed first (only those, only in that folder). Shows no message; on failure the temporary file
-// is removed, the old file is kept, errno tells why and the result is false.
+// Writes bytes to WritableFileName(path) as ReplaceFileAtomically (platform/OutputFile.h) does:
+// by way of a temporary file ".NAME.XXXXXX" in the same folder, renamed over the file (through
+// its symbolic links), under the file's lock, removing temporaries of the same name that killed
+// saves left. Shows no message; on failure the old file is kept, errno tells why (ENOTDIR for a
+// player's folder that is a file) and the result is false.
 [[nodiscard]] bool WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 // --- Geometry ---

@@ -1,6 +1,9 @@
 // The table of records: ranking, loading and saving the table, and typing the player's name.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "app/GameUnit.h"
@@ -8,6 +11,8 @@
 #include "display/Letters.h"
 #include "frontend/RecordsFile.h"
 #include "gameplay/ScenarioFile.h"
+#include "platform/InputFile.h"
+#include "platform/OutputFile.h"
 
 namespace {
 
@@ -28,6 +33,25 @@ std::string EnteredName(const TRecordRow& row) {
   size_t first = 0;
   while (first < t.size() && IsBlank(t[first])) ++first;
   return t.erase(0, first);
+}
+
+enum class TTableFile { Ok, Missing, Short, Corrupted, Unreadable };
+
+// Reads the table file behind fileName into rows, with no message: only its first bytes, and only
+// from a regular file. reason tells why an existing file could not be read.
+TTableFile ReadTableFile(const std::string& fileName, TRecordRows rows, std::string& reason) {
+  std::string bytes;
+  switch (ReadRegularFile(ResolveFileName(fileName), kRecordsFileBytes, bytes, reason, true)) {
+    case ReadOutcome::Ok: break;
+    case ReadOutcome::Missing: return TTableFile::Missing;
+    default: return TTableFile::Unreadable;
+  }
+  switch (ReadRecordsTable(bytes, rows)) {
+    case TTableRead::Ok: return TTableFile::Ok;
+    case TTableRead::Short: return TTableFile::Short;
+    case TTableRead::Corrupted: return TTableFile::Corrupted;
+  }
+  return TTableFile::Unreadable;
 }
 
 }  // namespace
@@ -90,42 +114,65 @@ bool TGame::SaveRecords() {
 bool TGame::LoadRecords(const std::string& fileName) {
   ClearRecords();
   RecordsFailedFile.clear();
-  const std::string path = ResolveFileName(fileName);
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (status.type() == std::filesystem::file_type::not_found) return true;  // a new scenario
-
-  std::string bytes(kRecordsFileBytes, '\0');
-  std::ifstream in(path, std::ios::binary);
-  if (in) in.read(bytes.data(), std::streamsize(bytes.size()));
-  const size_t got = in ? bytes.size() : size_t(std::max<std::streamsize>(in.gcount(), 0));
-  bytes.resize(got);
-
-  const TTableRead result = ReadRecordsTable(bytes, Records);
-  if (result == TTableRead::Ok) return true;
+  std::string reason;
+  const TTableFile result = ReadTableFile(fileName, Records, reason);
+  if (result == TTableFile::Ok || result == TTableFile::Missing) return true;  // missing: new
   RecordsFailedFile = fileName;
-  if (result == TTableRead::Corrupted) {
+  if (result == TTableFile::Corrupted) {
     ShowMessageBox("File &1" + fileName + "&0\r\nis corrupted!", kMessageBoxFrames);
     ClearRecords();
   } else {
+    if (!reason.empty()) {
+      const std::string path = ResolveFileName(fileName);
+      std::fprintf(stderr, "vor: cannot read the table of records %s in the folder %s: %s\n",
+                   std::filesystem::path(path).filename().c_str(), FolderOf(path).c_str(),
+                   reason.c_str());
+    }
     ShowMessageBox("Error of loading\r\ntable of records\r\n&1" + fileName, kMessageBoxFrames);
   }
   return false;
 }
 
+void TGame::RefreshRecords(const std::string& fileName) {
+  TRecordRow rows[kRecordRows];
+  std::string reason;
+  if (ReadTableFile(fileName, rows, reason) != TTableFile::Ok) return;
+  std::copy(std::begin(rows), std::end(rows), Records);
+  if (RecordsFailedFile == fileName) RecordsFailedFile.clear();
+}
+
+bool TGame::SaveResult(const TRecordRow& row) {
+  const std::string fileName = RecordsFileName(ScenarioFile);
+  const std::string path = WritableFileName(fileName);
+  std::optional<FileLock> lock;
+  if (!path.empty()) lock.emplace(path);
+  RefreshRecords(fileName);
+  InsertRecord(row);
+  return SaveRecords(fileName);
+}
+
 bool TGame::SaveRecords(const std::string& fileName) {
   const std::string path = WritableFileName(fileName);
   bool ok = true;
+  std::string reason;
   if (!RecordsFailedFile.empty() && RecordsFailedFile == fileName) {
     // The table on disk could not be read; keep it rather than overwrite what the player had.
     std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec))
+    if (std::filesystem::is_regular_file(path, ec)) {
       ok = std::filesystem::copy_file(path, path + ".bad",
                                       std::filesystem::copy_options::overwrite_existing, ec) &&
            !ec;
+      if (!ok) reason = "cannot keep the unreadable table as " + path + ".bad: " + ec.message();
+    }
   }
-  ok = ok && WriteFileAtomically(path, WriteRecordsTable(Records));
+  if (ok && !WriteFileAtomically(fileName, WriteRecordsTable(Records))) {
+    ok = false;
+    reason = std::strerror(errno);
+  }
   if (!ok) {
+    const std::string file = std::filesystem::path(path.empty() ? fileName : path).filename();
+    std::fprintf(stderr, "vor: cannot save the table of records %s in the folder %s: %s\n",
+                 file.c_str(), WriteFolderOf(fileName).c_str(), reason.c_str());
     ShowMessageBox("Error of saving\r\ntable of records\r\n&1" + fileName, kMessageBoxFrames);
     return false;
   }
@@ -135,6 +182,8 @@ bool TGame::SaveRecords(const std::string& fileName) {
 
 void TGame::FinishResult(int key, bool finish) {
   if (finish) {
+    // The table as it is now: another copy of the game may have saved results meanwhile.
+    RefreshRecords(RecordsFileName(ScenarioFile));
     if (FindRecordPlace(RecordEntry) == -1) {
       State = gsRecords;
       return;
@@ -146,8 +195,7 @@ void TGame::FinishResult(int key, bool finish) {
   }
 
   if (key == kKeyEnter) {
-    InsertRecord(RecordEntry);
-    SaveRecords(RecordsFileName(ScenarioFile));
+    SaveResult(RecordEntry);
     // The key that is still down must not leave the table at once.
     SetKeyLatch(kDikReturn, true);
     SetKeyLatch(kDikSpace, true);

@@ -102,7 +102,7 @@ int32_t TGame::TargetPictureCount() const {
 bool TGame::LoadScenarioFile(const std::string& fileName) {
   LevelTexts.clear();
   std::string file;
-  if (!ReadFileToString(ResolveFileName(fileName), file)) return false;
+  if (!ReadFileToString(ResolveFileName(fileName), file, 0, kMaxScenarioFileBytes)) return false;
   return SplitScenario(file, LevelTexts);
 }
 

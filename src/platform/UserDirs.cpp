@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <sstream>
+
+#include "platform/InputFile.h"
 
 namespace {
 
@@ -31,7 +33,11 @@ std::string Base(const char* variable, const char* fallback) {
 
 // The XDG_PICTURES_DIR line of user-dirs.dirs: XDG_PICTURES_DIR="$HOME/Bilder".
 std::string PicturesFromUserDirsFile(const std::string& configBase, const std::string& home) {
-  std::ifstream in(configBase + "/user-dirs.dirs");
+  std::string text, reason;
+  if (ReadRegularFile(configBase + "/user-dirs.dirs", kMaxTextFileBytes, text, reason) !=
+      ReadOutcome::Ok)
+    return {};
+  std::istringstream in(text);
   std::string line;
   const std::string key = "XDG_PICTURES_DIR=";
   while (std::getline(in, line)) {
@@ -71,9 +77,16 @@ std::string UserDirPath(UserDir kind) {
   return base.empty() ? base : base + "/vor";
 }
 
+std::string NoUserDirReason() {
+  const std::string home = Env("HOME");
+  if (home.empty()) return "HOME is not set";
+  return "HOME is the relative path \"" + home + "\"; it must be absolute";
+}
+
 bool MakeUserDir(const std::string& path, std::string& error) {
   if (path.empty()) {
-    error = "no folder for the player's files (HOME is not set)";
+    error = "no folder for the player's files (" + NoUserDirReason() + ")";
+    errno = ENOENT;
     return false;
   }
   // Each parent in turn; one that exists already is fine, whatever made it.
@@ -81,17 +94,24 @@ bool MakeUserDir(const std::string& path, std::string& error) {
     if (pos != path.size() && path[pos] != '/') continue;
     const std::string part = path.substr(0, pos);
     if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-      error = "cannot make the folder " + part + ": " + std::strerror(errno);
+      const int saved = errno;
+      error = "cannot make the folder " + part + ": " + std::strerror(saved);
+      errno = saved;
       return false;
     }
   }
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    error = "cannot use the folder " + path + ": not a folder";
+    // A file, or a link to one, where the folder should be: "Not a directory".
+    const int saved = ::stat(path.c_str(), &st) != 0 ? errno : ENOTDIR;
+    error = "cannot use the folder " + path + ": " + std::strerror(saved);
+    errno = saved;
     return false;
   }
   if (::access(path.c_str(), W_OK | X_OK) != 0) {
-    error = "cannot write into the folder " + path + ": " + std::strerror(errno);
+    const int saved = errno;
+    error = "cannot write into the folder " + path + ": " + std::strerror(saved);
+    errno = saved;
     return false;
   }
   return true;

@@ -14,5 +14,9 @@ enum class UserDir { Data, Cache, Config, Pictures };
 std::string UserDirPath(UserDir kind);
 
 // Creates the folder and its missing parents (mode 0700 for new ones, as the base-directory rules
-// ask). False with a reason naming the folder when it cannot be made or is not a writable folder.
+// ask). False with a reason naming the folder when it cannot be made or is not a writable folder,
+// and errno set (ENOTDIR for a file where a folder is needed; ENOENT when path is empty).
 [[nodiscard]] bool MakeUserDir(const std::string& path, std::string& error);
+
+// Why UserDirPath names no folder, for messages: "HOME is not set", or that HOME is relative.
+std::string NoUserDirReason();

@@ -3,11 +3,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "assets/MemoryStream.h"
+#include "platform/InputFile.h"
 #include "sound/WaveBlock.h"
 
 namespace {
@@ -27,10 +26,8 @@ uint32_t Le(const std::string& b, size_t pos, size_t size) {
 
 bool TWaveSoundRead::OpenWave(const std::string& fileName) {
   CloseWave();
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) return false;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return false;
+  std::string bytes, reason;
+  if (ReadRegularFile(fileName, kMaxDataFileBytes, bytes, reason) != ReadOutcome::Ok) return false;
   return OpenBytes(std::move(bytes));
 }
 

@@ -1,6 +1,7 @@
 // Asset loading: building and reading "graph.dat", placement of the sheets by free video memory,
 // failures, the night mask, restoring lost surfaces and the level's frames.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -208,9 +209,42 @@ TEST_F(Loading, AGraphDatInThePlayersCacheIsMadeAgainForOtherCollections) {
   EXPECT_EQ(game_->Backgrounds->FrameCount, 3);
   EXPECT_NE(Get("cache/graph.dat"), made);
 
-  // So does a damaged one.
+  // So does a damaged one: its list of blocks, or one block behind an intact list (missing or
+  // cut short), or a pipe put in its place (which is never read).
   Put("cache/graph.dat", "not blocks");
   ASSERT_TRUE(Game().LoadGraphics());
+  EXPECT_EQ(BlockNames("cache/graph.dat"), blocks);
+  TMemoryBlocksCollection current;
+  current.FileName = "cache/graph.dat";
+  ASSERT_TRUE(current.Load());
+  struct Damage {
+    std::string block, said;
+  };
+  for (const Damage& d : {Damage{"letters", "the block \"letters\" is missing"},
+                          Damage{"targets_circle", "the block \"targets_circle\" cannot be read"}}) {
+    TMemoryBlocksCollection bad;
+    for (int i = 0; i < current.Count(); ++i) {
+      std::string bytes = current.GetBlock(i)->Bytes();
+      if (current.Strings(i) == d.block && d.block == "letters") continue;
+      if (current.Strings(i) == d.block) bytes.resize(bytes.size() / 2);
+      bad.AddBlock(current.Strings(i), bytes);
+    }
+    Put("cache/graph.dat", bad.SaveToBytes());
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(Game().LoadGraphics()) << d.said << ": " << game_->LoadFailureText;
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("graph.dat is damaged: " + d.said +
+                       "; it is made again from the collections"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(game_->LoadFailure, 0);
+    EXPECT_EQ(BlockNames("cache/graph.dat"), blocks) << d.said;
+  }
+  std::filesystem::remove("cache/graph.dat");
+  ASSERT_EQ(::mkfifo("cache/graph.dat", 0600), 0);
+  ::alarm(60);
+  ASSERT_TRUE(Game().LoadGraphics());
+  ::alarm(0);
   EXPECT_EQ(BlockNames("cache/graph.dat"), blocks);
 
   // A cache folder that cannot be made costs the time to build, not the game.

@@ -83,7 +83,9 @@ TEST_F(FileFolders, AFolderThatCannotBeMadeIsNamedOnceAndItsFilesAreNotWritten) 
   SetFileFolders(folders);
   testing::internal::CaptureStderr();
   EXPECT_FALSE(WriteStringToFile("main.tbl", "table"));
+  errno = 0;
   EXPECT_FALSE(WriteFileAtomically("err.txt", "log"));
+  EXPECT_EQ(errno, ENOTDIR) << "a file where a folder is needed is not a folder";
   EXPECT_FALSE(WriteFileAtomically(CacheFileName("graph.dat"), "sheets"));
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(messages.size(), 1u);  // the write message of WriteStringToFile

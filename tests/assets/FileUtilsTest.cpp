@@ -2,12 +2,17 @@
 // colour functions.
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <numbers>
 
 #include "AssetTestSupport.h"
 #include "platform/Cp1251.h"
+#include "platform/InputFile.h"
+#include "platform/OutputFile.h"
 
 namespace {
 
@@ -141,6 +146,146 @@ TEST_F(FileHelpers, WriteIntoAMissingFolderFails) {
   EXPECT_FALSE(WriteStringToFile("nowhere/x.txt", "x"));
   EXPECT_FALSE(WriteFileAtomically("nowhere/x.txt", "x"));
   EXPECT_EQ(messages, std::vector<std::string>{Cp("Ошибка записи в файл nowhere/x.txt")});
+}
+
+// A pipe, a device or a folder where a file is expected is named and refused, never read: a
+// pipe would keep the reader waiting forever (the alarm ends the test if it does), /dev/zero
+// never ends.
+TEST_F(FileHelpers, SpecialFilesAreRefusedWithoutBeingRead) {
+  ASSERT_EQ(::mkfifo("pipe.lev", 0600), 0);
+  ASSERT_EQ(::symlink("pipe.lev", "link.tbl"), 0);
+  std::filesystem::create_directory("folder.dat");
+  struct Case {
+    const char* name;
+    const char* kind;
+  };
+  ::alarm(20);
+  for (const Case& c : {Case{"pipe.lev", "a FIFO"}, Case{"link.tbl", "a FIFO"},
+                        Case{"folder.dat", "a folder"}, Case{"/dev/zero", "a character device"}}) {
+    messages.clear();
+    const std::string said = std::string("vor: cannot read ") + c.name +
+                             ": not a regular file (" + c.kind + ")\n";
+    std::string text = "stale";
+    std::vector<std::string> list{"stale"};
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(ReadFileToString(c.name, text)) << c.name;
+    EXPECT_FALSE(ReadFileToString(c.name, text, 10)) << c.name;
+    EXPECT_FALSE(ReadFileQuietly(c.name, text)) << c.name;
+    EXPECT_FALSE(ReadFileToList(c.name, list)) << c.name;
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, said + said + said + said);
+    EXPECT_EQ(text, "");
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(messages, std::vector<std::string>(3, Cp("Ошибка чтения файла ") + c.name));
+  }
+  ::alarm(0);
+}
+
+// No file makes a read take more than its bound: a larger one is refused before anything is
+// read, also a sparse file of 3 GB; a read of the first bytes only is no fault.
+TEST_F(FileHelpers, ReadsAreBoundedBySize) {
+  const std::string data = Pattern(5000);
+  Put("level.txt", data);
+  std::string bytes, reason;
+  EXPECT_EQ(ReadRegularFile("level.txt", 5000, bytes, reason), ReadOutcome::Ok);
+  EXPECT_EQ(bytes, data);
+  EXPECT_EQ(ReadRegularFile("level.txt", 4999, bytes, reason), ReadOutcome::TooLarge);
+  EXPECT_EQ(bytes, "");
+  EXPECT_EQ(reason, "too large (5000 bytes; at most 4999)");
+  EXPECT_EQ(ReadRegularFile("level.txt", 396, bytes, reason, true), ReadOutcome::Ok);
+  EXPECT_EQ(bytes, data.substr(0, 396));
+  EXPECT_EQ(ReadRegularFile("missing.txt", 10, bytes, reason), ReadOutcome::Missing);
+
+  {
+    std::ofstream("huge.lev");
+  }
+  ASSERT_EQ(::truncate("huge.lev", off_t{3} << 30), 0);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(ReadFileQuietly("huge.lev", bytes));
+  EXPECT_FALSE(ReadFileToString("huge.lev", bytes, 0, kMaxScenarioFileBytes));
+  std::vector<std::string> list;
+  EXPECT_FALSE(ReadFileToList("huge.lev", list));
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("vor: cannot read huge.lev: too large (3221225472 bytes; at most " +
+                     std::to_string(kMaxDataFileBytes) + ")"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("at most " + std::to_string(kMaxScenarioFileBytes) + ")"), std::string::npos);
+  EXPECT_EQ(messages, std::vector<std::string>(2, Cp("Ошибка чтения файла huge.lev")));
+  ASSERT_TRUE(ReadFileToString("huge.lev", bytes, 10));
+  EXPECT_EQ(bytes, std::string(4096, '\0'));
+}
+
+// A save through a symbolic link replaces the file the link leads to and keeps the link, also a
+// link to a file not made yet and a link to a link.
+TEST_F(FileHelpers, SavesGoThroughSymbolicLinks) {
+  std::filesystem::create_directory("real");
+  Put("real/main.tbl", "old");
+  ASSERT_EQ(::symlink("real/main.tbl", "main.tbl"), 0);
+  ASSERT_EQ(::symlink("main.tbl", "again.tbl"), 0);
+  ASSERT_EQ(::symlink("real/new.tbl", "new.tbl"), 0);
+  ASSERT_TRUE(WriteStringToFile("main.tbl", "first"));
+  ASSERT_TRUE(WriteStringToFile("again.tbl", "second"));
+  ASSERT_TRUE(WriteStringToFile("new.tbl", "made"));
+  for (const char* link : {"main.tbl", "again.tbl", "new.tbl"})
+    EXPECT_TRUE(std::filesystem::is_symlink(link)) << link;
+  EXPECT_EQ(Get("real/main.tbl"), "second");
+  EXPECT_EQ(Get("real/new.tbl"), "made");
+  EXPECT_EQ(Files(), (std::vector<std::string>{"again.tbl", "main.tbl", "new.tbl", "real"}));
+}
+
+// Copies of the game (processes) saving the same files at once: each update made under the
+// file's lock is kept, no save removes another's temporary file (its rename would fail), and no
+// temporary or lock file stays.
+TEST_F(FileHelpers, CopiesSavingAtOnceKeepEveryUpdate) {
+  Put("count.txt", "0");
+  constexpr int kCopies = 3, kUpdates = 30;
+  const std::string big = Pattern(200000);
+  std::vector<pid_t> copies;
+  for (int c = 0; c < kCopies; ++c) {
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      bool ok = true;
+      for (int i = 0; i < kUpdates && ok; ++i) {
+        {
+          const FileLock lock("count.txt");
+          std::string text;
+          ok = lock.Held() && ReadFileQuietly("count.txt", text) &&
+               WriteFileAtomically("count.txt", std::to_string(std::stoi(text) + 1));
+        }
+        ok = ok && WriteFileAtomically("shared.dat", big);
+      }
+      ::_exit(ok ? 0 : 1);
+    }
+    copies.push_back(pid);
+  }
+  for (const pid_t pid : copies) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a copy failed to save";
+  }
+  EXPECT_EQ(Get("count.txt"), std::to_string(kCopies * kUpdates));
+  EXPECT_EQ(Get("shared.dat"), big);
+  EXPECT_EQ(Files(), (std::vector<std::string>{"count.txt", "shared.dat"}));
+}
+
+// Dumps and screenshots: a regular file is replaced by a new one (a copy being read, or a kill
+// during the write, never sees half of it), a device is written in place.
+TEST_F(FileHelpers, WholeFilesReplaceRegularFilesAndWriteDevicesInPlace) {
+  Put("dump.json", "old dump");
+  ASSERT_EQ(::link("dump.json", "kept.json"), 0);
+  std::string reason;
+  ASSERT_TRUE(WriteWholeFile("dump.json", "new dump", reason)) << reason;
+  EXPECT_EQ(Get("dump.json"), "new dump");
+  EXPECT_EQ(Get("kept.json"), "old dump") << "the old file was written over, not replaced";
+  ASSERT_TRUE(WriteWholeFile("fresh.json", "{}", reason)) << reason;
+  EXPECT_EQ(Get("fresh.json"), "{}");
+  ASSERT_TRUE(WriteWholeFile("/dev/null", "nothing", reason)) << reason;
+  std::filesystem::create_directory("folder");
+  EXPECT_FALSE(WriteWholeFile("folder", "x", reason));
+  EXPECT_EQ(reason, "Is a directory");
+  EXPECT_EQ(Files(), (std::vector<std::string>{"dump.json", "folder", "fresh.json", "kept.json"}));
 }
 
 TEST_F(FileHelpers, NamesDifferingOnlyInLetterCaseAreFound) {

@@ -1,5 +1,7 @@
 // The table of records: its checksummed file, the ranking rules and the name entry.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstring>
@@ -173,13 +175,16 @@ TEST_F(Records, MissingShortAndUnreadableFiles) {
   Write("short.tbl", good.substr(0, kRecordsFileBytes - 1));
   Write("long.tbl", good + "trailing bytes are ignored");
   fs::create_directory("dir.tbl");
-  for (const char* name : {"short.tbl", "dir.tbl"}) {
+  ASSERT_EQ(::mkfifo("pipe.tbl", 0600), 0);  // never read: it would wait for a writer forever
+  ::alarm(20);
+  for (const char* name : {"short.tbl", "dir.tbl", "pipe.tbl"}) {
     game_->MessageFrames = 0;
     EXPECT_FALSE(game_->LoadRecords(name)) << name;
     EXPECT_EQ(game_->Message, std::string("Error of loading\r\ntable of records\r\n&1") + name);
     EXPECT_EQ(game_->MessageFrames, 200);
     EXPECT_EQ(UsedRows(), 0);
   }
+  ::alarm(0);
   EXPECT_TRUE(game_->LoadRecords("long.tbl"));
   EXPECT_EQ(game_->Records[0].score, 5);
 }
@@ -248,6 +253,35 @@ TEST_F(Records, FailedSaveLeavesTheOldTableAndTellsThePlayer) {
   int files = 0;
   for (const auto& e : fs::directory_iterator(".")) files += e.is_regular_file();
   EXPECT_EQ(files, 0) << "no temporary file is left behind";
+}
+
+TEST_F(Records, FailedSaveNamesFolderFileAndReasonOnStderr) {
+  fs::create_directory("blocked.tbl");
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(game_->SaveRecords("blocked.tbl"));
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err, "vor: cannot save the table of records blocked.tbl in the folder " +
+                     fs::current_path().string() + ": Is a directory\n");
+}
+
+// Two copies of the game chose the same scenario; each saves its result in turn. The later one
+// reads the table again before inserting, so both results are kept.
+TEST_F(Records, ResultsOfTwoCopiesAreBothKept) {
+  TGame other(*system_);
+  game_->ScenarioFile = other.ScenarioFile = "main.lev";
+  FillTable(3);
+  ASSERT_TRUE(game_->SaveRecords("main.tbl"));
+  ASSERT_TRUE(game_->LoadRecords("main.tbl"));
+  ASSERT_TRUE(other.LoadRecords("main.tbl"));
+  ASSERT_TRUE(game_->SaveResult(Row(850, 1, 0, 0, 0, "first")));
+  ASSERT_TRUE(other.SaveResult(Row(650, 1, 0, 0, 0, "second")));
+  ASSERT_TRUE(game_->LoadRecords("main.tbl"));
+  EXPECT_EQ(UsedRows(), 5);
+  EXPECT_EQ(Name(game_->Records[2]), "first");
+  EXPECT_EQ(Name(game_->Records[4]), "second");
+  for (int i = 0; i < kRecordRows; ++i)
+    EXPECT_EQ(std::memcmp(&game_->Records[i], &other.Records[i], sizeof(TRecordRow)), 0) << i;
+  EXPECT_FALSE(fs::exists(".main.tbl.lock")) << "the lock file goes with the lock";
 }
 
 TEST_F(Records, TableThatFailedToLoadIsKeptAsBadOnTheNextSave) {

@@ -1,6 +1,7 @@
 // The player's folders: the environment's choices, their defaults, and folders that cannot be made.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -74,7 +75,12 @@ TEST(UserDirs, NoHomeNoFolder) {
   EXPECT_EQ(UserDirPath(UserDir::Data), "");
   std::string error;
   EXPECT_FALSE(MakeUserDir("", error));
-  EXPECT_FALSE(error.empty());
+  EXPECT_NE(error.find("HOME is not set"), std::string::npos) << error;
+  // A relative HOME names no folder either, and is said to be relative.
+  env.Set("HOME", "home/p");
+  EXPECT_EQ(UserDirPath(UserDir::Data), "");
+  EXPECT_FALSE(MakeUserDir("", error));
+  EXPECT_NE(error.find("HOME is the relative path \"home/p\""), std::string::npos) << error;
 }
 
 TEST(UserDirs, PicturesFolderNamedInUserDirsFile) {
@@ -100,11 +106,14 @@ TEST(UserDirs, MakesMissingParentsAndNamesWhatFails) {
   EXPECT_TRUE(std::filesystem::is_directory(deep));
   EXPECT_TRUE(MakeUserDir(deep, error)) << "an existing folder is fine";
 
+  // A file where a folder should be, as the folder itself or as a parent: "Not a directory".
   std::ofstream(root / "file") << "x";
-  EXPECT_FALSE(MakeUserDir((root / "file").string(), error));
-  EXPECT_NE(error.find((root / "file").string()), std::string::npos) << error;
-  EXPECT_FALSE(MakeUserDir((root / "file" / "sub").string(), error));
-  EXPECT_NE(error.find("file"), std::string::npos) << error;
+  for (const auto& path : {root / "file", root / "file" / "sub"}) {
+    errno = 0;
+    EXPECT_FALSE(MakeUserDir(path.string(), error));
+    EXPECT_EQ(errno, ENOTDIR) << path;
+    EXPECT_NE(error.find(path.string() + ": Not a directory"), std::string::npos) << error;
+  }
   std::filesystem::remove_all(root);
 }
 
