@@ -160,7 +160,7 @@ std::string NotAText(const std::string& bytes) {
   size_t odd = 0, even = 0;
   const size_t probe = std::min<size_t>(bytes.size(), 256);
   for (size_t i = 0; i < probe; ++i) (i % 2 ? odd : even) += bytes[i] == '\0';
-  if (std::max(odd, even) * 4 >= probe && std::min(odd, even) * 8 < std::max(odd, even))
+  if (probe >= 8 && std::max(odd, even) * 4 >= probe && std::min(odd, even) * 8 < std::max(odd, even))
     return "it looks like UTF-16 text (every other byte is zero), and the game reads one byte a "
            "letter (cp1251): save it as cp1251 (Windows-1251)";
   return "it holds a zero byte (at offset " + std::to_string(zero) +
@@ -383,9 +383,9 @@ std::vector<TLintFinding> TLevelLint::Check(const std::string& stored,
       if (++count <= 4) skipped.push_back(key + " (line " + std::to_string(lineOf(i)) + ")");
     }
     std::string after;
+    if (count > 4) skipped.push_back(std::to_string(count - 4) + " more");
     if (count > 0)
-      after = "; so " + JoinNames(skipped) + (count > 4 ? " and " + std::to_string(count - 4) + " more" : "") +
-              (count == 1 ? " is" : " are") + " not read";
+      after = "; so " + JoinNames(skipped) + (count == 1 ? " is" : " are") + " not read";
     add(lineOf(f.stop), true,
         f.stopWhy +
             ": the game stops reading the level here and plays it with the defaults for "

@@ -62,7 +62,8 @@ TEST_F(Lint, EachFindingNamesItsLine) {
       // Integers may start with blanks or tabs.
       {"T1_VISIBLE=1\nT1_NEEDHIT=1\nT1_X=\t400\nT1_Y= 300\nWINDX= \t-2\n", {}},
       {std::string(kTarget) + "T1_TYPE=9\n", {{5, false, "T1_TYPE=9 is outside 0..7"}}},
-      {std::string(kTarget) + "M2_SIZE=-1\n", {{5, false, "M2_SIZE=-1 is outside 0..2"}}},
+      {std::string(kTarget) + "M2_SIZE=-1\n",
+       {{5, false, "M2_SIZE=-1 is outside 0..2"}, {5, false, "M2 has keys but no M2_VISIBLE"}}},
       {std::string(kTarget) + "WINDX=3 \n", {{5, false, "WINDX='3 ' is not an integer"}}},
       {std::string(kTarget) + "T1_PICTUREINDEX=23\n",
        {{5, false, "T1_PICTUREINDEX=23 is outside the 23 target pictures (0..22)"}}},
@@ -102,9 +103,13 @@ TEST_F(Lint, EachFindingNamesItsLine) {
       {std::string(kTarget) + "ISTIME=1\nTIMELIMIT=2\n",
        {{6, false, "runs out on the first frame on hardly (TIMELIMIT=2"}}},
       {std::string(kTarget) + "TIMELIMIT=0\n", {}},
-      // A magnet beside the way up takes the sight before the player can steer.
+      // A magnet beside the way up takes the sight before the player can steer (and walls the
+      // start in).
       {std::string(kTarget) + "M1_VISIBLE=1\nM1_X=60\nM1_Y=515\n",
-       {{6, false, "M1 pulls the sight into its core "}}},
+       {{3, false, "T1 at (400, 300) is out of the sight's reach"},
+        {6, false, "M1 pulls the sight into its core 12 frames after a launch without steering, "
+                   "too soon to steer away"}}},
+      {std::string(kTarget) + "M1_VISIBLE=1\nM1_SIZE=2\nM1_X=100\nM1_Y=520\n", {}},
       // Encodings: the game reads cp1251.
       {"NAME=\xD0\x9B\xD0\xB5\xD1\x81\n" + std::string(kTarget),
        {{1, false, "the text is UTF-8, but the game reads level texts as cp1251, one byte a "
@@ -174,7 +179,7 @@ TEST_F(Lint, EachFindingNamesItsLine) {
       // One target of several that can never be hit is enough.
       {std::string(kTarget) + "T2_VISIBLE=1\nT2_NEEDHIT=1\nT2_X=400\nT2_Y=700\n",
        {{6, true, "T2 needs a hit but never comes near"},
-        {8, false, "T2 at (400, 700) is outside"}}},
+        {7, false, "T2 at (400, 700) is outside"}}},
   };
   TLevelLint lint(*system_);
   for (const auto& c : cases) {
