@@ -382,15 +382,12 @@ std::vector<TLintFinding> TLevelLint::Check(const std::string& stored,
       if (!known_.count(key) || pairs.FindKey(key) != i || f.keys.count(key)) continue;
       if (++count <= 4) skipped.push_back(key + " (line " + std::to_string(lineOf(i)) + ")");
     }
-    std::string after;
     if (count > 4) skipped.push_back(std::to_string(count - 4) + " more");
-    if (count > 0)
-      after = "; so " + JoinNames(skipped) + (count == 1 ? " is" : " are") + " not read";
     add(lineOf(f.stop), true,
         f.stopWhy +
-            ": the game stops reading the level here and plays it with the defaults for "
-            "everything after it in the game's order of keys (the level keys, then T1 to T10, "
-            "then M1 to M10), wherever it stands in the file" + after);
+            ": the game stops reading the level here; the keys it reads after this one (its "
+            "order is the level keys, T1 to T10, M1 to M10, not the file's) keep their defaults" +
+            (count > 0 ? "; not read: " + JoinNames(skipped) : std::string()));
   }
   for (const auto& [entry, why] : f.changes) add(lineOf(entry), false, why);
 

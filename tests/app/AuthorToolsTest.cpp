@@ -153,10 +153,10 @@ TEST_F(Lint, EachFindingNamesItsLine) {
        {{1, false, "T2 has keys but no T2_VISIBLE"},
         {1, true, "no visible target needs a hit"},
         {2, true,
-         "the flag T1_VISIBLE has no value: the game stops reading the level here and plays it "
-         "with the defaults for everything after it in the game's order of keys (the level "
-         "keys, then T1 to T10, then M1 to M10), wherever it stands in the file; so T2_X (line "
-         "1), T1_NEEDHIT (line 4), M1_X (line 5), T1_X (line 6) and 2 more are not read"},
+         "the flag T1_VISIBLE has no value: the game stops reading the level here; the keys it "
+         "reads after this one (its order is the level keys, T1 to T10, M1 to M10, not the "
+         "file's) keep their defaults; not read: T2_X (line 1), T1_NEEDHIT (line 4), M1_X (line "
+         "5), T1_X (line 6) and 2 more"},
         {5, false, "M1 has keys but no M1_VISIBLE"},
         {7, false, "T3 has keys but no T3_VISIBLE"},
         {8, false, "M2 has keys but no M2_VISIBLE"}}},
