@@ -49,7 +49,7 @@ int Lint(const std::vector<std::string>& args) {
   if (!system) return Fail("lint", "cannot start");
   std::string out;
   const int status = LintFiles(*system, files, quiet, out);
-  std::fputs(out.c_str(), stderr);
+  std::fwrite(out.data(), 1, out.size(), stderr);
   return status;
 }
 
@@ -63,8 +63,12 @@ int Preview(const std::vector<std::string>& args) {
     const bool numbered = a == "--tick" || a == "--seed";
     if (numbered && i + 1 >= args.size()) return Fail("preview", a + " needs a number" + kUsage);
     if (a == "--tick") {
-      if (!ParseCount(args[++i], options.ticks) || options.ticks < 0)
-        return Fail("preview", "--tick needs a count of ticks, not '" + args[i] + "'");
+      if (!ParseCount(args[++i], options.ticks) || options.ticks < 0 ||
+          options.ticks > kMaxPreviewTicks)
+        return Fail("preview", "--tick needs a count of ticks from 0 to " +
+                                   std::to_string(kMaxPreviewTicks) +
+                                   " (an hour of play at 40 ticks a second), not '" + args[i] +
+                                   "'");
     } else if (a == "--seed") {
       if (!ParseCount(args[++i], options.seed))
         return Fail("preview", "--seed needs a number, not '" + args[i] + "'");

@@ -87,7 +87,12 @@ class TSightReach {
 
 // --- Preview ---
 
+// The most ticks a preview runs before it draws: an hour of play at 40 ticks a second (a preview
+// runs some thousand ticks a second, so this takes a few minutes at most).
+constexpr int64_t kMaxPreviewTicks = 144000;
+
 struct TPreviewOptions {
+  // 0 .. kMaxPreviewTicks.
   int64_t ticks = 0;
   bool paths = false;
   uint64_t seed = 1;

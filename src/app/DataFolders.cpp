@@ -12,6 +12,8 @@ namespace {
 // from, or "graph.dat" itself.
 constexpr const char* kDataFiles[] = {"graph.dat", "back.ccg", "targets.ccg", "graph.ccg",
                                       "font.ccg"};
+// Where a build puts the data it makes, beside the program.
+constexpr const char* kBuildDataFolder = "data";
 
 bool HoldsData(const std::string& dir) {
   for (const char* name : kDataFiles)
@@ -24,7 +26,11 @@ bool HoldsData(const std::string& dir) {
 std::string InstalledDataFolder() {
   const std::string program = ProgramFolder();
   if (program.empty()) return program;
-  return (std::filesystem::path(program) / VOR_DATA_FROM_BIN).lexically_normal().string();
+  const std::string installed =
+      (std::filesystem::path(program) / VOR_DATA_FROM_BIN).lexically_normal().string();
+  // A program still in its build folder has the data the build made beside it.
+  const std::string built = (std::filesystem::path(program) / kBuildDataFolder).string();
+  return !HoldsData(installed) && HoldsData(built) ? built : installed;
 }
 
 TFileFolders ChooseFileFolders(const std::string& installedData) {

@@ -7,7 +7,8 @@
 #include "assets/FileUtils.h"
 
 // The data folder of an installed game: the executable's folder joined with the path from the
-// installed program to the installed data ("../share/vor" by default).
+// installed program to the installed data ("../share/vor" by default); for a program run from
+// its build folder, where that holds no data, the folder "data" beside it that the build fills.
 std::string InstalledDataFolder();
 
 // All empty (the current folder for everything) when the current folder holds data files or

@@ -46,6 +46,22 @@ constexpr int kEffectTimers = 7;
 constexpr int kTransitionColumns = 41;
 constexpr int kTransitionRows = 31;
 
+// The sight's rules, shared by its flight and by the authors' tools that predict it: where it
+// waits, the field it flies in (leaving it shoots), the speeds steering reaches (up to
+// kSightMaxSpeed, down to SightSpeedFloor; flight clamps to +-kSightMaxSpeed), and the magnets
+// it meets: diameter by SIZE, the core (that fraction of the radius) shoots, the pull reaches
+// kMagnetPullRadii radii.
+constexpr float kSightStartX = 15, kSightStartY = 560;
+constexpr float kSightFieldLeft = 10, kSightFieldRight = 790;
+constexpr float kSightFieldTop = 10, kSightFieldBottom = 590;
+constexpr float kSightMaxSpeed = 9;
+constexpr float SightSpeedFloor(uint8_t difficulty) {
+  return difficulty == 1 ? 0.0f : 1.0f;
+}
+constexpr int32_t kMagnetDiameterBySize[3] = {100, 76, 50};
+constexpr double kMagnetCoreRadii = 0.8;
+constexpr double kMagnetPullRadii = 3.0;
+
 class TGame {
  public:
   // system: the window and devices the game draws to and plays on; it outlives the game.

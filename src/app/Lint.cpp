@@ -14,15 +14,30 @@
 #include "gameplay/LevelReport.h"
 #include "gameplay/ScenarioCompiler.h"
 #include "gameplay/ScenarioFile.h"
+#include "assets/TextNumbers.h"
+#include "platform/Cp1251.h"
 #include "platform/Random.h"
 
 namespace {
 
-// The field the sight flies in: it fires by itself when it leaves it.
-constexpr int32_t kFieldLeft = 10, kFieldRight = 790, kFieldTop = 10, kFieldBottom = 590;
-constexpr int32_t kSightStartX = 15, kSightStartY = 560;
-// Magnet diameters by size; the core (0.8 of the radius) fires the sight.
-constexpr double kMagnetDiameters[3] = {100, 76, 50};
+// The field the sight flies in (it fires by itself when it leaves it) and its start, as the
+// sight's own code has them.
+constexpr int32_t kFieldLeft = int32_t(kSightFieldLeft), kFieldRight = int32_t(kSightFieldRight);
+constexpr int32_t kFieldTop = int32_t(kSightFieldTop), kFieldBottom = int32_t(kSightFieldBottom);
+constexpr int32_t kStartX = int32_t(kSightStartX), kStartY = int32_t(kSightStartY);
+// The flattest climb steering keeps on normal difficulty: the top speed against the lowest.
+constexpr int32_t kReachRatio = int32_t(kSightMaxSpeed / SightSpeedFloor(0));
+// How far from its point a target can be hit at most: the biggest circle (radius 19, and the
+// hit test's 1 more), from the sight's last step beyond the field, where it fires.
+constexpr double kFarthestHit = 19 + 1 + kSightMaxSpeed;
+// A magnet that takes the launched sight within this many frames (half a second) leaves the
+// player no time to steer away.
+constexpr int kCaptureFrames = 20;
+constexpr const char* kDifficultyNames[3] = {"normal", "kindly", "hardly"};
+
+double MagnetRadius(const TMagnetRec& m) {
+  return kMagnetDiameterBySize[m.SIZE <= 2 ? m.SIZE : 0] / 2;
+}
 
 // Everything the parser said about one text.
 class Findings : public TLevelReport {
@@ -80,6 +95,78 @@ bool InField(int32_t x, int32_t y) {
   return x >= kFieldLeft && x <= kFieldRight && y >= kFieldTop && y <= kFieldBottom;
 }
 
+// Whether a shot can ever land within the biggest circle of (x, y).
+bool NearField(double x, double y) {
+  const double dx = std::max({kFieldLeft - x, 0.0, x - kFieldRight});
+  const double dy = std::max({kFieldTop - y, 0.0, y - kFieldBottom});
+  return std::hypot(dx, dy) < kFarthestHit;
+}
+
+bool StartsWith(std::string_view s, std::string_view start) {
+  return s.substr(0, start.size()) == start;
+}
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// Whether the bytes are UTF-8 with at least one letter beyond ASCII; first is where that letter
+// starts.
+bool IsUtf8Text(std::string_view s, size_t& first) {
+  bool any = false;
+  for (size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    const size_t n = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3
+                                    : c >= 0xF0 && c <= 0xF4                 ? 4
+                                                                             : 0;
+    if (n == 0 || i + n > s.size()) return false;
+    for (size_t k = 1; k < n; ++k)
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    if (n > 1 && !any) {
+      any = true;
+      first = i;
+    }
+    i += n;
+  }
+  return any;
+}
+
+// Text from a file made fit for a line of the report: control bytes (a zero byte among them)
+// as \xNN.
+std::string Printable(const std::string& text) {
+  std::string out;
+  for (const char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c >= 0x20 && c != 0x7F) {
+      out += ch;
+      continue;
+    }
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += "\\x";
+    out += kHex[c >> 4];
+    out += kHex[c & 15];
+  }
+  return out;
+}
+
+// Why bytes cannot be a text of the game (a level or a list), or empty: UTF-16, or zero bytes.
+std::string NotAText(const std::string& bytes) {
+  const auto at = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+  if (bytes.size() >= 2 && ((at(0) == 0xFF && at(1) == 0xFE) || (at(0) == 0xFE && at(1) == 0xFF)))
+    return "it is UTF-16 text (it starts with a UTF-16 byte order mark), two or more bytes a "
+           "letter, and the game reads one byte a letter (cp1251): save it as cp1251 "
+           "(Windows-1251)";
+  const size_t zero = bytes.find('\0');
+  if (zero == std::string::npos) return {};
+  // UTF-16 without a mark: every other byte of plain letters is zero.
+  size_t odd = 0, even = 0;
+  const size_t probe = std::min<size_t>(bytes.size(), 256);
+  for (size_t i = 0; i < probe; ++i) (i % 2 ? odd : even) += bytes[i] == '\0';
+  if (probe >= 8 && std::max(odd, even) * 4 >= probe && std::min(odd, even) * 8 < std::max(odd, even))
+    return "it looks like UTF-16 text (every other byte is zero), and the game reads one byte a "
+           "letter (cp1251): save it as cp1251 (Windows-1251)";
+  return "it holds a zero byte (at offset " + std::to_string(zero) +
+         "), as binary files do; a level text holds only KEY=value lines";
+}
+
 bool EndsWithIgnoringCase(const std::string& name, std::string_view end) {
   return name.size() >= end.size() &&
          SameFileNameIgnoringCase(std::string_view(name).substr(name.size() - end.size()), end);
@@ -91,13 +178,13 @@ bool EndsWithIgnoringCase(const std::string& name, std::string_view end) {
 
 namespace {
 constexpr int32_t kReachStep = 5;
-constexpr int32_t kReachColumns = (kFieldRight - kSightStartX) / kReachStep + 1;
-constexpr int32_t kReachRows = (kSightStartY - kFieldTop) / kReachStep + 1;
+constexpr int32_t kReachColumns = (kFieldRight - kStartX) / kReachStep + 1;
+constexpr int32_t kReachRows = (kStartY - kFieldTop) / kReachStep + 1;
 }  // namespace
 
-// A search over a 5-pixel grid from the start: steps right and up, no flatter than 1 in 8 and no
-// steeper than 8 in 1 (speeds 1..9 with some room for steering), each step kept 10 pixels clear of
-// every circle to avoid.
+// A search over a 5-pixel grid from the start: steps right and up, no flatter and no steeper than
+// the top speed against the lowest one steering keeps (the sight's own rule), each step kept 10
+// pixels clear of every circle to avoid.
 TSightReach::TSightReach(const std::vector<Circle>& avoid)
     : reached_(size_t(kReachColumns) * kReachRows, 0) {
   const auto clear = [&](double x, double y) {
@@ -110,10 +197,10 @@ TSightReach::TSightReach(const std::vector<Circle>& avoid)
   while (!todo.empty()) {
     const auto [a, b] = todo.back();
     todo.pop_back();
-    const int32_t x = kSightStartX + a * kReachStep, y = kSightStartY - b * kReachStep;
-    for (int32_t da = 0; da <= 8; ++da)
-      for (int32_t db = 0; db <= 8; ++db) {
-        if (da + db == 0 || db * 8 < da || da * 8 < db) continue;
+    const int32_t x = kStartX + a * kReachStep, y = kStartY - b * kReachStep;
+    for (int32_t da = 0; da <= kReachRatio; ++da)
+      for (int32_t db = 0; db <= kReachRatio; ++db) {
+        if (da + db == 0 || db * kReachRatio < da || da * kReachRatio < db) continue;
         const int32_t na = a + da, nb = b + db;
         if (na >= kReachColumns || nb >= kReachRows) continue;
         uint8_t& seen = reached_[size_t(nb) * kReachColumns + na];
@@ -132,8 +219,8 @@ bool TSightReach::Reaches(int32_t x, int32_t y) const {
   for (int32_t b = 0; b < kReachRows; ++b)
     for (int32_t a = 0; a < kReachColumns; ++a)
       if (reached_[size_t(b) * kReachColumns + a] &&
-          std::hypot(double(kSightStartX + a * kReachStep) - x,
-                     double(kSightStartY - b * kReachStep) - y) <= 8)
+          std::hypot(double(kStartX + a * kReachStep) - x,
+                     double(kStartY - b * kReachStep) - y) <= 8)
         return true;
   return false;
 }
@@ -169,18 +256,70 @@ std::vector<TLintFinding> TLevelLint::CheckStoredLevel(const std::string& stored
   return Check(stored, lines);
 }
 
+namespace {
+
+// Parses the stored level on the lint's game at a difficulty, without a report and without
+// drawing from the game's generator.
+void ParseAt(TGame& g, const std::string& stored, uint8_t difficulty) {
+  const Random saved = GameRandom();
+  g.Difficulty = difficulty;
+  g.ParseLevel(stored);
+  g.Difficulty = 0;
+  GameRandom() = saved;
+}
+
+// Launches the sight on the parsed level with no steering and runs the sight's own flight until
+// it fires; the frame on which a magnet's core fired it, and that magnet, or 0 when none did
+// within kCaptureFrames frames. Changes the game's level records.
+int CaptureFrame(TGame& g, int& magnet) {
+  const Random saved = GameRandom();
+  g.ResetSight();
+  g.SightActive = 1;
+  int frame = 0;
+  for (int f = 1; f <= kCaptureFrames && !frame; ++f) {
+    const float x = g.SightX + g.SightSpeedX, y = g.SightY - g.SightSpeedY;
+    g.MoveSight();
+    if (g.SightActive) continue;
+    // Fired: by leaving the field (tested first), else by a core.
+    if (x > kSightFieldRight || y < kSightFieldTop || x < kSightFieldLeft || y > kSightFieldBottom)
+      break;
+    for (int i = 1; i <= kMagnetSlots && !frame; ++i) {
+      const TMagnetRec& m = g.Magnets[i];
+      if (m.VISIBLE && std::hypot(double(x) - m.X, double(y) - m.Y) <
+                           kMagnetCoreRadii * MagnetRadius(m)) {
+        frame = f;
+        magnet = i;
+      }
+    }
+    break;
+  }
+  GameRandom() = saved;
+  return frame;
+}
+
+std::string JoinNames(const std::vector<std::string>& names) {
+  std::string s;
+  for (size_t i = 0; i < names.size(); ++i)
+    s += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+  return s;
+}
+
+}  // namespace
+
 std::vector<TLintFinding> TLevelLint::Check(const std::string& stored,
                                             const std::vector<int32_t>& lines) {
   TIndexCollection pairs;
   SplitLevelText(stored, pairs);
-  // The line of each pair: the stored pieces that hold "=", in order.
+  // The file line of each stored piece, and the line of each pair (the pieces that hold "=").
+  const auto pieceLine = [&](size_t piece) {
+    return piece < lines.size() ? lines[piece] : int32_t(piece + 1);
+  };
   std::vector<int32_t> pairLine;
   {
     size_t pos = 0, piece = 0;
     while (pos < stored.size()) {
       const size_t end = std::min(stored.find('\r', pos), stored.size());
-      if (stored.find('=', pos) < end)
-        pairLine.push_back(piece < lines.size() ? lines[piece] : int32_t(piece + 1));
+      if (stored.find('=', pos) < end) pairLine.push_back(pieceLine(piece));
       pos = end + 1;
       ++piece;
     }
@@ -207,17 +346,56 @@ std::vector<TLintFinding> TLevelLint::Check(const std::string& stored,
     return it != f.keys.end() && it->second >= 0 ? lineOf(it->second) : 0;
   };
 
-  if (f.stop >= 0)
+  // The text's encoding: the game reads one byte a letter, cp1251.
+  const bool marked = StartsWith(stored, kUtf8Mark);
+  if (size_t first; IsUtf8Text(std::string_view(stored).substr(marked ? kUtf8Mark.size() : 0), first)) {
+    first += marked ? kUtf8Mark.size() : 0;
+    size_t end = first;
+    while (end < stored.size() && end - first < 24 && static_cast<unsigned char>(stored[end]) >= 0x80)
+      ++end;
+    while (end > first && end < stored.size() &&
+           (static_cast<unsigned char>(stored[end]) & 0xC0) == 0x80)
+      --end;
+    const std::string word = stored.substr(first, end - first);
+    add(pieceLine(size_t(std::count(stored.begin(), stored.begin() + ptrdiff_t(first), '\r'))), false,
+        "the text is UTF-8, but the game reads level texts as cp1251, one byte a letter: '" +
+            word + "' shows as '" + Cp1251ToUtf8(word) + "'; save the file as cp1251 (Windows-1251)");
+  }
+  // A UTF-8 mark is read as the start of the first key.
+  bool markedKey = false;
+  if (marked && pairs.Count() > 0 && StartsWith(pairs.GetKey(0), kUtf8Mark)) {
+    markedKey = true;
+    const std::string key = pairs.GetKey(0).substr(kUtf8Mark.size());
+    add(lineOf(0), false,
+        "the file starts with a UTF-8 byte order mark, which the game reads as part of the first "
+        "key: " + key + (known_.count(key) ? " on this line does nothing" : " is not what it seems") +
+            "; save the file without the mark, as cp1251 (Windows-1251)");
+  }
+
+  if (f.stop >= 0) {
+    // The parse ends at the key: every key it would look up later keeps its default, wherever
+    // the file has it.
+    std::vector<std::string> skipped;
+    int32_t count = 0;
+    for (int32_t i = 0; i < pairs.Count(); ++i) {
+      const std::string key = pairs.GetKey(i);
+      if (!known_.count(key) || pairs.FindKey(key) != i || f.keys.count(key)) continue;
+      if (++count <= 4) skipped.push_back(key + " (line " + std::to_string(lineOf(i)) + ")");
+    }
+    if (count > 4) skipped.push_back(std::to_string(count - 4) + " more");
     add(lineOf(f.stop), true,
         f.stopWhy +
-            ": the game stops reading the level here and plays it with the defaults for "
-            "everything after");
+            ": the game stops reading the level here; the keys it reads after this one (its "
+            "order is the level keys, T1 to T10, M1 to M10, not the file's) keep their defaults" +
+            (count > 0 ? "; not read: " + JoinNames(skipped) : std::string()));
+  }
   for (const auto& [entry, why] : f.changes) add(lineOf(entry), false, why);
 
   for (int32_t i = 0; i < pairs.Count(); ++i) {
-    const std::string key = pairs.GetKey(i), value = pairs.GetValue(i);
+    const std::string key = pairs.GetKey(i);
     const int32_t line = lineOf(i);
     if (!known_.count(key)) {
+      if (i == 0 && markedKey) continue;
       const std::string trimmed = Trimmed(key);
       if (trimmed != key && known_.count(trimmed)) {
         add(line, false,
@@ -225,7 +403,8 @@ std::vector<TLintFinding> TLevelLint::Check(const std::string& stored,
                 ", so this line does nothing");
         continue;
       }
-      std::string message = key.empty() ? "a line with no key before '='" : "unknown key " + key;
+      std::string message =
+          key.empty() ? "a line with no key before '='" : "unknown key " + key;
       // Slot numbers beyond ten: the property is right, the number is not.
       const size_t bar = key.find('_');
       if (bar != std::string::npos && bar > 1 && (key[0] == 'T' || key[0] == 'M') &&
@@ -233,7 +412,7 @@ std::vector<TLintFinding> TLevelLint::Check(const std::string& stored,
           known_.count(key.substr(0, 1) + "1" + key.substr(bar))) {
         message +=
             std::string(": ") + (key[0] == 'T' ? "targets" : "magnets") + " are numbered 1 to 10";
-      } else if (!key.empty()) {
+      } else if (!key.empty() && key.size() <= 64) {
         const std::string* nearest = nullptr;
         size_t best = key.size() >= 6 ? 3 : 2;
         for (const std::string& k : known_)
@@ -247,17 +426,26 @@ std::vector<TLintFinding> TLevelLint::Check(const std::string& stored,
       continue;
     }
     const int32_t first = pairs.FindKey(key);
-    if (first != i) {
+    if (first != i)
       add(line, false,
           key + " is given again; the first, on line " + std::to_string(lineOf(first)) +
               ", counts");
-      continue;
-    }
-    if (!value.empty() && IsBlank(value[0]))
-      add(line, false,
-          "blank after '=' in " + key + " is part of the value '" + value +
-              "' (a flag that starts with a blank is on)");
   }
+
+  // A slot whose keys are given without its VISIBLE is not in the level.
+  for (const char kind : {'T', 'M'})
+    for (int i = 1; i <= 10; ++i) {
+      const std::string prefix = kind + std::to_string(i) + "_";
+      if (pairs.FindKey(prefix + "VISIBLE") >= 0) continue;
+      for (int32_t k = 0; k < pairs.Count(); ++k)
+        if (StartsWith(pairs.GetKey(k), prefix) && known_.count(pairs.GetKey(k))) {
+          add(lineOf(k), false,
+              prefix.substr(0, prefix.size() - 1) + " has keys but no " + prefix +
+                  "VISIBLE: the " + (kind == 'T' ? "target" : "magnet") +
+                  " is not in the level (" + prefix + "VISIBLE=1 puts it there)");
+          break;
+        }
+    }
 
   // Where the targets and magnets stand, as the level starts.
   const auto slotLine = [&](char kind, int slot, std::initializer_list<const char*> properties) {
@@ -266,53 +454,103 @@ std::vector<TLintFinding> TLevelLint::Check(const std::string& stored,
     return 1;
   };
   std::vector<TSightReach::Circle> cores;
+  bool startCovered = false;
   for (int i = 1; i <= kMagnetSlots; ++i) {
     const TMagnetRec& m = g.Magnets[i];
     if (!m.VISIBLE) continue;
-    const double radius = kMagnetDiameters[m.SIZE <= 2 ? m.SIZE : 0] / 2;
+    const double radius = MagnetRadius(m);
     const std::string name = "M" + std::to_string(i);
     const int32_t line = slotLine('M', i, {"X", "Y", "VISIBLE"});
-    if (m.X < 0 || m.X > 800 || m.Y < 0 || m.Y > 600)
+    if (m.X < 0 || m.X > kScreenWidth || m.Y < 0 || m.Y > kScreenHeight)
       add(line, false, name + " at " + Point(m.X, m.Y) + " is outside the 800 x 600 field");
-    if (std::hypot(double(m.X) - kSightStartX, double(m.Y) - kSightStartY) < 0.8 * radius + 1)
+    if (std::hypot(double(m.X) - kStartX, double(m.Y) - kStartY) < kMagnetCoreRadii * radius + 1) {
+      startCovered = true;
       add(line, false,
-          name + "'s core covers the sight's start " + Point(kSightStartX, kSightStartY) +
+          name + "'s core covers the sight's start " + Point(kStartX, kStartY) +
               ": the sight fires at once, every time");
+    }
     if (m.PHAZE1 < 0 || m.PHAZE1 > 29)
       add(slotLine('M', i, {"PHAZE1"}), false,
           name + "_PHAZE1=" + std::to_string(m.PHAZE1) + " is outside the frames 0..29");
-    cores.push_back({double(m.X), double(m.Y), 0.8 * radius});
+    cores.push_back({double(m.X), double(m.Y), kMagnetCoreRadii * radius});
   }
   // The search is the costly part: made only when a target asks.
   std::optional<TSightReach> reach;
 
-  bool needed = false, canFinish = false;
-  int32_t unseenLine = 0;
-  std::string unseen;
+  bool needed = false, canFinish = false, neverNear = false;
+  std::vector<std::string> falling;
+  int32_t fallingLine = 0;
   for (int i = 1; i <= kTargetSlots; ++i) {
     const TTargetRec& t = g.Targets[i];
     const std::string name = "T" + std::to_string(i);
     if (!t.VISIBLE) continue;
+    const int32_t at = slotLine('T', i, {"X", "Y", "VISIBLE"});
+    const int32_t pathLine = slotLine('T', i, {"COORDARRAY", "GOTYPE"});
     // Where it stands: its start, then the points of its path that it visits.
     std::vector<std::pair<int32_t, int32_t>> places{{t.X, t.Y}};
-    bool inField = InField(t.X, t.Y), reached = false;
-    const int32_t at = slotLine('T', i, {"X", "Y", "VISIBLE"});
+    bool inField = InField(t.X, t.Y), reached = false, near = NearField(t.X, t.Y);
     if (!inField)
       add(at, false,
           name + " at " + Point(t.X, t.Y) + " is outside the field the sight flies in (x " +
               std::to_string(kFieldLeft) + ".." + std::to_string(kFieldRight) + ", y " +
               std::to_string(kFieldTop) + ".." + std::to_string(kFieldBottom) + ")");
-    if (t.GOTYPE != 0)
-      for (int k = 0; k < kPathPoints && (k == 0 || t.COORDARRAY[k].n != 0); ++k) {
+    const std::string pathKey = name + "_COORDARRAY";
+    const int32_t pathEntry = pairs.FindKey(pathKey);
+    if (t.GOTYPE == 0 && pathEntry >= 0)
+      add(lineOf(pathEntry), false,
+          pathKey + " is given but " + name + "_GOTYPE is " +
+              (pairs.FindKey(name + "_GOTYPE") >= 0 ? "0" : "missing") +
+              ": the target stands still (GOTYPE=1 glides along the path, 2 jumps)");
+    if (t.GOTYPE != 0) {
+      int last = 0;
+      while (last + 1 < kPathPoints && t.COORDARRAY[last + 1].n != 0) ++last;
+      // The points written: the path's value holds one more than its ":".
+      const std::string value = pathEntry >= 0 ? pairs.GetValue(pathEntry) : std::string();
+      const int written = std::min<int>(
+          kPathPoints, int(std::count(value.begin(), value.end(), ':')) + (value.empty() ? 0 : 1));
+      for (int k = 0; k <= last; ++k) {
+        const TPathPoint& p = t.COORDARRAY[k];
+        if (p.n <= 0 && k < written)
+          add(pathLine, false,
+              name + "'s path point " + std::to_string(k) + " has n=" + std::to_string(p.n) +
+                  (t.GOTYPE == 1 ? ": the target glides there in a single frame"
+                                 : ": the target waits there only one frame"));
+      }
+      if (last + 1 < written)
+        add(pathLine, false,
+            name + "'s path point " + std::to_string(last + 1) +
+                " has n=0, which ends the path: the target never goes to point" +
+                (last + 2 < written ? "s " + std::to_string(last + 1) + ".." + std::to_string(written - 1)
+                                    : " " + std::to_string(last + 1)));
+      const TPathPoint* from = nullptr;
+      for (int k = 0; k <= last; ++k) {
         const TPathPoint& p = t.COORDARRAY[k];
         places.push_back({p.x, p.y});
         if (InField(p.x, p.y))
           inField = true;
         else
-          add(slotLine('T', i, {"COORDARRAY", "GOTYPE"}), false,
+          add(pathLine, false,
               name + "'s path point " + std::to_string(k) + " " + Point(p.x, p.y) +
                   " is outside the field the sight flies in");
+        near = near || NearField(p.x, p.y);
+        // A glide passes the field between two points outside it.
+        if (t.GOTYPE == 1 && !near) {
+          const double ax = from ? from->x : t.X, ay = from ? from->y : t.Y;
+          const double steps = std::min(4000.0, std::hypot(p.x - ax, p.y - ay) / 5 + 1);
+          for (double s = 0; s <= steps && !near; ++s)
+            near = NearField(ax + (p.x - ax) * s / steps, ay + (p.y - ay) * s / steps);
+        }
+        from = &p;
       }
+      if (t.GOTYPE == 1 && !near && last > 0) {
+        // ... and from the last point back to point 0.
+        const TPathPoint& a = t.COORDARRAY[last];
+        const TPathPoint& b = t.COORDARRAY[0];
+        const double steps = std::min(4000.0, std::hypot(b.x - a.x, b.y - a.y) / 5 + 1);
+        for (double s = 0; s <= steps && !near; ++s)
+          near = NearField(a.x + (b.x - a.x) * s / steps, a.y + (b.y - a.y) * s / steps);
+      }
+    }
     const bool hittable = t.TYPE != 6 && inField;
     for (const auto& [x, y] : places) {
       if (reached || !hittable || !InField(x, y)) continue;
@@ -321,21 +559,25 @@ std::vector<TLintFinding> TLevelLint::Check(const std::string& stored,
     }
     if (hittable && !reached)
       add(at, false,
-          name + " at " + Point(t.X, t.Y) +
-              " is out of the sight's reach: it flies only right and up from " +
-              Point(kSightStartX, kSightStartY) +
-              ", no flatter than 1 in 8 nor steeper than 8 in 1");
+          name + " at " + Point(t.X, t.Y) + " is out of the sight's reach: it flies only right and up from " +
+              Point(kStartX, kStartY) + ", no flatter than 1 in " + std::to_string(kReachRatio) +
+              " nor steeper than " + std::to_string(kReachRatio) + " in 1");
     if (!t.NEEDHIT) continue;
     needed = true;
-    if (hittable) {
-      canFinish = true;
+    const int32_t needLine = slotLine('T', i, {"NEEDHIT"});
+    if (t.TYPE == 6) {
+      // A falling target vanishes after its fall: the level goes on without it.
+      falling.push_back(name);
+      if (!fallingLine) fallingLine = slotLine('T', i, {"TYPE"});
+      add(slotLine('T', i, {"TYPE"}), false,
+          name + " falls at once (TYPE=6) and vanishes: it can never be hit, and needs no hit");
+    } else if (!near) {
+      neverNear = true;
+      add(needLine, true,
+          name + " needs a hit but never comes near the field the sight flies in: the level can "
+                 "never be finished");
     } else {
-      if (!unseenLine) unseenLine = slotLine('T', i, {"NEEDHIT"});
-      unseen += (unseen.empty() ? "" : ", ") + name +
-                (t.TYPE == 6 ? " falls at once (TYPE=6)" : " never enters the field");
-      if (t.TYPE == 6)
-        add(slotLine('T', i, {"TYPE"}), false,
-            name + " falls at once (TYPE=6) and can never be hit; it should not need a hit");
+      canFinish = true;
     }
   }
   if (!needed) {
@@ -347,10 +589,43 @@ std::vector<TLintFinding> TLevelLint::Check(const std::string& stored,
         "no visible target needs a hit (VISIBLE=1 with NEEDHIT=1): the level ends at once" +
             (f.stop >= 0 ? " (the reading stopped on line " + std::to_string(lineOf(f.stop)) + ")"
                          : std::string()));
-  } else if (!canFinish) {
-    add(unseenLine, true,
-        "no target that needs a hit can ever be hit (" + unseen +
-            "): the level cannot be played as meant");
+  } else if (!canFinish && !neverNear) {
+    add(fallingLine, true,
+        "every target that needs a hit falls at once (" + JoinNames(falling) +
+            "): the level ends after ten frames");
+  }
+
+  // The rules that need the level on every difficulty, and the sight's own flight.
+  std::vector<std::string> early, captured;
+  int captureFrame = 0, captureMagnet = 0;
+  for (uint8_t d = 0; d < 3; ++d) {
+    ParseAt(g, stored, d);
+    if (g.TimeLimitOn && g.TimeCounter <= 1) early.push_back(kDifficultyNames[d]);
+    int magnet = 0;
+    if (!startCovered)
+      if (const int frame = CaptureFrame(g, magnet)) {
+        captured.push_back(kDifficultyNames[d]);
+        if (!captureFrame || frame < captureFrame) {
+          captureFrame = frame;
+          captureMagnet = magnet;
+        }
+      }
+  }
+  if (!early.empty()) {
+    const int32_t line = keyLine("TIMELIMIT") ? keyLine("TIMELIMIT") : keyLine("ISTIME");
+    add(line ? line : 1, false,
+        "the time limit runs out on the first frame" +
+            (early.size() < 3 ? " on " + JoinNames(early) : std::string()) +
+            " (TIMELIMIT=" + std::to_string(ParseTextInt(pairs.GetValue(pairs.FindKey("TIMELIMIT")))) +
+            " with ISTIME on): it costs three bullets at once, and again every 1500 frames");
+  }
+  if (captureMagnet) {
+    const std::string name = "M" + std::to_string(captureMagnet);
+    add(slotLine('M', captureMagnet, {"X", "Y", "VISIBLE"}), false,
+        name + " pulls the sight into its core " + std::to_string(captureFrame) +
+            (captureFrame == 1 ? " frame" : " frames") + " after a launch without steering" +
+            (captured.size() < 3 ? " (on " + JoinNames(captured) + ")" : std::string()) +
+            ", too soon to steer away: the shot is wasted");
   }
   std::stable_sort(out.begin(), out.end(),
                    [](const TLintFinding& a, const TLintFinding& b) { return a.line < b.line; });
@@ -361,8 +636,8 @@ std::vector<TLintFinding> TLevelLint::Check(const std::string& stored,
 
 namespace {
 
-bool IsListFile(const std::string& name, const std::string& text) {
-  if (EndsWithIgnoringCase(name, ".list") || EndsWithIgnoringCase(name, ".lst")) return true;
+// A text without "=" that names at least one existing file.
+bool IsListFile(const std::string& text) {
   bool namesFile = false;
   for (const std::string& line : TextLines(text)) {
     if (line.find('=') != std::string::npos) return false;
@@ -382,9 +657,14 @@ class LintRun {
       Emit(name + ":", {1, true, FileExists(name) ? "cannot read the file" : "no such file"});
       return;
     }
-    if (EndsWithIgnoringCase(name, ".lev"))
+    if (EndsWithIgnoringCase(name, ".lev")) {
       Scenario(name, bytes);
-    else if (IsListFile(name, bytes))
+      return;
+    }
+    const bool list = EndsWithIgnoringCase(name, ".list") || EndsWithIgnoringCase(name, ".lst");
+    if (const std::string why = NotAText(bytes); !why.empty())
+      Emit(name + ":", {1, true, (list ? "not a list file: " : "not a level text: ") + why});
+    else if (list || IsListFile(bytes))
       List(name, bytes);
     else
       Level(name, bytes);
@@ -407,6 +687,10 @@ class LintRun {
   }
 
   void Level(const std::string& name, const std::string& text) {
+    if (const std::string why = NotAText(text); !why.empty()) {
+      Emit(name + ":", {1, true, "not a level text: " + why});
+      return;
+    }
     for (const TLintFinding& f : lint_.CheckLevelFile(text)) Emit(name + ":", f);
   }
 
@@ -435,25 +719,24 @@ class LintRun {
     const std::vector<std::string> lines = TextLines(text);
     int levels = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
-      if (Trimmed(lines[i]).empty()) continue;
+      if (NamesNoFile(lines[i])) continue;
       std::string path;
       if (!ListedLevelFile(lines[i], path)) {
         Emit(name + ":", {int32_t(i + 1), true,
-                          "no level file '" + lines[i] +
-                              "' (names are read from the folder compile runs in): compile leaves "
-                              "this level out"});
+                          "no level file '" + PrintableName(lines[i]) +
+                              "' (names are read from the folder compile runs in): compile "
+                              "fails"});
         continue;
       }
       ++levels;
       std::string level;
       if (!ReadFileQuietly(path, level))
-        Emit(lines[i] + ":", {1, true, "cannot read the file"});
+        Emit(PrintableName(lines[i]) + ":", {1, true, "cannot read the file: compile fails"});
       else
-        Level(lines[i], level);
+        Level(PrintableName(lines[i]), level);
     }
     if (levels == 0)
-      Emit(name + ":",
-           {1, true, "the list names no level file: the scenario would hold no levels"});
+      Emit(name + ":", {1, true, "the list names no level file: compile fails"});
     else if (levels > kMaxScenarioLevels)
       Emit(name + ":",
            {1, false, std::to_string(levels) + " levels are listed; the game plays the first 100"});
@@ -468,8 +751,8 @@ class LintRun {
 }  // namespace
 
 std::string FormatFinding(const std::string& where, const TLintFinding& finding) {
-  return where + std::to_string(finding.line) + (finding.error ? ": error: " : ": warning: ") +
-         finding.message;
+  return Printable(where) + std::to_string(finding.line) +
+         (finding.error ? ": error: " : ": warning: ") + Printable(finding.message);
 }
 
 int LintFiles(System& system, const std::vector<std::string>& files, bool quiet, std::string& out) {

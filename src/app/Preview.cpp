@@ -17,8 +17,6 @@ namespace {
 constexpr uint32_t kPathColor = 0xFFFF00;
 constexpr uint32_t kReachColor = 0x00FFFF;
 constexpr uint32_t kCoreColor = 0xFF4040;
-// Magnet diameters by size; the pull reaches three radii, the core 0.8 of one.
-constexpr double kMagnetDiameters[3] = {100, 76, 50};
 
 void Plot(Surface& s, int64_t x, int64_t y, uint32_t color) {
   if (x >= 0 && y >= 0 && x < s.Width() && y < s.Height()) s.Row(int32_t(y))[x] = color;
@@ -72,9 +70,9 @@ void DrawPaths(Surface& s, const TTargetRec (&targets)[kTargetSlots + 1],
   for (int i = 1; i <= kMagnetSlots; ++i) {
     const TMagnetRec& m = magnets[i];
     if (!m.VISIBLE) continue;
-    const double r = kMagnetDiameters[m.SIZE <= 2 ? m.SIZE : 0] / 2;
-    Circle(s, m.X, m.Y, 3 * r, kReachColor);
-    Circle(s, m.X, m.Y, 0.8 * r, kCoreColor);
+    const double r = kMagnetDiameterBySize[m.SIZE <= 2 ? m.SIZE : 0] / 2;
+    Circle(s, m.X, m.Y, kMagnetPullRadii * r, kReachColor);
+    Circle(s, m.X, m.Y, kMagnetCoreRadii * r, kCoreColor);
   }
   for (int i = 1; i <= kTargetSlots; ++i) {
     const TTargetRec& t = targets[i];
@@ -97,6 +95,10 @@ void DrawPaths(Surface& s, const TTargetRec (&targets)[kTargetSlots + 1],
 
 bool PreviewLevel(const TLevelSource& source, const TPreviewOptions& options,
                   const std::string& pngFile, std::string& error) {
+  if (options.ticks < 0 || options.ticks > kMaxPreviewTicks) {
+    error = "the ticks to run must lie in 0.." + std::to_string(kMaxPreviewTicks);
+    return false;
+  }
   std::vector<std::string> levels;
   int first = 1;
   if (!ReadLevelSource(source, levels, first, error)) return false;

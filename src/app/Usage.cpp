@@ -14,14 +14,16 @@ struct TUsageEntry {
 const TUsageEntry kCommands[] = {
     {"compile LIST OUT",
      "build the scenario file OUT from the level files named in the list file "
-     "LIST, then exit"},
+     "LIST, then exit; exit status 1, with OUT left as it was, when the list or a level it "
+     "names cannot be read or it names no level"},
     {"plimb", "play with F11 skipping the current level"},
     {"lint [--quiet] FILE...",
      "check level texts, list files and scenarios (.lev): each finding as FILE:LINE: error or "
      "warning, then a count; --quiet prints only the errors; exit status 1 on an error"},
     {"preview [--tick N] [--paths] [--seed N] LEVEL OUT.png",
-     "draw LEVEL as the player first sees it (after N ticks; with the targets' paths and the "
-     "magnets' reach) into an 800 x 600 PNG; LEVEL is a level text file or SCENARIO.lev:N"},
+     "draw LEVEL as the player first sees it (after N ticks, at most 144000, an hour of "
+     "play; with the targets' paths and the magnets' reach) into an 800 x 600 PNG; LEVEL is a "
+     "level text file or SCENARIO.lev:N"},
 };
 
 const TUsageEntry kOptions[] = {
@@ -31,7 +33,8 @@ const TUsageEntry kOptions[] = {
      "the machine's sound device (default with a window) or a silent one (default headless)"},
     {"--headless", "no window and silent sound; ticks run back to back"},
     {"--seed N", "seed of the random generator"},
-    {"--ticks N", "end after N ticks of 25 ms, exit status 0"},
+    {"--ticks N", "end the run after N ticks of 25 ms, exit status 0 (preview's --tick N "
+                  "instead chooses the tick it draws)"},
     {"--script FILE", "feed input from FILE (see the script format in the manual)"},
     {"--record FILE", "write every input event of the run to FILE as a script"},
     {"--dump-state FILE", "when the program ends, write the game state as JSON to FILE"},

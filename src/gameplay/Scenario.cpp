@@ -41,6 +41,21 @@ class LevelKeys {
       return false;
     }
     field = on ? 1 : 0;
+    if (report_ && on) {
+      // Only a leading "0" turns a flag off: a word meant as off, or a blank before the 0, is on.
+      const std::string value = keys_.GetValue(i);
+      std::string word = value;
+      for (char& c : word)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+      static constexpr const char* kOffWords[] = {"no", "n", "false", "f", "off", "none"};
+      const bool offWord = std::find(std::begin(kOffWords), std::end(kOffWords), word) !=
+                           std::end(kOffWords);
+      if (offWord || value[0] == ' ' || value[0] == '\t')
+        report_->ValueChanged(i, key + "='" + value +
+                                     "' reads as on (1): a flag is off only when its value "
+                                     "starts with the digit 0" +
+                                     (offWord ? "" : ", and this one starts with a blank"));
+    }
     return true;
   }
   bool Int(const std::string& key, int32_t& field) const {
@@ -196,13 +211,11 @@ bool TGame::ParseLevel(const std::string& text, TLevelReport* report) {
     if (keys.Int("BACKGROUNDCOLOR", v)) BackgroundColor = uint32_t(v);
     const bool backgroundGiven = keys.Int("BACKGROUNDINDEX", BackgroundIndex);
     const int32_t backgrounds = BackgroundCount();
-    // A negative index is the written way to ask for a random picture; only one past the end is
-    // worth telling.
-    if (backgroundGiven && BackgroundIndex >= backgrounds)
+    if (backgroundGiven && (BackgroundIndex < 0 || BackgroundIndex >= backgrounds))
       keys.Changed("BACKGROUNDINDEX", "BACKGROUNDINDEX=" + std::to_string(BackgroundIndex) +
-                                          " is beyond the " + std::to_string(backgrounds) +
+                                          " is outside the " + std::to_string(backgrounds) +
                                           " backgrounds (0.." + std::to_string(backgrounds - 1) +
-                                          "); one is chosen at random");
+                                          "); one is chosen at random at every start");
     if (BackgroundIndex < 0 || BackgroundIndex >= backgrounds)
       BackgroundIndex = GameRandom().Int(backgrounds);
     keys.Ranged("BACKGROUNDTYPE", BackgroundType, 4);
@@ -226,11 +239,10 @@ bool TGame::ParseLevel(const std::string& text, TLevelReport* report) {
       const std::string pictureKey = SlotKey('T', i, "PICTUREINDEX");
       if (keys.Int(pictureKey, t.PICTUREINDEX) &&
           (t.PICTUREINDEX < 0 || t.PICTUREINDEX >= pictures)) {
-        if (t.PICTUREINDEX >= pictures)
-          keys.Changed(pictureKey, pictureKey + "=" + std::to_string(t.PICTUREINDEX) +
-                                       " is beyond the " + std::to_string(pictures) +
-                                       " target pictures (0.." + std::to_string(pictures - 1) +
-                                       "); one is chosen at random");
+        keys.Changed(pictureKey, pictureKey + "=" + std::to_string(t.PICTUREINDEX) +
+                                     " is outside the " + std::to_string(pictures) +
+                                     " target pictures (0.." + std::to_string(pictures - 1) +
+                                     "); one other than 0 is chosen at random at every start");
         t.PICTUREINDEX = RandomPictureIndex(pictures);
       }
       keys.Int(SlotKey('T', i, "PHAZE1"), t.PHAZE1);

@@ -23,9 +23,33 @@ std::vector<std::string> TextLines(const std::string& text) {
 }
 
 bool ListedLevelFile(const std::string& line, std::string& path) {
+  // The system would read a name only up to its first zero byte.
+  if (line.find('\0') != std::string::npos) return false;
   path = ResolveFileName(line);
   std::error_code ec;
   return !path.empty() && std::filesystem::is_regular_file(path, ec);
+}
+
+bool NamesNoFile(const std::string& line) {
+  return line.find_first_not_of(" \t") == std::string::npos;
+}
+
+std::string PrintableName(const std::string& name) {
+  constexpr size_t kShown = 80;
+  std::string out;
+  for (size_t i = 0; i < name.size() && i < kShown; ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c < 0x20 || c == 0x7F) {
+      static constexpr char kHex[] = "0123456789abcdef";
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += char(c);
+    }
+  }
+  if (name.size() > kShown) out += "...";
+  return out;
 }
 
 std::string CompileLevelText(const std::string& text) {
@@ -35,22 +59,63 @@ std::string CompileLevelText(const std::string& text) {
   return kept;
 }
 
+namespace {
+
+// Whether the two names are one file (a hard link or the same path).
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+}  // namespace
+
 bool CompileScenario(const std::string& listFile, const std::string& outFile) {
-  auto fail = [&]() {
-    ShowFileMessage("Compilation error of file " + listFile);
-    return false;
-  };
+  const std::string heading = "Compilation error of file " + listFile;
   // Read quietly: a failure is told once, by the compiler's own message.
   std::string list;
-  if (!ReadFileQuietly(ResolveFileName(listFile), list)) return fail();
+  if (!ReadFileQuietly(ResolveFileName(listFile), list)) {
+    ShowFileMessage(heading);
+    return false;
+  }
+  const std::string out = WritableFileName(outFile);
+  if (SameFile(ResolveFileName(listFile), out)) {
+    ShowFileMessage(heading + ": it is also the file to write");
+    return false;
+  }
+  // Every level the list names must be read: a scenario that silently lacks one is worse than
+  // none, and a list given in the output's place (the arguments swapped) names no level file.
+  constexpr int kNamedFailures = 10;
+  int failures = 0;
   std::vector<std::string> levels;
-  for (const std::string& line : TextLines(list)) {
-    std::string name;
-    // A level named in the list but missing is left out.
-    if (!ListedLevelFile(line, name)) continue;
-    std::string text;
-    if (!ReadFileQuietly(name, text)) return fail();
+  const std::vector<std::string> lines = TextLines(list);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (NamesNoFile(line)) continue;
+    std::string name, text;
+    const char* why = nullptr;
+    if (!ListedLevelFile(line, name))
+      why = line.find('\0') != std::string::npos ? "is no file name (it holds a zero byte)"
+            : FileExists(line)                    ? "is not a regular file"
+                                                  : "does not exist";
+    else if (SameFile(name, out))
+      why = "is also the file to write";
+    else if (!ReadFileQuietly(name, text))
+      why = "cannot be read";
+    if (why) {
+      if (++failures <= kNamedFailures)
+        ShowFileMessage(heading + ": line " + std::to_string(i + 1) + " names the level file '" +
+                        PrintableName(line) + "', which " + why);
+      continue;
+    }
     levels.push_back(CompileLevelText(text));
+  }
+  if (failures > kNamedFailures)
+    ShowFileMessage(heading + ": " + std::to_string(failures - kNamedFailures) +
+                    " more level files cannot be read");
+  if (failures > 0) return false;
+  if (levels.empty()) {
+    ShowFileMessage(heading + ": it names no level file");
+    return false;
   }
   return WriteStringToFile(outFile, JoinScenario(levels));
 }

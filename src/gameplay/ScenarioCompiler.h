@@ -3,10 +3,12 @@
 #include <string>
 #include <vector>
 
-// listFile names one level text file per line (CR LF or LF line ends); a named file that does not
-// exist is left out. Each level keeps its lines that contain "=", each followed by one CR. The
-// scenario is written to outFile (atomically). When the list or a level file cannot be read, the
-// message "Compilation error of file LIST" is shown, nothing is written and the result is false.
+// listFile names one level text file per line (CR LF or LF line ends; blank lines name none).
+// Each level keeps its lines that contain "=", each followed by one CR. The scenario is written to
+// outFile (atomically). When the list cannot be read, a level it names cannot be read (missing,
+// not a regular file, or outFile itself), or it names no level, a message "Compilation error of
+// file LIST" (with the reason, naming each level file at fault) is shown, nothing is written and
+// the result is false.
 bool CompileScenario(const std::string& listFile, const std::string& outFile);
 
 // The stored form of one level text file: its lines that contain "=", each followed by one CR.
@@ -17,3 +19,8 @@ std::vector<std::string> TextLines(const std::string& text);
 
 // Whether a line of a list file names a level file that exists; path is the file to read.
 bool ListedLevelFile(const std::string& line, std::string& path);
+// Whether a line of a list file is blank (only blanks and tabs): it names no level.
+bool NamesNoFile(const std::string& line);
+// A file name or other text read from a file, fit for a message: control bytes as \xNN, and
+// cut after 80 characters.
+std::string PrintableName(const std::string& name);

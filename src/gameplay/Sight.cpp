@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr float kStartX = 15, kStartY = 560;
 constexpr int kBonusLight = 1, kBonusFrost = 2, kBonusBullets = 3, kBonusTarget = 4,
               kBonusSight = 5, kBonus2500 = 6, kBonusCup = 7;
 // Random bonuses: "frost" 3, "3bullets" 2, "target" 5, "sight1" 5, "2500" 8 chances in 23.
@@ -20,12 +19,12 @@ int32_t BonusDuration(uint8_t difficulty) {
   return difficulty == 1 ? 2000 : difficulty == 2 ? 1000 : 1400;
 }
 
-// One step of a speed: up by 1 to at most 9; down by 1 to the floor of the difficulty, a speed
-// already at or below the floor left alone.
+// One step of a speed: up by 1 to at most the top speed; down by 1 to the floor of the
+// difficulty, a speed already at or below the floor left alone.
 float StepSpeed(float speed, int step, uint8_t difficulty) {
-  if (step > 0) return speed > 8 ? 9.0f : speed + 1;
+  if (step > 0) return speed > kSightMaxSpeed - 1 ? kSightMaxSpeed : speed + 1;
   if (step < 0) {
-    const float floor = difficulty == 1 ? 0.0f : 1.0f;
+    const float floor = SightSpeedFloor(difficulty);
     if (speed >= floor + 1) return speed - 1;
     if (speed > floor) return floor;
   }
@@ -35,8 +34,8 @@ float StepSpeed(float speed, int step, uint8_t difficulty) {
 }  // namespace
 
 void TGame::ResetSight() {
-  SightX = kStartX;
-  SightY = kStartY;
+  SightX = kSightStartX;
+  SightY = kSightStartY;
   SightSpeedX = SightSpeedY = 1;
   SightActive = 0;
   SightOnTarget = 0;
@@ -61,21 +60,21 @@ void TGame::MoveSight() {
   HitTest(SightX, SightY, hit, centre, SightTargetSlot);
   SightOnTarget = hit;
   SightOnCentre = centre;
-  if (SightX > 790 || SightY < 10 || SightX < 10 || SightY > 590) {
+  if (SightX > kSightFieldRight || SightY < kSightFieldTop || SightX < kSightFieldLeft ||
+      SightY > kSightFieldBottom) {
     Shoot();
     return;
   }
   for (int i = 1; i <= kMagnetSlots; ++i) {
     const TMagnetRec& m = Magnets[i];
     if (!m.VISIBLE) continue;
-    static constexpr int kDiameters[3] = {100, 76, 50};
-    const int32_t g = kDiameters[m.SIZE <= 2 ? m.SIZE : 0] / 2;
+    const int32_t g = kMagnetDiameterBySize[m.SIZE <= 2 ? m.SIZE : 0] / 2;
     const double dist = std::hypot(double(SightX) - m.X, double(SightY) - m.Y);
-    if (0.8 * g > dist) {
+    if (kMagnetCoreRadii * g > dist) {
       Shoot();
       return;
     }
-    if (3.0 * g > dist) {
+    if (kMagnetPullRadii * g > dist) {
       const double k = Difficulty == 1   ? 0.1 - 0.033 * dist / g
                        : Difficulty == 2 ? 0.3 - 0.1 * dist / g
                                          : 0.2 - 0.066 * dist / g;
@@ -95,8 +94,8 @@ void TGame::MoveSight() {
     SightSpeedX = float(SightX - 400 > 0 ? SightSpeedX + s : SightSpeedX - s);
     SightSpeedY = float(SightY - 300 > 0 ? SightSpeedY - s : SightSpeedY + s);
   }
-  SightSpeedX = std::clamp(SightSpeedX, -9.0f, 9.0f);
-  SightSpeedY = std::clamp(SightSpeedY, -9.0f, 9.0f);
+  SightSpeedX = std::clamp(SightSpeedX, -kSightMaxSpeed, kSightMaxSpeed);
+  SightSpeedY = std::clamp(SightSpeedY, -kSightMaxSpeed, kSightMaxSpeed);
 }
 
 void TGame::HitTest(float x, float y, bool& hit, bool& centre, int32_t& slot) const {

@@ -53,17 +53,73 @@ TEST_F(Lint, EachFindingNamesItsLine) {
       {std::string(kTarget) + "t11_x=4\n", {{5, false, "T11_X: targets are numbered 1 to 10"}}},
       {"NAME = Fair\n" + std::string(kTarget),
        {{1, false, "blank around the key 'NAME ': the game knows only NAME"}}},
-      {std::string(kTarget) + "ISNIGHT= 0\n", {{5, false, "blank after '=' in ISNIGHT"}}},
+      {std::string(kTarget) + "ISNIGHT= 0\n",
+       {{5, false, "ISNIGHT=' 0' reads as on (1): a flag is off only when its value starts with "
+                   "the digit 0, and this one starts with a blank"}}},
+      {std::string(kTarget) + "ISNIGHT=no\n", {{5, false, "ISNIGHT='no' reads as on (1)"}}},
+      {std::string(kTarget) + "ISMIRROR=False\n", {{5, false, "ISMIRROR='False' reads as on"}}},
+      {std::string(kTarget) + "ISNIGHT=yes\n", {}},
+      // Integers may start with blanks or tabs.
+      {"T1_VISIBLE=1\nT1_NEEDHIT=1\nT1_X=\t400\nT1_Y= 300\nWINDX= \t-2\n", {}},
       {std::string(kTarget) + "T1_TYPE=9\n", {{5, false, "T1_TYPE=9 is outside 0..7"}}},
-      {std::string(kTarget) + "M2_SIZE=-1\n", {{5, false, "M2_SIZE=-1 is outside 0..2"}}},
+      {std::string(kTarget) + "M2_SIZE=-1\n",
+       {{5, false, "M2_SIZE=-1 is outside 0..2"}, {5, false, "M2 has keys but no M2_VISIBLE"}}},
       {std::string(kTarget) + "WINDX=3 \n", {{5, false, "WINDX='3 ' is not an integer"}}},
       {std::string(kTarget) + "T1_PICTUREINDEX=23\n",
-       {{5, false, "beyond the 23 target pictures"}}},
-      {std::string(kTarget) + "T1_PICTUREINDEX=-1\n", {}},
-      {"BACKGROUNDINDEX=26\n" + std::string(kTarget), {{1, false, "beyond the 26 backgrounds"}}},
-      {std::string(kTarget) + "T1_COORDARRAY=400,300\n",
-       {{5, false, "point 0 has 2 of its 3 numbers"}}},
-      {std::string(kTarget) + "T1_COORDARRAY=400,x,2\n", {{5, false, "'x' in point 0"}}},
+       {{5, false, "T1_PICTUREINDEX=23 is outside the 23 target pictures (0..22)"}}},
+      {std::string(kTarget) + "T1_PICTUREINDEX=-1\n",
+       {{5, false, "T1_PICTUREINDEX=-1 is outside the 23 target pictures (0..22); one other "
+                   "than 0 is chosen at random at every start"}}},
+      {"BACKGROUNDINDEX=26\n" + std::string(kTarget), {{1, false, "outside the 26 backgrounds"}}},
+      {"BACKGROUNDINDEX=-3\n" + std::string(kTarget),
+       {{1, false, "BACKGROUNDINDEX=-3 is outside the 26 backgrounds"}}},
+      {std::string(kTarget) + "T1_GOTYPE=1\nT1_COORDARRAY=400,300\n",
+       {{6, false, "point 0 has 2 of its 3 numbers"},
+        {6, false, "T1's path point 0 has n=0: the target glides there in a single frame"}}},
+      {std::string(kTarget) + "T1_GOTYPE=2\nT1_COORDARRAY=400,x,2\n",
+       {{6, false, "'x' in point 0"}, {6, false, "T1's path point 0 (400, 0) is outside"}}},
+      // Paths: one without GOTYPE stands still; n below 1; an n of 0 ends the path.
+      {std::string(kTarget) + "T1_COORDARRAY=400,300,9:500,300,9\n",
+       {{5, false, "T1_COORDARRAY is given but T1_GOTYPE is missing: the target stands still"}}},
+      {std::string(kTarget) + "T1_GOTYPE=0\nT1_COORDARRAY=400,300,9:500,300,9\n",
+       {{6, false, "T1_COORDARRAY is given but T1_GOTYPE is 0"}}},
+      {std::string(kTarget) + "T1_GOTYPE=2\nT1_COORDARRAY=400,300,5:500,300,-3\n",
+       {{6, false, "T1's path point 1 has n=-3: the target waits there only one frame"}}},
+      {std::string(kTarget) + "T1_GOTYPE=1\nT1_COORDARRAY=400,300,9:500,300,0:600,300,9:1,1,1\n",
+       {{6, false, "T1's path point 1 has n=0, which ends the path: the target never goes to "
+                   "points 1..3"}}},
+      // A slot's keys without its VISIBLE.
+      {std::string(kTarget) + "T2_X=300\nT2_Y=300\nM3_X=5\n",
+       {{5, false, "T2 has keys but no T2_VISIBLE: the target is not in the level"},
+        {7, false, "M3 has keys but no M3_VISIBLE: the magnet is not in the level"}}},
+      {std::string(kTarget) + "T2_VISIBLE=0\nT2_X=300\n", {}},
+      // The time limit that runs out at once, on the difficulties where it does.
+      {std::string(kTarget) + "ISTIME=1\nTIMELIMIT=0\n",
+       {{6, false, "the time limit runs out on the first frame (TIMELIMIT=0 with ISTIME on): it "
+                   "costs three bullets at once"}}},
+      {std::string(kTarget) + "ISTIME=1\nTIMELIMIT=-40\n", {{6, false, "the time limit runs out"}}},
+      {std::string(kTarget) + "ISTIME=1\nTIMELIMIT=1\n",
+       {{6, false, "runs out on the first frame on normal and hardly (TIMELIMIT=1"}}},
+      {std::string(kTarget) + "ISTIME=1\nTIMELIMIT=2\n",
+       {{6, false, "runs out on the first frame on hardly (TIMELIMIT=2"}}},
+      {std::string(kTarget) + "TIMELIMIT=0\n", {}},
+      // A magnet beside the way up takes the sight before the player can steer (and walls the
+      // start in).
+      {std::string(kTarget) + "M1_VISIBLE=1\nM1_X=60\nM1_Y=515\n",
+       {{3, false, "T1 at (400, 300) is out of the sight's reach"},
+        {6, false, "M1 pulls the sight into its core 12 frames after a launch without steering, "
+                   "too soon to steer away"}}},
+      {std::string(kTarget) + "M1_VISIBLE=1\nM1_SIZE=2\nM1_X=100\nM1_Y=520\n", {}},
+      // Encodings: the game reads cp1251.
+      {"NAME=\xD0\x9B\xD0\xB5\xD1\x81\n" + std::string(kTarget),
+       {{1, false, "the text is UTF-8, but the game reads level texts as cp1251, one byte a "
+                   "letter: '\xD0\x9B\xD0\xB5\xD1\x81' shows as "
+                   "'\xD0\xA0\xE2\x80\xBA\xD0\xA0\xC2\xB5\xD0\xA1\xD0\x83'"}}},
+      {"NAME=\xCB\xE5\xF1\n" + std::string(kTarget), {}},
+      {"\xEF\xBB\xBFNAME=Fair\n" + std::string(kTarget),
+       {{1, false, "the file starts with a UTF-8 byte order mark, which the game reads as part "
+                   "of the first key: NAME on this line does nothing"}}},
+      {"\xEF\xBB\xBF# a comment\n" + std::string(kTarget), {}},
       {std::string(kTarget) + "T1_GOTYPE=1\nT1_COORDARRAY=400,300,9:900,300,9\n",
        {{6, false, "T1's path point 1 (900, 300) is outside the field"}}},
       {std::string(kTarget) + "T2_VISIBLE=1\nT2_X=900\nT2_Y=300\n",
@@ -78,22 +134,52 @@ TEST_F(Lint, EachFindingNamesItsLine) {
        {{3, false, "T1 at (400, 300) is out of the sight's reach"},
         {7, false, "M1's core covers the sight's start"}}},
       {std::string(kTarget) + "T2_VISIBLE=1\nT2_NEEDHIT=1\nT2_X=600\nT2_Y=200\nT2_TYPE=6\n",
-       {{9, false, "T2 falls at once (TYPE=6) and can never be hit"}}},
+       {{9, false, "T2 falls at once (TYPE=6) and vanishes: it can never be hit, and needs no "
+                   "hit"}}},
+      // A glide between two points outside the field crosses it.
+      {"T1_VISIBLE=1\nT1_NEEDHIT=1\nT1_X=-100\nT1_Y=300\nT1_GOTYPE=1\n"
+       "T1_COORDARRAY=-100,300,50:900,300,50\n",
+       {{3, false, "T1 at (-100, 300) is outside the field"},
+        {6, false, "T1's path point 0 (-100, 300) is outside"},
+        {6, false, "T1's path point 1 (900, 300) is outside"}}},
+      // Just beyond the edge is near enough: a big circle there is hit from the field.
+      {"T1_VISIBLE=1\nT1_NEEDHIT=1\nT1_X=800\nT1_Y=300\n",
+       {{3, false, "T1 at (800, 300) is outside the field"}}},
       // Errors: the parse stops, the level ends at once or can never be played.
       {std::string(kTarget) + "M1_VISIBLE=\nNAME=Late\n",
        {{5, true, "the flag M1_VISIBLE has no value: the game stops reading the level here"}}},
+      // What an empty flag wipes goes by the game's order of keys, not by the file's lines.
+      {"T2_X=5\nT1_VISIBLE=\nISNIGHT=1\nT1_NEEDHIT=1\nM1_X=3\nT1_X=4\nT3_X=1\nM2_Y=1\n",
+       {{1, false, "T2 has keys but no T2_VISIBLE"},
+        {1, true, "no visible target needs a hit"},
+        {2, true,
+         "the flag T1_VISIBLE has no value: the game stops reading the level here; the keys it "
+         "reads after this one (its order is the level keys, T1 to T10, M1 to M10, not the "
+         "file's) keep their defaults; not read: T2_X (line 1), T1_NEEDHIT (line 4), M1_X (line "
+         "5), T1_X (line 6) and 2 more"},
+        {5, false, "M1 has keys but no M1_VISIBLE"},
+        {7, false, "T3 has keys but no T3_VISIBLE"},
+        {8, false, "M2 has keys but no M2_VISIBLE"}}},
       {"ISWIND=\n" + std::string(kTarget),
        {{1, true, "the flag ISWIND has no value"},
         {1, true,
          "no visible target needs a hit (VISIBLE=1 with NEEDHIT=1): the level ends at "
          "once (the reading stopped on line 1)"}}},
       {"NAME=Empty\n", {{1, true, "no visible target needs a hit"}}},
-      {"T1_X=400\nT1_Y=300\nT1_NEEDHIT=1\n", {{3, true, "no visible target needs a hit"}}},
+      {"T1_X=400\nT1_Y=300\nT1_NEEDHIT=1\n",
+       {{1, false, "T1 has keys but no T1_VISIBLE"}, {3, true, "no visible target needs a hit"}}},
       {std::string(kTarget) + "T1_TYPE=6\n",
-       {{2, true, "no target that needs a hit can ever be hit (T1 falls at once (TYPE=6))"},
-        {5, false, "T1 falls at once"}}},
+       {{5, false, "T1 falls at once"},
+        {5, true, "every target that needs a hit falls at once (T1): the level ends after ten "
+                  "frames"}}},
       {"T1_VISIBLE=1\nT1_NEEDHIT=1\nT1_X=900\nT1_Y=300\n",
-       {{2, true, "(T1 never enters the field)"}, {3, false, "T1 at (900, 300) is outside"}}},
+       {{2, true, "T1 needs a hit but never comes near the field the sight flies in: the level "
+                  "can never be finished"},
+        {3, false, "T1 at (900, 300) is outside"}}},
+      // One target of several that can never be hit is enough.
+      {std::string(kTarget) + "T2_VISIBLE=1\nT2_NEEDHIT=1\nT2_X=400\nT2_Y=700\n",
+       {{6, true, "T2 needs a hit but never comes near"},
+        {7, false, "T2 at (400, 700) is outside"}}},
   };
   TLevelLint lint(*system_);
   for (const auto& c : cases) {
@@ -150,8 +236,7 @@ TEST_F(LintFilesTest, ListsScenariosAndTheSummary) {
   std::string out;
   EXPECT_EQ(LintFiles(*system_, {list}, false, out), 1);
   EXPECT_EQ(out, list + ":3: error: no level file '" + (dir_ / "gone.txt").string() +
-                     "' (names are read from the folder compile runs in): compile leaves this "
-                     "level out\n" +
+                     "' (names are read from the folder compile runs in): compile fails\n" +
                      warned + ":5: warning: T1_X is given again; the first, on line 3, counts\n" +
                      "vor lint: 1 error, 1 warning\n");
 
@@ -179,6 +264,37 @@ TEST_F(LintFilesTest, ListsScenariosAndTheSummary) {
   EXPECT_NE(out.find(none + ":1: error: the list names no level file"), std::string::npos) << out;
   EXPECT_NE(out.find("nothing.txt:1: error: no such file"), std::string::npos) << out;
   EXPECT_NE(out.find("vor lint: 4 errors, 0 warnings\n"), std::string::npos) << out;
+}
+
+// Files that are no texts of the game are named as such; nothing from a file reaches the report
+// as a control byte, so no zero byte cuts it short.
+TEST_F(LintFilesTest, NotALevelTextAndControlBytes) {
+  std::string utf16 = "\xFF\xFE";
+  for (const char c : std::string("NAME=A\r\n")) utf16 += std::string(1, c) + '\0';
+  const std::string marked = Write("marked.txt", utf16);
+  const std::string unmarked = Write("unmarked.txt", utf16.substr(2));
+  const std::string binary = Write("binary.txt", std::string("T1_VISIBLE=1\n\0\x01\x02", 16));
+  const std::string list = Write("bin.list", std::string("a\0b", 3));
+  const std::string lev = Write(
+      "odd.lev", JoinScenario({"T1_VISIBLE=1\rT1_NEEDHIT=1\rT1_X=400\rT1_Y=300\r\x01K\x7F=1\r"}));
+  std::string out;
+  EXPECT_EQ(LintFiles(*system_, {marked, unmarked, binary, list, lev}, false, out), 1);
+  EXPECT_NE(out.find(marked + ":1: error: not a level text: it is UTF-16 text (it starts with a "
+                              "UTF-16 byte order mark)"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find(unmarked + ":1: error: not a level text: it looks like UTF-16 text"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find(binary + ":1: error: not a level text: it holds a zero byte (at offset 13)"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find(list + ":1: error: not a list file: it holds a zero byte"), std::string::npos)
+      << out;
+  EXPECT_NE(out.find(lev + ":level 1:5: warning: unknown key \\x01K\\x7f"), std::string::npos)
+      << out;
+  EXPECT_EQ(out.find('\0'), std::string::npos);
+  EXPECT_NE(out.find("vor lint: 4 errors, 1 warning\n"), std::string::npos) << out;
 }
 
 TEST(LevelSource, FileOrScenarioLevel) {
@@ -233,6 +349,8 @@ TEST(SightReach, OnlyUpAndRightAroundCores) {
   const TSightReach open({});
   EXPECT_TRUE(open.Reaches(700, 300));
   EXPECT_FALSE(open.Reaches(700, 500)) << "flatter than the sight can fly";
+  EXPECT_TRUE(open.Reaches(555, 500)) << "1 in 9, as flat as the sight flies";
+  EXPECT_TRUE(open.Reaches(75, 20)) << "9 in 1, as steep as the sight flies";
   EXPECT_FALSE(open.Reaches(40, 100)) << "steeper than the sight can fly";
   EXPECT_FALSE(open.Reaches(5, 300)) << "left of the start";
   // A row of big cores across the whole way up.

@@ -45,13 +45,24 @@ set +e
 "$vor" preview main.lev out.png 2> e1; s1=$?
 "$vor" preview main.lev:999 out.png 2> e2; s2=$?
 "$vor" preview --tick -3 main.lev:1 out.png 2> e3; s3=$?
-mkdir empty && (cd empty && "$vor" preview ../main.lev:1 out.png 2> ../e4); s4=$?
+"$vor" preview --tick 144001 main.lev:1 out.png 2> e5; s5=$?
+# A program away from any data: a copy of it in a folder of its own.
+mkdir -p empty alone/bin && cp "$vor" alone/bin/vor
+(cd empty && ../alone/bin/vor preview ../main.lev:1 out.png 2> ../e4); s4=$?
 set -e
 [ $s1 -eq 1 ] && grep -q "main.lev:1" e1 || fail "a scenario without a level: $s1 $(cat e1)"
 [ $s2 -eq 1 ] && grep -q "no level 999" e2 || fail "a level past the end: $s2 $(cat e2)"
 [ $s3 -eq 1 ] && grep -q -- "--tick" e3 || fail "a negative tick: $s3 $(cat e3)"
+[ $s5 -eq 1 ] && grep -q -- "--tick needs a count of ticks from 0 to 144000" e5 ||
+  fail "a tick beyond an hour: $s5 $(cat e5)"
 [ $s4 -eq 1 ] && grep -q "pictures" e4 || fail "no pictures: $s4 $(cat e4)"
 [ ! -e out.png ] && [ ! -e empty/out.png ] || fail "a failed preview wrote a picture"
+# The program in its build folder finds the data the build made beside it ("data"), from an
+# author's own folder; its cache goes to the author's cache folder, here a scratch one.
+mkdir author && cp "$src/docs/examples/fair.txt" author/
+(cd author && XDG_CACHE_HOME="$PWD/../cache" XDG_DATA_HOME="$PWD/../share" \
+  "$vor" preview fair.txt fair.png 2> ../e6) || fail "preview from an author's folder: $(cat e6)"
+[ "$(size author/fair.png)" = 800x600 ] || fail "no preview from an author's folder"
 
 # One level alone: it plays from the start, ends with Escape, or at its end (after the level-done
 # picture); a level that cannot be read ends the program with status 1.

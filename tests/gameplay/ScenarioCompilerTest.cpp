@@ -58,11 +58,10 @@ class Compiler : public ::testing::Test {
   std::vector<std::string> messages_;
 };
 
-TEST_F(Compiler, BuildsTheScenarioFromTheListedFilesSkippingMissingOnes) {
+TEST_F(Compiler, BuildsTheScenarioFromTheListedFiles) {
   Write("one.txt", "NAME=One\r\nT1_X=5\r\n\r\nT1_Y=6\r\n");
   Write("Two.txt", "; second\nNAME=Two\nISNIGHT=1\nWINDX=3\n");
-  fs::create_directory("folder.txt");
-  Write("list.txt", "one.txt\r\nmissing.txt\r\n\r\nfolder.txt\r\ntwo.TXT\r\n");
+  Write("list.txt", "one.txt\r\n\r\n \t\r\ntwo.TXT\r\n");
   ASSERT_TRUE(CompileScenario("list.txt", "out.lev"));
   EXPECT_TRUE(messages_.empty());
   EXPECT_EQ(Read("out.lev"),
@@ -80,10 +79,55 @@ TEST_F(Compiler, AnUnreadableListShowsTheErrorAndWritesNothing) {
   EXPECT_EQ(Read("out.lev"), "old");
 }
 
-TEST_F(Compiler, AnEmptyListGivesAScenarioWithoutLevels) {
-  Write("list.txt", "");
-  ASSERT_TRUE(CompileScenario("list.txt", "out.lev"));
-  EXPECT_EQ(Read("out.lev"), std::string(768, '\0'));
+// Each failure names what is at fault, and the old output (or the list) is left as it was.
+TEST_F(Compiler, ALevelThatCannotBeReadOrNoLevelAtAllFailsWithoutWriting) {
+  Write("one.txt", "NAME=One\n");
+  fs::create_directory("folder.txt");
+  Write("out.lev", "old");
+  struct Case {
+    const char* list;
+    const char* out;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {"one.txt\nmissing.txt\n\nfolder.txt\n", "out.lev",
+       {"Compilation error of file list.txt: line 2 names the level file 'missing.txt', which "
+        "does not exist",
+        "Compilation error of file list.txt: line 4 names the level file 'folder.txt', which "
+        "is not a regular file"}},
+      {"", "out.lev", {"Compilation error of file list.txt: it names no level file"}},
+      {"\n \n\t\n", "out.lev", {"Compilation error of file list.txt: it names no level file"}},
+      {"one.txt\nout.lev\n", "out.lev",
+       {"Compilation error of file list.txt: line 2 names the level file 'out.lev', which is "
+        "also the file to write"}},
+      {"one.txt\n", "list.txt", {"Compilation error of file list.txt: it is also the file to write"}},
+  };
+  for (const Case& c : cases) {
+    messages_.clear();
+    Write("list.txt", c.list);
+    EXPECT_FALSE(CompileScenario("list.txt", c.out)) << c.list;
+    EXPECT_EQ(messages_, c.messages) << c.list;
+    EXPECT_EQ(Read("out.lev"), "old");
+    EXPECT_EQ(Read("list.txt"), c.list);
+  }
+}
+
+// "compile mine.lev mine.list": the scenario read as a list names no file, so the list stays;
+// its binary lines are shown with their control bytes escaped, at most ten of them and a count.
+TEST_F(Compiler, SwappedArgumentsLeaveTheListAlone) {
+  Write("one.txt", "NAME=One\n");
+  Write("mine.list", "one.txt\n");
+  ASSERT_TRUE(CompileScenario("mine.list", "mine.lev"));
+  std::string scenario = Read("mine.lev");
+  for (int i = 0; i < 12; ++i) scenario += std::string("x\0y\n", 4);
+  Write("mine.lev", scenario);
+  messages_.clear();
+  EXPECT_FALSE(CompileScenario("mine.lev", "mine.list"));
+  EXPECT_EQ(Read("mine.list"), "one.txt\n");
+  ASSERT_EQ(messages_.size(), 11u);
+  EXPECT_NE(messages_[0].find("line 1 names the level file '\\x01\\x00"), std::string::npos)
+      << messages_[0];
+  for (const std::string& m : messages_) EXPECT_EQ(m.find('\0'), std::string::npos);
+  EXPECT_NE(messages_[10].find("more level files cannot be read"), std::string::npos);
 }
 
 }  // namespace
