@@ -59,14 +59,18 @@ int main(int argc, char** argv) {
   System::Config config;
   config.headless = headless;
   config.machineSound = options.machineSound.value_or(!headless);
-  // The choice of the last run holds unless the command line makes one.
+  // A run without a window neither reads nor writes the player's settings: it plays the same on
+  // every machine. The choice of the last run holds unless the command line makes one.
+  const std::string settingsPath = headless ? std::string() : SettingsPath();
+  const Settings saved = LoadSettings(settingsPath);
   if (options.window || options.fullscreen)
     config.fullscreen = options.fullscreen;
   else if (!headless)
-    config.fullscreen = LoadSettings(SettingsPath()).fullscreen.value_or(true);
+    config.fullscreen = saved.fullscreen.value_or(true);
   std::unique_ptr<System> system = System::Create(config);
   if (!system) return 1;
   TForm1 form(options, *system, std::move(script));
+  if (!settingsPath.empty()) form.KeepSettings(settingsPath, saved);
 #ifdef __EMSCRIPTEN__
   runningForm = &form;
   const int status = form.FormCreate() ? form.Run() : form.ExitStatus();
