@@ -41,6 +41,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   std::vector<ScriptEvent> script;
+  // A recording's settings: the run starts from them instead of the player's and keeps none.
+  std::optional<Settings> scriptSettings;
   if (!options.script.empty()) {
     std::ifstream in(options.script, std::ios::binary);
     if (!in) {
@@ -51,6 +53,13 @@ int main(int argc, char** argv) {
     text << in.rdbuf();
     if (!ParseScript(text.str(), options.script, script, error)) {
       std::fprintf(stderr, "vor: %s\n", error.c_str());
+      return 2;
+    }
+    Settings settings;
+    std::vector<std::string> damaged;
+    if (SettingsFromScript(text.str(), settings, damaged)) scriptSettings = settings;
+    if (!damaged.empty()) {
+      std::fprintf(stderr, "vor: %s: %s\n", options.script.c_str(), damaged[0].c_str());
       return 2;
     }
   }
@@ -70,7 +79,10 @@ int main(int argc, char** argv) {
   std::unique_ptr<System> system = System::Create(config);
   if (!system) return 1;
   TForm1 form(options, *system, std::move(script));
-  if (!settingsPath.empty()) form.KeepSettings(settingsPath, saved);
+  if (scriptSettings)
+    form.KeepSettings("", *scriptSettings);
+  else if (!settingsPath.empty())
+    form.KeepSettings(settingsPath, saved);
 #ifdef __EMSCRIPTEN__
   runningForm = &form;
   const int status = form.FormCreate() ? form.Run() : form.ExitStatus();

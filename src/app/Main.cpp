@@ -80,6 +80,15 @@ bool TForm1::FormCreate() {
     if (!keepScenario) start.scenario.reset();
     ApplyMenuSettings(start, *Game_);
   }
+  if (record_.IsOpen()) {
+    // The recording starts with the settings the run starts from, so it replays the same.
+    Settings start = MenuSettingsOf(*Game_, false);
+    if (!Game_->SavedScenario.empty()) start.scenario = Game_->SavedScenario;
+    if (!record_.Write(SettingsScriptLines(start))) {
+      OutputFailed(options_.record, record_.Reason());
+      return false;
+    }
+  }
   if (!Game_->InitDisplay()) {
     system_.ShowMessageBox("Error of graphic initialization!", "Vor");
     Close(1);
@@ -306,7 +315,7 @@ void TForm1::ToggleFullscreen() {
 }
 
 void TForm1::SaveChangedSettings() {
-  if (!keepSettings_) return;
+  if (!keepSettings_ || settingsPath_.empty()) return;
   const Settings now = MenuSettingsOf(*Game_, options_.level.empty());
   if (now == settingsSeen_) return;
   // The file as it is now: another copy of the game may have kept other changes in it.

@@ -26,7 +26,7 @@ class TForm1 {
 
   // The player's settings file and what it held at start (call before FormCreate): the menu's
   // settings start from it and are written back to it when the player changes them. A run not
-  // given one neither reads nor writes settings.
+  // given one neither reads nor writes settings; an empty path starts from saved and writes none.
   void KeepSettings(const std::string& path, const Settings& saved);
   // Start-up; false when the program ends here (exit status in ExitStatus()).
   bool FormCreate();

@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "app/GameUnit.h"
 #include "assets/FileUtils.h"
@@ -294,4 +295,61 @@ void CopyChangedMenuSettings(const Settings& before, const Settings& now, Settin
   copy(before.controlType, now.controlType, file.controlType);
   copy(before.controlSpeed, now.controlSpeed, file.controlSpeed);
   copy(before.soundOn, now.soundOn, file.soundOn);
+}
+
+namespace {
+constexpr std::string_view kScriptSettingPrefix = "# vor-setting ";
+}
+
+std::string SettingsScriptLines(const Settings& start) {
+  Settings menu = start;
+  menu.fullscreen.reset();
+  menu.others.clear();
+  std::string lines;
+  const std::string text = FormatSettings(menu);
+  // Every line after the heading is one key.
+  for (size_t pos = text.find('\n') + 1; pos < text.size();) {
+    const size_t end = text.find('\n', pos);
+    lines += std::string(kScriptSettingPrefix) + text.substr(pos, end - pos + 1);
+    pos = end + 1;
+  }
+  return lines;
+}
+
+bool SettingsFromScript(const std::string& script, Settings& out,
+                        std::vector<std::string>& damaged) {
+  out = {};
+  damaged.clear();
+  bool any = false;
+  int lineNo = 1;
+  for (size_t pos = 0; pos < script.size(); ++lineNo) {
+    size_t end = script.find('\n', pos);
+    if (end == std::string::npos) end = script.size();
+    const std::string_view line(script.data() + pos, end - pos);
+    pos = end + 1;
+    if (line.substr(0, kScriptSettingPrefix.size()) != kScriptSettingPrefix) continue;
+    any = true;
+    // Each line on its own; its reason names the script's line.
+    Settings one;
+    std::string error;
+    std::vector<std::string> bad;
+    const std::string at = "line " + std::to_string(lineNo);
+    if (!ParseSettings(std::string(line.substr(kScriptSettingPrefix.size())), one, error, bad))
+      bad.push_back(error);
+    for (std::string& why : bad)
+      damaged.push_back(why.rfind("line 1", 0) == 0 ? at + why.substr(6) : at + ": " + why);
+    // Only the menu's settings travel with a script.
+    if (one.fullscreen || !one.others.empty())
+      damaged.push_back(at + ": not a setting a script carries");
+    auto take = [](auto& to, const auto& from) {
+      if (from) to = from;
+    };
+    take(out.scenario, one.scenario);
+    take(out.difficulty, one.difficulty);
+    take(out.brightness, one.brightness);
+    take(out.controlType, one.controlType);
+    take(out.controlSpeed, one.controlSpeed);
+    take(out.soundOn, one.soundOn);
+  }
+  return any;
 }

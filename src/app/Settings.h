@@ -54,3 +54,11 @@ void ApplyMenuSettings(const Settings& settings, TGame& game);
 // Copies into `file` the menu settings that differ between before and now, leaving the others
 // (another copy of the game may have changed them) as the file has them.
 void CopyChangedMenuSettings(const Settings& before, const Settings& now, Settings& file);
+
+// A recording carries the menu settings its run started from, so it replays the same on any
+// machine: one line "# vor-setting KEY=VALUE" for each (a comment to anything else that reads
+// scripts). The lines for the menu settings of `start`.
+std::string SettingsScriptLines(const Settings& start);
+// The settings of such lines in a script's text; false when it holds none. A damaged value is a
+// reason naming the script's line in `damaged`.
+bool SettingsFromScript(const std::string& script, Settings& out, std::vector<std::string>& damaged);

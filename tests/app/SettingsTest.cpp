@@ -112,7 +112,9 @@ struct ScenarioCase {
   bool ok;
 };
 
-void PrintTo(const ScenarioCase& c, std::ostream* os) { *os << "scenario=" << c.value; }
+void PrintTo(const ScenarioCase& c, std::ostream* os) {
+  *os << "scenario=" << (c.value.size() > 40 ? std::to_string(c.value.size()) + " bytes" : c.value);
+}
 
 class SettingsScenarioTest : public testing::TestWithParam<ScenarioCase> {};
 
@@ -178,6 +180,45 @@ TEST(SettingsTest, OnlyChangedMenuSettingsReplaceTheFilesOwn) {
   EXPECT_EQ(file.scenario, "training.lev");
   EXPECT_EQ(file.fullscreen, true);
   EXPECT_EQ(file.others.size(), 1u);
+}
+
+TEST(SettingsTest, ARecordingCarriesTheMenuSettingsOnly) {
+  Settings start;
+  start.fullscreen = true;
+  start.others = {{"colour", "blue"}};
+  start.scenario = "My Levels.lev";
+  start.difficulty = 2;
+  start.soundOn = 0;
+  const std::string lines = SettingsScriptLines(start);
+  EXPECT_EQ(lines,
+            "# vor-setting scenario=My Levels.lev\n# vor-setting difficulty=hardly\n"
+            "# vor-setting sound=off\n");
+  Settings read;
+  std::vector<std::string> damaged;
+  ASSERT_TRUE(SettingsFromScript("# vor-script 1\n" + lines + "3 key Down down\n", read, damaged));
+  EXPECT_TRUE(damaged.empty()) << testing::PrintToString(damaged);
+  start.fullscreen.reset();
+  start.others.clear();
+  EXPECT_EQ(read, start);
+  EXPECT_FALSE(SettingsFromScript("# vor-script 1\n# vor-settings are not here\n3 key Down down\n",
+                                  read, damaged));
+}
+
+TEST(SettingsTest, ADamagedSettingOfAScriptNamesItsLine) {
+  const struct {
+    const char* line;
+    const char* why;
+  } cases[] = {{"# vor-setting difficulty=awful", "line 2: difficulty is"},
+               {"# vor-setting fullscreen=1", "line 2: not a setting a script carries"},
+               {"# vor-setting colour=blue", "line 2: not a setting a script carries"},
+               {"# vor-setting garbage", "line 2 is not key=value"}};
+  for (const auto& c : cases) {
+    Settings read;
+    std::vector<std::string> damaged;
+    EXPECT_TRUE(SettingsFromScript(std::string("1 key Down down\n") + c.line + "\n", read, damaged));
+    ASSERT_EQ(damaged.size(), 1u) << c.line;
+    EXPECT_EQ(damaged[0].rfind(c.why, 0), 0u) << damaged[0];
+  }
 }
 
 class SettingsFileTest : public testing::Test {

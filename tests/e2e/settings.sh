@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The menu's settings are kept in vor.ini by a windowed run and hold for the next start; a run
-# without a window neither reads nor writes them; a damaged value, a scenario no longer there and a
+# without a window neither reads nor writes them; a recording replays with the settings it started
+# from; a damaged value, a scenario no longer there and a
 # folder in place of vor.ini are named and the defaults used.
 source "$(dirname "$0")/common.sh"
 command -v xvfb-run > /dev/null || fail "xvfb-run is not installed"
@@ -42,6 +43,14 @@ cp "$ini" kept.ini
   fail "the headless run ended with status $?"
 cmp -s first.json headless.json || fail "the headless run did not start from the defaults"
 cmp -s "$ini" kept.ini || fail "the headless run changed vor.ini"
+
+# A recording carries the settings its run started from: the kept ones replay without a window.
+windowed --seed 2 --ticks 200 --script menu.txt --record rec.txt --dump-state live.json ||
+  fail "the recorded run ended with status $?"
+grep -qx '# vor-setting difficulty=hardly' rec.txt || fail "the recording lacks its settings"
+"$vor" --headless --seed 2 --ticks 200 --script rec.txt --dump-state replay.json ||
+  fail "the replay ended with status $?"
+cmp -s live.json replay.json || fail "the replay of a run with kept settings ends in another state"
 
 # A damaged value and a scenario no longer there: each named, the rest applies.
 printf 'fullscreen=0\ndifficulty=awful\nbrightness=70\nscenario=gone.lev\nsound=off\ncolour=blue\n' > "$ini"
