@@ -40,6 +40,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   std::vector<ScriptEvent> script;
+  // A recording's settings: the run starts from them instead of the player's and keeps none.
+  std::optional<Settings> scriptSettings;
   if (!options.script.empty()) {
     std::string text, reason;
     if (ReadRegularFile(options.script, kMaxScriptFileBytes, text, reason) != ReadOutcome::Ok) {
@@ -51,20 +53,34 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "vor: %s\n", error.c_str());
       return 2;
     }
+    Settings settings;
+    std::vector<std::string> damaged;
+    if (SettingsFromScript(text.str(), settings, damaged)) scriptSettings = settings;
+    if (!damaged.empty()) {
+      std::fprintf(stderr, "vor: %s: %s\n", options.script.c_str(), damaged[0].c_str());
+      return 2;
+    }
   }
   // Three or more parameters never open the display.
   const bool headless = options.headless || options.params.size() >= 3;
   System::Config config;
   config.headless = headless;
   config.machineSound = options.machineSound.value_or(!headless);
-  // The choice of the last run holds unless the command line makes one.
+  // A run without a window neither reads nor writes the player's settings: it plays the same on
+  // every machine. The choice of the last run holds unless the command line makes one.
+  const std::string settingsPath = headless ? std::string() : SettingsPath();
+  const Settings saved = LoadSettings(settingsPath);
   if (options.window || options.fullscreen)
     config.fullscreen = options.fullscreen;
   else if (!headless)
-    config.fullscreen = LoadSettings(SettingsPath()).fullscreen.value_or(true);
+    config.fullscreen = saved.fullscreen.value_or(true);
   std::unique_ptr<System> system = System::Create(config);
   if (!system) return 1;
   TForm1 form(options, *system, std::move(script));
+  if (scriptSettings)
+    form.KeepSettings("", *scriptSettings);
+  else if (!settingsPath.empty())
+    form.KeepSettings(settingsPath, saved);
 #ifdef __EMSCRIPTEN__
   runningForm = &form;
   const int status = form.FormCreate() ? form.Run() : form.ExitStatus();

@@ -106,7 +106,10 @@ class TGame {
   // F11 skips levels (command line "plimb").
   bool LevelSkipEnabled = false;
 
-  // --- Settings (only for the run) ---
+  // --- Settings (the player's file may keep them between runs, app/Settings.h) ---
+  // The scenario the player had chosen when the settings were last kept; the end of loading
+  // chooses it when it is still there.
+  std::string SavedScenario;
   uint8_t Difficulty = 0;
   uint8_t Brightness = 50;
   uint8_t ControlType = 1;

@@ -17,9 +17,11 @@
 #include "assets/Collections.h"
 #include "assets/FileUtils.h"
 #include "assets/MemoryStream.h"
+#include "assets/TextCase.h"
 #include "display/Letters.h"
 #include "display/PixelRoutines.h"
 #include "display/SpriteSurface.h"
+#include "gameplay/ScenarioFile.h"
 #include "platform/Picture.h"
 #include "platform/Random.h"
 #include "platform/Resources.h"
@@ -202,10 +204,21 @@ bool TGame::StartLoading() {
     State = gsStart;
     return false;
   }
-  if (FileExists("main.lev"))
+  // The scenario kept from the last run when it is still there; else "main.lev" or the first one.
+  std::string saved;
+  if (!SavedScenario.empty())
+    for (const std::string& name : ListScenarioFiles())
+      if (name == SavedScenario || (saved.empty() && SameFileNameIgnoringCase(name, SavedScenario)))
+        saved = name;
+  if (!saved.empty())
+    SelectScenario(saved);
+  else if (FileExists("main.lev"))
     SelectScenario("main.lev");
   else
     NextScenario();
+  if (!SavedScenario.empty() && saved.empty())
+    std::fprintf(stderr, "vor: the scenario %s of the settings is not installed; %s is chosen\n",
+                 SavedScenario.c_str(), ScenarioFile.empty() ? "none" : ScenarioFile.c_str());
   BuildMainMenu();
   if (Font) Font->SetGoLine(kCredits, 1600, -4000, 4.0f);
   State = gsMainMenu;

@@ -32,6 +32,12 @@ TForm1::~TForm1() {
   SetFileFolders({});
 }
 
+void TForm1::KeepSettings(const std::string& path, const Settings& saved) {
+  settingsPath_ = path;
+  settingsAtStart_ = saved;
+  keepSettings_ = true;
+}
+
 bool TForm1::FormCreate() {
   // The file helpers report through the window's message box; skipped pictures go to the log.
   SetFileMessageHandler([this](const std::string& text) { system_.ShowMessageBox(text, "Vor"); });
@@ -67,6 +73,22 @@ bool TForm1::FormCreate() {
   Game_ = std::make_unique<TGame>(system_);
   Game_->LevelSkipEnabled = LevelSkipEnabled;
   Game_->VideoMemoryKB = options_.videoMemoryKB;
+  // A level played alone keeps the player's scenario as it is.
+  const bool keepScenario = options_.level.empty();
+  if (keepSettings_) {
+    Settings start = settingsAtStart_;
+    if (!keepScenario) start.scenario.reset();
+    ApplyMenuSettings(start, *Game_);
+  }
+  if (record_.IsOpen()) {
+    // The recording starts with the settings the run starts from, so it replays the same.
+    Settings start = MenuSettingsOf(*Game_, false);
+    if (!Game_->SavedScenario.empty()) start.scenario = Game_->SavedScenario;
+    if (!record_.Write(SettingsScriptLines(start))) {
+      OutputFailed(options_.record, record_.Reason());
+      return false;
+    }
+  }
   if (!Game_->InitDisplay()) {
     system_.ShowMessageBox("Error of graphic initialization!", "Vor");
     Close(1);
@@ -81,6 +103,7 @@ bool TForm1::FormCreate() {
   if (Game_->State == gsStart) Game_->StartLoading();
   if (levelRun_ && Game_->State == gsMainMenu) levelRun_->Start(*Game_);
   if (system_.IsHeadless()) Active = true;
+  settingsSeen_ = MenuSettingsOf(*Game_, keepScenario);
   return true;
 }
 
@@ -175,6 +198,7 @@ void TForm1::Tick() {
   const auto polled = std::chrono::steady_clock::now();
   PollKeyboard();
   PollMouse();
+  SaveChangedSettings();
   if (levelRun_ && levelRun_->AfterTick()) Close(0);
   const auto end = std::chrono::steady_clock::now();
   if (options_.bench)
@@ -285,9 +309,20 @@ void TForm1::TypePadChars(const std::string& chars) {
 void TForm1::ToggleFullscreen() {
   system_.SetFullscreen(!system_.Fullscreen());
   const std::string path = SettingsPath();
-  Settings s = LoadSettings(path);
+  Settings s = LoadSettings(path, true);
   s.fullscreen = system_.Fullscreen();
   (void)SaveSettings(path, s);
+}
+
+void TForm1::SaveChangedSettings() {
+  if (!keepSettings_ || settingsPath_.empty()) return;
+  const Settings now = MenuSettingsOf(*Game_, options_.level.empty());
+  if (now == settingsSeen_) return;
+  // The file as it is now: another copy of the game may have kept other changes in it.
+  Settings file = LoadSettings(settingsPath_, true);
+  CopyChangedMenuSettings(settingsSeen_, now, file);
+  settingsSeen_ = now;
+  (void)SaveSettings(settingsPath_, file);
 }
 
 void TForm1::SaveFrameToPictures() {

@@ -11,6 +11,7 @@
 #include "app/AuthorTools.h"
 #include "app/GameUnit.h"
 #include "app/Options.h"
+#include "app/Settings.h"
 #include "platform/Input.h"
 #include "platform/OutputFile.h"
 #include "platform/Pad.h"
@@ -23,6 +24,10 @@ class TForm1 {
   TForm1(const Options& options, System& system, std::vector<ScriptEvent> script);
   ~TForm1();
 
+  // The player's settings file and what it held at start (call before FormCreate): the menu's
+  // settings start from it and are written back to it when the player changes them. A run not
+  // given one neither reads nor writes settings; an empty path starts from saved and writes none.
+  void KeepSettings(const std::string& path, const Settings& saved);
   // Start-up; false when the program ends here (exit status in ExitStatus()).
   bool FormCreate();
   void FormDestroy();
@@ -59,6 +64,8 @@ class TForm1 {
   void TypePadChars(const std::string& chars);
   // Alt+Enter: switch the display and remember the choice for the next start.
   void ToggleFullscreen();
+  // Writes the menu settings the player changed since they were last seen (none: nothing).
+  void SaveChangedSettings();
   // F12: the last frame shown goes to the picture folder in the background.
   void SaveFrameToPictures();
   void WriteEndFiles();
@@ -89,6 +96,10 @@ class TForm1 {
   int exitStatus_ = 0;
   int64_t tickCount_ = 0;
   std::vector<double> tickCosts_;
+  // KeepSettings: the file, what it held at start, and the menu settings as last seen.
+  std::string settingsPath_;
+  Settings settingsAtStart_, settingsSeen_;
+  bool keepSettings_ = false;
   // "--level": one level played alone.
   std::unique_ptr<TLevelRun> levelRun_;
 };

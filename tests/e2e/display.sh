@@ -3,7 +3,7 @@
 # X server with no window manager, full screen letterboxes the frame at x 160..1119; Alt+Enter
 # switches to an 800 x 600 window and back, and the choice in vor.ini holds for the next start
 # unless --window or --fullscreen says otherwise; a larger window keeps the frame at a whole factor;
-# a damaged vor.ini is named and ignored.
+# a damaged value in vor.ini is named and its default used.
 source "$(dirname "$0")/common.sh"
 command -v xvfb-run > /dev/null || fail "xvfb-run is not installed"
 command -v import > /dev/null && command -v xdotool > /dev/null || fail "imagemagick and xdotool are needed"
@@ -89,7 +89,7 @@ echo 'fullscreen=1' > "$XDG_CONFIG_HOME/vor/vor.ini"
 "$vor" --window --ticks 100000 & pid=$!; w=$(window); until_size 800x600; quit
 printf 'fullscreen=maybe\n' > "$XDG_CONFIG_HOME/vor/vor.ini"
 "$vor" --ticks 100000 2> damaged.txt & pid=$!; w=$(window); until_size 1280x720; quit
-grep -q 'ignoring the damaged settings file .*vor.ini: line 1' damaged.txt || fail "the damaged vor.ini was not named"
+grep -q 'settings file .*vor.ini: line 1: fullscreen is 0 or 1' damaged.txt || fail "the damaged vor.ini was not named"
 echo ok
 SESSION
 xvfb-run -a -s "-screen 0 1280x720x24" bash session.sh "$vor" || fail "the X session failed"
