@@ -120,7 +120,7 @@ test('the end of the game shows a message and a button that starts it again', as
     assert.ok(end.shown && !end.help, JSON.stringify(end));
     assert.match(end.text, /ended.*Play again/s);
     assert.equal(await page.evaluate(() => document.activeElement.id), 'again');
-    await page.keyboard.press('Enter');
+    await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
     await waitForState(page, States.MainMenu);
     assert.equal((await endPanel(page)).shown, false);
     assert.deepEqual(page.problems, []);
