@@ -132,7 +132,7 @@ test('the end of the game shows a message and a button that starts it again', as
 // The packed folder's byte range of one file, from the loader's list in vor.js.
 function packedRange(name) {
   const js = fs.readFileSync(path.join(site, 'vor.js'), 'utf8');
-  const m = js.match(new RegExp(`"filename":\\s*"/${name.replace('.', '\\.')}",\\s*"start":\\s*(\\d+),\\s*"end":\\s*(\\d+)`));
+  const m = js.match(new RegExp(`"filename":\\s*"/vor/${name.replace('.', '\\.')}",\\s*"start":\\s*(\\d+),\\s*"end":\\s*(\\d+)`));
   assert.ok(m, `${name} is not in the packed folder`);
   return [Number(m[1]), Number(m[2])];
 }
