@@ -33,9 +33,8 @@ function(vor_web_page target)
     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB -sENVIRONMENT=web -sFORCE_FILESYSTEM=1
     -sASYNCIFY -sASYNCIFY_ONLY=@${lists}/asyncify-only.json
     -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${lists}/library-funcs.json
-    -sEXPORTED_RUNTIME_METHODS=FS,IDBFS,ccall,UTF8ToString
+    -sEXPORTED_RUNTIME_METHODS=FS,ccall,UTF8ToString
     -sEXPORTED_FUNCTIONS=_main,_vor_state_json
-    -lidbfs.js
     --preload-file ${VOR_WEB_DATA}@/vor)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${VOR_WEB_DATA})
   set_target_properties(${target} PROPERTIES SUFFIX ".js")
