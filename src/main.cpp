@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     }
     Settings settings;
     std::vector<std::string> damaged;
-    if (SettingsFromScript(text.str(), settings, damaged)) scriptSettings = settings;
+    if (SettingsFromScript(text, settings, damaged)) scriptSettings = settings;
     if (!damaged.empty()) {
       std::fprintf(stderr, "vor: %s: %s\n", options.script.c_str(), damaged[0].c_str());
       return 2;
