@@ -22,11 +22,12 @@ namespace fs = std::filesystem;
 namespace {
 
 // The permissions a new file gets: those of the process's file mask, read once before any thread
-// could be making files.
+// could be making files. The owner always keeps reading and writing its own saves (the page's
+// runtime reports a mask that would leave none).
 const mode_t kNewFileMode = [] {
   const mode_t mask = ::umask(0);
   ::umask(mask);
-  return mode_t(0666 & ~mask);
+  return mode_t((0666 & ~mask) | S_IRUSR | S_IWUSR);
 }();
 
 // The locks this process holds, with the thread that holds each: a thread that takes a lock it
