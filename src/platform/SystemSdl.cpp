@@ -235,9 +235,9 @@ class SdlSystem final : public System {
     }
     if (const uint8_t code = KeyFromScancode(k.keysym.scancode); code && !k.repeat)
       pending_.push_back({InputEvent::Kind::Key, code, down ? 1 : 0});
-    // Enter and Backspace reach the name entry as characters; a held Enter does not repeat.
-    if (down && enter && !k.repeat) pending_.push_back({InputEvent::Kind::Char, 13, 0});
-    if (down && k.keysym.scancode == SDL_SCANCODE_BACKSPACE)
+    // A press of Enter or Backspace reaches the name entry as a character through KeyCharacter,
+    // as a script's key does; a held Backspace repeats here, a held Enter does not.
+    if (down && k.repeat && k.keysym.scancode == SDL_SCANCODE_BACKSPACE)
       pending_.push_back({InputEvent::Kind::Char, 8, 0});
   }
 
