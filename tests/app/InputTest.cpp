@@ -122,12 +122,12 @@ TEST(InputDevices, PressesBetweenReadsAreReadDownThenUp) {
     const char* steps;
     const char* reads;
   } cases[] = {
-      {"du..", "10"},          // a tap: down in the next read, up in the one after
-      {"d...u..", "11100"},    // held across reads: as it is
-      {"dudu..", "10"},        // taps between the same two reads are one press
-      {"du.du...", "1010"},    // a tap after a read that showed one: up first, then down
-      {"d.ud..u.", "1010"},    // let go and pressed again between reads: the same
-      {"d.d.u.", "110"},       // a repeated down is no new press
+      {"du..", "10"},        // a tap: down in the next read, up in the one after
+      {"d...u..", "11100"},  // held across reads: as it is
+      {"dudu..", "10"},      // taps between the same two reads are one press
+      {"du.du...", "1010"},  // a tap after a read that showed one: up first, then down
+      {"d.ud..u.", "1010"},  // let go and pressed again between reads: the same
+      {"d.d.u.", "110"},     // a repeated down is no new press
       {"u.", "0"},
   };
   for (const auto& c : cases) {

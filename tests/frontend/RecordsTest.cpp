@@ -408,9 +408,9 @@ TEST_F(NameEntry, TypedNamesKeepInnerBlanksAndArePaddedToTen) {
       {"", "   ", "          ", false},
       {"", "a b", "a b       ", false},
       {"", "Newbie \xc6\xf3\xea", "Newbie \xc6\xf3\xea", true},  // "Newbie Zhuk" in cp1251
-      {"", "Newbie  \xc6\xf3\xea", "Newbie  \xc6\xf3", true},   // the eleventh is dropped
+      {"", "Newbie  \xc6\xf3\xea", "Newbie  \xc6\xf3", true},    // the eleventh is dropped
       {"", "ab   c", "ab   c    ", false},
-      {"", "ab  ", "ab        ", false},  // trailing blanks stand as padding...
+      {"", "ab  ", "ab        ", false},        // trailing blanks stand as padding...
       {"", "abcdefgh  x", "abcdefgh  ", true},  // ...yet fill the name
       {"", "ab \b", "ab        ", false},
       {"", "a b\bc", "a c       ", false},
