@@ -43,6 +43,7 @@ TGame::TGame(System& system) : Sys(system) {
   RecordEntry = TRecordRow{};
   RecordEntry.nameLength = 10;
   for (char& c : RecordEntry.name) c = ' ';
+  NameBlanks = 0;
   Message.clear();
   MessageFrames = 0;
 }

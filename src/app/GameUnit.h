@@ -178,6 +178,9 @@ class TGame {
   // --- Records ---
   TRecordRow Records[kRecordRows];
   TRecordRow RecordEntry;
+  // Blanks typed after the last letter of the name being entered: in RecordEntry they look like
+  // its padding, so they are counted here until a letter follows them or the name is committed.
+  uint8_t NameBlanks = 0;
   // The table file that last failed to load; its next save keeps the old file as NAME.bad.
   std::string RecordsFailedFile;
 

@@ -279,6 +279,7 @@ void TForm1::ApplyInput(const InputEvent& e) {
     default:
       input_.Apply(e);
       if (e.kind == InputEvent::Kind::Key && e.a == DIK_F12 && e.b) SaveFrameToPictures();
+      if (const uint8_t c = KeyCharacter(e)) FormKeyPress(c);
       break;
   }
 }

@@ -26,13 +26,16 @@ bool IsBlank(char c) {
   return static_cast<unsigned char>(c) <= ' ';
 }
 
-// The name as the entry edits it: without the blanks at either end.
-std::string EnteredName(const TRecordRow& row) {
+// The name as the entry edits it: without leading blanks, and with only the trailing blanks
+// that were typed (blanks is how many), not the padding.
+std::string EnteredName(const TRecordRow& row, size_t blanks) {
   std::string t(row.name, std::min(row.nameLength, kMaxNameLength));
   while (!t.empty() && IsBlank(t.back())) t.pop_back();
   size_t first = 0;
   while (first < t.size() && IsBlank(t[first])) ++first;
-  return t.erase(0, first);
+  t.erase(0, first);
+  if (!t.empty()) t.append(std::min<size_t>(blanks, kMaxNameLength - t.size()), ' ');
+  return t;
 }
 
 enum class TTableFile { Ok, Missing, Short, Corrupted, Unreadable };
@@ -57,7 +60,7 @@ TTableFile ReadTableFile(const std::string& fileName, TRecordRows rows, std::str
 }  // namespace
 
 bool TGame::NameEntryFull() const {
-  return EnteredName(RecordEntry).size() >= kMaxNameLength;
+  return EnteredName(RecordEntry, NameBlanks).size() >= kMaxNameLength;
 }
 
 void TGame::ClearRecords() {
@@ -190,11 +193,13 @@ void TGame::FinishResult(int key, bool finish) {
     }
     // The prompt stands whole for 100 frames, then bursts letter by letter.
     if (Font) Font->StartBoom("Enter your name:", 10, 0.5f, 100);
+    NameBlanks = 0;
     State = gsEnterName;
     return;
   }
 
   if (key == kKeyEnter) {
+    NameBlanks = 0;  // trailing blanks end as padding
     SaveResult(RecordEntry);
     // The key that is still down must not leave the table at once.
     SetKeyLatch(kDikReturn, true);
@@ -205,14 +210,19 @@ void TGame::FinishResult(int key, bool finish) {
   }
   if (key != kKeyBackspace && (key < 32 || key == kKeyDelete || key > 255)) return;
 
-  std::string t = EnteredName(RecordEntry);
+  std::string t = EnteredName(RecordEntry, NameBlanks);
 
   if (key == kKeyBackspace) {
     if (t.empty()) return;
     t.pop_back();
   } else {
+    // A leading blank is dropped, and so is an eleventh character.
+    if ((key == ' ' && t.empty()) || t.size() >= kMaxNameLength) return;
     t += char(static_cast<unsigned char>(key));
   }
+  size_t blanks = 0;
+  while (blanks < t.size() && t[t.size() - 1 - blanks] == ' ') ++blanks;
+  NameBlanks = uint8_t(blanks);
   t.resize(kMaxNameLength, ' ');
   std::copy(t.begin(), t.end(), RecordEntry.name);
   RecordEntry.nameLength = kMaxNameLength;

@@ -125,7 +125,7 @@ uint8_t KeyFromScancode(int sc) {
 void InputState::Apply(const InputEvent& e) {
   switch (e.kind) {
     case InputEvent::Kind::Key:
-      if (e.a > 0 && e.a < 256) keys_[e.a] = e.b ? 0x80 : 0;
+      if (e.a > 0 && e.a < 256) keys_.Set(size_t(e.a), e.b != 0);
       break;
     case InputEvent::Kind::MouseMove:
       // A script may move by any int32 count; the sum stops at the int32 range.
@@ -133,7 +133,7 @@ void InputState::Apply(const InputEvent& e) {
       dy_ = SaturateToInt(double(dy_) + e.b);
       break;
     case InputEvent::Kind::Button:
-      if (e.a >= 0 && e.a < 8) buttons_[e.a] = e.b ? 0x80 : 0;
+      if (e.a >= 0 && e.a < 8) buttons_.Set(size_t(e.a), e.b != 0);
       break;
     case InputEvent::Kind::Char:
     case InputEvent::Kind::LoseSurfaces:
@@ -148,18 +148,32 @@ void InputState::ApplyPad(const PadInput& pad) {
   if (pad.dx || pad.dy) Apply({InputEvent::Kind::MouseMove, pad.dx, pad.dy});
 }
 
-HRESULT InputState::ReadKeyboard(uint8_t (&keys)[256]) const {
-  if (!focused_) return DIERR_NOTACQUIRED;
-  for (int i = 0; i < 256; ++i) keys[i] = keys_[i] | padKeys_[i];
+uint8_t KeyCharacter(const InputEvent& e) {
+  if (e.kind != InputEvent::Kind::Key || !e.b) return 0;
+  if (e.a == DIK_RETURN || e.a == DIK_NUMPADENTER) return 13;
+  return e.a == DIK_BACK ? 8 : 0;
+}
+
+HRESULT InputState::ReadKeyboard(uint8_t (&keys)[256]) {
+  if (!focused_) {
+    keys_.Drop();
+    return DIERR_NOTACQUIRED;
+  }
+  const std::array<uint8_t, 256> shown = keys_.Read();
+  for (size_t i = 0; i < 256; ++i) keys[i] = shown[i] | padKeys_[i];
   return DI_OK;
 }
 
 HRESULT InputState::ReadMouse(DIMOUSESTATE2& state) {
-  if (!focused_) return DIERR_NOTACQUIRED;
+  if (!focused_) {
+    buttons_.Drop();
+    return DIERR_NOTACQUIRED;
+  }
+  const std::array<uint8_t, 8> shown = buttons_.Read();
   state.lX = dx_;
   state.lY = dy_;
   state.lZ = 0;
-  for (int i = 0; i < 8; ++i) state.rgbButtons[i] = buttons_[i];
+  for (size_t i = 0; i < 8; ++i) state.rgbButtons[i] = shown[i];
   state.rgbButtons[0] |= padButton_;
   dx_ = dy_ = 0;
   return DI_OK;

@@ -1,7 +1,8 @@
 // Keyboard and mouse as polled devices: the keyboard's immediate state as 256 bytes indexed by
 // DirectInput key code (0x80 = down), the mouse's relative motion since the last read and 8
 // buttons. Both backends feed the same InputState through InputEvent values, so scripts, recording
-// and the real window share one path.
+// and the real window share one path. A key or button pressed and released between two reads is
+// read as down by the first read and as up by the next, so a quick tap is never lost.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -15,6 +16,7 @@ enum : uint8_t {
   DIK_ESCAPE = 0x01,
   DIK_BACK = 0x0E,
   DIK_RETURN = 0x1C,
+  DIK_NUMPADENTER = 0x9C,
   DIK_SPACE = 0x39,
   DIK_F11 = 0x57,
   DIK_F12 = 0x58,
@@ -38,10 +40,50 @@ std::string KeyName(uint8_t code);
 std::optional<uint8_t> KeyFromName(const std::string& name);
 // The DirectInput code of an SDL scancode, 0 when the key has none.
 uint8_t KeyFromScancode(int scancode);
+// The character a key event gives the window's character handler: 13 for a press of either Enter,
+// 8 for a press of Backspace, 0 for anything else. Every backend and script go through it, so a
+// script's `key Enter down` ends the name entry as the real key does.
+uint8_t KeyCharacter(const InputEvent& e);
 
 struct DIMOUSESTATE2 {
   int32_t lX = 0, lY = 0, lZ = 0;
   uint8_t rgbButtons[8] = {};
+};
+
+// Keys or buttons as reads see them. A control pressed since the last read reads as down even when
+// it is up again; a press that comes after a read that showed the control down waits one read,
+// which shows it up, so two presses never merge into one hold. A control held across reads reads
+// as down throughout.
+template <size_t N>
+class PolledControls {
+ public:
+  void Set(size_t i, bool down) {
+    if (i >= N) return;
+    if (down && !down_[i]) pressed_[i] = true;
+    down_[i] = down;
+  }
+  // What one read shows, 0x80 for down.
+  std::array<uint8_t, N> Read() {
+    for (size_t i = 0; i < N; ++i) {
+      if (!(shown_[i] && pressed_[i])) {
+        shown_[i] = down_[i] || pressed_[i];
+        pressed_[i] = false;
+      } else {
+        shown_[i] = false;  // the release between the previous press and this one
+      }
+    }
+    std::array<uint8_t, N> out{};
+    for (size_t i = 0; i < N; ++i) out[i] = shown_[i] ? 0x80 : 0;
+    return out;
+  }
+  // A read that failed: the presses since the last read are lost, and it showed every control up.
+  void Drop() {
+    pressed_ = {};
+    shown_ = {};
+  }
+
+ private:
+  std::array<bool, N> down_{}, pressed_{}, shown_{};
 };
 
 class InputState {
@@ -50,7 +92,9 @@ class InputState {
   // The devices fail to read while the window is in the background, as unacquired devices do.
   void SetFocus(bool focused) { focused_ = focused; }
 
-  HRESULT ReadKeyboard(uint8_t (&keys)[256]) const;
+  // A read that fails (no focus) loses the presses since the last read, as an unacquired device
+  // does.
+  HRESULT ReadKeyboard(uint8_t (&keys)[256]);
   // Relative motion accumulated since the previous read.
   HRESULT ReadMouse(DIMOUSESTATE2& state);
   HRESULT Acquire() const { return focused_ ? DI_OK : DIERR_OTHERAPPHASPRIO; }
@@ -59,8 +103,8 @@ class InputState {
   void ApplyPad(const PadInput& pad);
 
  private:
-  std::array<uint8_t, 256> keys_{};
-  std::array<uint8_t, 8> buttons_{};
+  PolledControls<256> keys_;
+  PolledControls<8> buttons_;
   std::array<uint8_t, 256> padKeys_{};
   uint8_t padButton_ = 0;
   int32_t dx_ = 0, dy_ = 0;

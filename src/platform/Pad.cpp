@@ -78,6 +78,7 @@ void PadMapper::Apply(const InputEvent& e, const PadContext& c, std::string& cha
     if (down_[size_t(e.a)] == down) return;
     down_[size_t(e.a)] = down;
     if (!down) return;
+    tapped_[size_t(e.a)] = true;
     pressedIn_[size_t(e.a)] = c.role;
     if (c.role != PadRole::NameEntry) return;
     switch (PadButton(e.a)) {
@@ -135,7 +136,9 @@ PadInput PadMapper::Tick(const PadContext& c, std::string& chars) {
   }
   PadInput in;
   for (size_t i = 0; i < down_.size(); ++i) {
-    if (!down_[i]) continue;
+    const bool held = down_[i] || tapped_[i];
+    tapped_[i] = false;
+    if (!held) continue;
     const PadRole role = pressedIn_[i];
     const bool menu = role == PadRole::Menu || role == PadRole::GameMenu;
     const bool play = role == PadRole::KeyboardPlay || role == PadRole::MousePlay;

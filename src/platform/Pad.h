@@ -62,7 +62,8 @@ class PadMapper {
   // (cp1251, 13 Enter, 8 Backspace) are appended to chars.
   void Apply(const InputEvent& e, const PadContext& c, std::string& chars);
   // Once a tick, after the tick's events: what the pad holds and its motion for this tick; a held
-  // Up or Down in the name entry repeats its step into chars.
+  // Up or Down in the name entry repeats its step into chars. A button pressed and released within
+  // the tick is held for this tick, so a quick tap is not lost.
   PadInput Tick(const PadContext& c, std::string& chars);
 
  private:
@@ -72,6 +73,7 @@ class PadMapper {
   void StepLetter(int step, const PadContext& c, std::string& chars);
 
   std::array<bool, size_t(PadButton::Count)> down_{};
+  std::array<bool, size_t(PadButton::Count)> tapped_{};  // pressed since the last Tick
   // A held button keeps the meaning it had when it was pressed, so a press that changed the screen
   // does not act again on the next one.
   std::array<PadRole, size_t(PadButton::Count)> pressedIn_{};

@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <bitset>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
 #include "platform/Cp1251.h"
 #include "platform/Pad.h"
+#include "platform/Resources.h"
 #include "platform/System.h"
 
 std::unique_ptr<System> CreateHeadlessSystem(const System::Config& config);
@@ -60,6 +62,7 @@ class SdlSystem final : public System {
   // Video comes up with the window, so a run without a display fails where the game opens it;
   // pads are welcome but not needed.
   void Init() {
+    NameTheApplication();
     if (SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
       initError_ = SDL_GetError();
       return;
@@ -82,6 +85,7 @@ class SdlSystem final : public System {
     window_ = SDL_CreateWindow("Vor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (!window_) return Refuse("cannot make the window", SDL_GetError());
+    SetIcon();
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
     if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
     if (!renderer_) return Refuse("cannot make the renderer", SDL_GetError());
@@ -219,6 +223,27 @@ class SdlSystem final : public System {
     return false;
   }
 
+  // A dock or task bar ties a window to its launcher by the window's class (X11) or app id
+  // (Wayland), which SDL takes from these variables when video starts; they name the desktop
+  // entry. A value already in the environment is the player's choice and stays.
+  static void NameTheApplication() {
+    for (const char* name : {"SDL_VIDEO_X11_WMCLASS", "SDL_VIDEO_WAYLAND_WMCLASS", "SDL_APP_ID"})
+      setenv(name, VOR_APP_ID, 0);
+    SDL_SetHint(SDL_HINT_APP_NAME, "Vor");
+  }
+
+  // The window's icon, drawn as the desktop's icons are. A window without one still plays.
+  void SetIcon() {
+    const IconResource icon = WindowIconResource();
+    if (!icon.pixels || icon.size <= 0) return;
+    SDL_Surface* s =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(icon.pixels), icon.size, icon.size,
+                                           32, icon.size * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!s) return;
+    SDL_SetWindowIcon(window_, s);
+    SDL_FreeSurface(s);
+  }
+
   void Key(const SDL_KeyboardEvent& k) {
     const bool down = k.type == SDL_KEYDOWN;
     const bool enter =
@@ -235,9 +260,9 @@ class SdlSystem final : public System {
     }
     if (const uint8_t code = KeyFromScancode(k.keysym.scancode); code && !k.repeat)
       pending_.push_back({InputEvent::Kind::Key, code, down ? 1 : 0});
-    // Enter and Backspace reach the name entry as characters; a held Enter does not repeat.
-    if (down && enter && !k.repeat) pending_.push_back({InputEvent::Kind::Char, 13, 0});
-    if (down && k.keysym.scancode == SDL_SCANCODE_BACKSPACE)
+    // A press of Enter or Backspace reaches the name entry as a character through KeyCharacter,
+    // as a script's key does; a held Backspace repeats here, a held Enter does not.
+    if (down && k.repeat && k.keysym.scancode == SDL_SCANCODE_BACKSPACE)
       pending_.push_back({InputEvent::Kind::Char, 8, 0});
   }
 

@@ -115,6 +115,76 @@ TEST(InputDevices, MouseMotionOfATickSumsWithinTheInt32Range) {
   EXPECT_EQ(m.lY, -3);
 }
 
+// A key and a mouse button through the same events and reads. Steps: 'd' down, 'u' up, '.' a
+// read; reads: what each read showed, '1' down or '0' up.
+TEST(InputDevices, PressesBetweenReadsAreReadDownThenUp) {
+  const struct {
+    const char* steps;
+    const char* reads;
+  } cases[] = {
+      {"du..", "10"},        // a tap: down in the next read, up in the one after
+      {"d...u..", "11100"},  // held across reads: as it is
+      {"dudu..", "10"},      // taps between the same two reads are one press
+      {"du.du...", "1010"},  // a tap after a read that showed one: up first, then down
+      {"d.ud..u.", "1010"},  // let go and pressed again between reads: the same
+      {"d.d.u.", "110"},     // a repeated down is no new press
+      {"u.", "0"},
+  };
+  for (const auto& c : cases) {
+    InputState input;
+    std::string keys, buttons;
+    for (const char* p = c.steps; *p; ++p) {
+      if (*p == '.') {
+        uint8_t k[256];
+        DIMOUSESTATE2 m;
+        ASSERT_EQ(input.ReadKeyboard(k), DI_OK);
+        ASSERT_EQ(input.ReadMouse(m), DI_OK);
+        keys += k[DIK_SPACE] == 0x80 ? '1' : '0';
+        buttons += m.rgbButtons[1] == 0x80 ? '1' : '0';
+      } else {
+        input.Apply({InputEvent::Kind::Key, DIK_SPACE, *p == 'd'});
+        input.Apply({InputEvent::Kind::Button, 1, *p == 'd'});
+      }
+    }
+    EXPECT_EQ(keys, c.reads) << c.steps;
+    EXPECT_EQ(buttons, c.reads) << c.steps;
+  }
+
+  // A tap while the window is in the background is lost with the read that failed.
+  InputState input;
+  uint8_t k[256] = {};
+  DIMOUSESTATE2 m;
+  input.Apply({InputEvent::Kind::Key, DIK_SPACE, 1});
+  input.Apply({InputEvent::Kind::Key, DIK_SPACE, 0});
+  input.Apply({InputEvent::Kind::Button, 0, 1});
+  input.Apply({InputEvent::Kind::Button, 0, 0});
+  input.SetFocus(false);
+  EXPECT_EQ(input.ReadKeyboard(k), DIERR_NOTACQUIRED);
+  EXPECT_EQ(input.ReadMouse(m), DIERR_NOTACQUIRED);
+  input.SetFocus(true);
+  ASSERT_EQ(input.ReadKeyboard(k), DI_OK);
+  ASSERT_EQ(input.ReadMouse(m), DI_OK);
+  EXPECT_EQ(k[DIK_SPACE], 0);
+  EXPECT_EQ(m.rgbButtons[0], 0);
+}
+
+TEST(InputDevices, EnterAndBackspacePressesAreCharacters) {
+  const struct {
+    InputEvent e;
+    int character;
+  } cases[] = {
+      {{InputEvent::Kind::Key, DIK_RETURN, 1}, 13},
+      {{InputEvent::Kind::Key, DIK_NUMPADENTER, 1}, 13},
+      {{InputEvent::Kind::Key, DIK_BACK, 1}, 8},
+      {{InputEvent::Kind::Key, DIK_RETURN, 0}, 0},  // a release types nothing
+      {{InputEvent::Kind::Key, DIK_SPACE, 1}, 0},   // a blank comes as text
+      {{InputEvent::Kind::Button, DIK_RETURN, 1}, 0},
+      {{InputEvent::Kind::Char, 13, 0}, 0},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(KeyCharacter(c.e), c.character) << int(c.e.kind) << " " << c.e.a << " " << c.e.b;
+}
+
 struct CommandLineCase {
   std::vector<std::string> params;
   bool starts;

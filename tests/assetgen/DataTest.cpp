@@ -205,7 +205,7 @@ TEST(Data, SoundsAreFivePcmEffectsWithoutClicks) {
   EXPECT_LT(wave.GetBlock(2)->Size() - 22, size_t(22050 * 2 * 20 / 1000));
 }
 
-TEST(Data, ResourcesAreLogoAndCup) {
+TEST(Data, ResourcesAreLogoCupAndIcon) {
   for (const char* name : {"VOR", "CUP_BIG", "vor"}) {
     const std::string* bmp = FindBitmapResource(name);
     ASSERT_NE(bmp, nullptr) << name;
@@ -220,6 +220,16 @@ TEST(Data, ResourcesAreLogoAndCup) {
     EXPECT_NE(img.Color(200, 90), 0u);
   }
   EXPECT_EQ(FindBitmapResource("LOGO"), nullptr);
+
+  // The window's icon: the bull's-eye, opaque in the middle, on transparency.
+  const IconResource icon = WindowIconResource();
+  ASSERT_EQ(icon.size, 64);
+  ASSERT_NE(icon.pixels, nullptr);
+  const auto at = [&](int x, int y) { return icon.pixels[size_t(y) * 64 + size_t(x)]; };
+  for (const uint32_t corner : {at(0, 0), at(63, 0), at(0, 63), at(63, 63)})
+    EXPECT_EQ(corner, 0u) << std::hex << corner;
+  EXPECT_EQ(at(31, 31) >> 24, 255u);
+  EXPECT_NE(at(31, 31) & 0xFFFFFF, 0u);
 }
 
 TEST(Data, MakingTheDataAgainGivesTheSameBytes) {

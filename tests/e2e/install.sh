@@ -20,6 +20,8 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "${metainfo[0
   fail "the metainfo does not launch $id.desktop"
 grep -qx "Icon=$id" "${desktop[0]}" && grep -qx 'Exec=vor' "${desktop[0]}" &&
   grep -qx 'Categories=Game;ActionGame;' "${desktop[0]}" || fail "desktop entry: $(cat "${desktop[0]}")"
+# The window's class is the entry's id, so a dock ties the running game to its launcher.
+grep -qx "StartupWMClass=$id" "${desktop[0]}" || fail "desktop entry: no StartupWMClass=$id"
 desktop-file-validate "${desktop[0]}" || fail "desktop-file-validate"
 appstreamcli validate --no-net --pedantic "${metainfo[0]}" > validate.log ||
   fail "appstreamcli: $(cat validate.log)"

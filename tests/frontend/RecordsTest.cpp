@@ -428,29 +428,42 @@ class NameEntry : public Records {
   std::string Typed() const { return Name(game_->RecordEntry); }
 };
 
-TEST_F(NameEntry, TypedNamesAreTrimmedAndPaddedToTen) {
+TEST_F(NameEntry, TypedNamesKeepInnerBlanksAndArePaddedToTen) {
   EXPECT_EQ(Typed(), std::string(10, ' ')) << "the name starts as ten blanks";
   const struct {
     std::string start, keys, name;
+    bool full;
   } cases[] = {
-      {"", "Ivan", "Ivan      "},
-      {"", "abcdefghijk", "abcdefghij"},
-      {"", "\b\b", "          "},
-      {"", "ab\b", "a         "},
-      {"", "  a", "a         "},
-      {"", "a b", "ab        "},  // the blank is trimmed before b comes
-      {"", "ab \b", "a         "},
-      {"", "a \x01\x1b\tb", "ab        "},
-      {"", "a\x7f", "a         "},
-      {"Old", "x", "Oldx      "},
-      {"", "\xc8\xe2\xe0\xed", "\xc8\xe2\xe0\xed      "},  // cp1251 letters
+      {"", "Ivan", "Ivan      ", false},
+      {"", "abcdefghijk", "abcdefghij", true},
+      {"", "\b\b", "          ", false},
+      {"", "ab\b", "a         ", false},
+      {"", "  a", "a         ", false},  // leading blanks are dropped
+      {"", "   ", "          ", false},
+      {"", "a b", "a b       ", false},
+      {"", "Newbie \xc6\xf3\xea", "Newbie \xc6\xf3\xea", true},  // "Newbie Zhuk" in cp1251
+      {"", "Newbie  \xc6\xf3\xea", "Newbie  \xc6\xf3", true},    // the eleventh is dropped
+      {"", "ab   c", "ab   c    ", false},
+      {"", "ab  ", "ab        ", false},        // trailing blanks stand as padding...
+      {"", "abcdefgh  x", "abcdefgh  ", true},  // ...yet fill the name
+      {"", "ab \b", "ab        ", false},
+      {"", "a b\bc", "a c       ", false},
+      {"", "a b\b\bc", "ac        ", false},
+      {"", "a \x01\x1b\tb", "a b       ", false},
+      {"", "a\x7f", "a         ", false},
+      {"Old", "x", "Oldx      ", false},
+      {"Old", " x", "Old x     ", false},
+      {" Old Name", "\b", "Old Nam   ", false},
+      {"", "\xc8\xe2\xe0\xed", "\xc8\xe2\xe0\xed      ", false},  // cp1251 letters
   };
   for (const auto& c : cases) {
     const std::string start = c.start + std::string(10 - c.start.size(), ' ');
     game_->RecordEntry.nameLength = 10;
     std::memcpy(game_->RecordEntry.name, start.data(), 10);
+    game_->NameBlanks = 0;  // as every entry starts
     Type(c.keys);
     EXPECT_EQ(Typed(), c.name) << "keys '" << c.keys << "'";
+    EXPECT_EQ(game_->NameEntryFull(), c.full) << "keys '" << c.keys << "'";
   }
 }
 
@@ -459,20 +472,29 @@ TEST_F(NameEntry, EnterSavesTheTableAndShowsIt) {
   FillTable(2);
   game_->RecordEntry = Row(950);
   game_->State = gsEnterName;
-  Type("Olga");
+  Type(" Olga Li  ");
   game_->ControlSpeed = 7;
   game_->FinishResult(13, false);
   EXPECT_EQ(game_->State, gsRecords);
   EXPECT_EQ(game_->KeyLatch[28], 7);
   EXPECT_EQ(game_->KeyLatch[57], 7);
   EXPECT_EQ(game_->KeyLatch[1], 7);
-  EXPECT_EQ(Name(game_->Records[1]), "Olga      ");
+  EXPECT_EQ(Name(game_->Records[1]), "Olga Li   ");
 
   game_->ClearRecords();
   ASSERT_TRUE(game_->LoadRecords("main.tbl"));
   EXPECT_EQ(UsedRows(), 3);
   EXPECT_EQ(game_->Records[1].score, 950);
-  EXPECT_EQ(Name(game_->Records[1]), "Olga      ");
+  EXPECT_EQ(Name(game_->Records[1]), "Olga Li   ");
+
+  // The next entry starts from that name; the blanks typed before Enter are gone.
+  game_->RecordEntry = game_->Records[1];
+  game_->RecordEntry.score = 960;
+  game_->State = gsGameOver;
+  game_->FinishResult(32, true);
+  ASSERT_EQ(game_->State, gsEnterName);
+  Type("n");
+  EXPECT_EQ(Typed(), "Olga Lin  ");
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ struct ButtonCase {
 
 class PadButtonTest : public testing::TestWithParam<ButtonCase> {};
 
-TEST_P(PadButtonTest, HeldButtonGivesTheKeysOfItsScreen) {
+TEST_P(PadButtonTest, PressedButtonGivesTheKeysOfItsScreen) {
   const ButtonCase& c = GetParam();
   PadMapper pad;
   std::string chars;
@@ -58,6 +58,15 @@ TEST_P(PadButtonTest, HeldButtonGivesTheKeysOfItsScreen) {
   const PadInput released = pad.Tick({c.role}, chars);
   EXPECT_TRUE(released.keys.none());
   EXPECT_FALSE(released.leftButton);
+  // Pressed and released within one tick: the same for that tick, then nothing.
+  pad.Apply(Button(c.button, true), {c.role}, chars);
+  pad.Apply(Button(c.button, false), {c.role}, chars);
+  const PadInput tapped = pad.Tick({c.role}, chars);
+  EXPECT_EQ(KeysOf(tapped), c.keys);
+  EXPECT_EQ(tapped.leftButton, c.leftButton);
+  const PadInput after = pad.Tick({c.role}, chars);
+  EXPECT_TRUE(after.keys.none());
+  EXPECT_FALSE(after.leftButton);
 }
 
 using R = PadRole;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 uint64_t Rng::Next() {
   uint64_t z = (s_ += 0x9E3779B97F4A7C15ull);
@@ -161,6 +162,28 @@ Image Canvas::Opaque() const {
 bool Canvas::WritePng(const std::string& path) const {
   cairo_surface_flush(surface_);
   return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
+std::vector<uint32_t> Canvas::Argb() const {
+  cairo_surface_flush(surface_);
+  const int w = cairo_image_surface_get_width(surface_),
+            h = cairo_image_surface_get_height(surface_);
+  const int stride = cairo_image_surface_get_stride(surface_);
+  const unsigned char* data = cairo_image_surface_get_data(surface_);
+  std::vector<uint32_t> out(size_t(w) * size_t(h));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint32_t p;
+      std::memcpy(&p, data + size_t(y) * size_t(stride) + size_t(x) * 4, 4);
+      const uint32_t a = p >> 24;
+      // Cairo keeps colours premultiplied by their alpha; undo it, rounding.
+      const auto ch = [&](int shift) {
+        const uint32_t v = (p >> shift) & 255;
+        return a ? std::min<uint32_t>(255, (v * 255 + a / 2) / a) : 0;
+      };
+      out[size_t(y) * size_t(w) + size_t(x)] = (a << 24) | (ch(16) << 16) | (ch(8) << 8) | ch(0);
+    }
+  return out;
 }
 
 void ProtectBlack(Image& img, const std::vector<uint8_t>& opaqueMask) {

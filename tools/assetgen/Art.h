@@ -75,6 +75,9 @@ class Canvas {
   // The canvas at its full drawn size, with its transparency, as a PNG file; false when it cannot
   // be written.
   bool WritePng(const std::string& path) const;
+  // The canvas at its full drawn size as 0xAARRGGBB pixels, straight (not premultiplied) alpha,
+  // rows top to bottom.
+  std::vector<uint32_t> Argb() const;
 
  private:
   int w_, h_;

@@ -25,6 +25,8 @@ Image MakeCupBig();
 // The program's icon, the logo's bull's-eye on transparency, size x size pixels, as a PNG file;
 // false when it cannot be written.
 bool WriteIcon(int size, const std::string& path);
+// The same icon as size x size pixels 0xAARRGGBB, straight alpha (the window's icon).
+std::vector<uint32_t> MakeIcon(int size);
 
 // One picture per cp1251 character 33..255 (white on black, monochrome), named by decimal code.
 // Every picture is its advance wide and the line's full height. False with a reason on failure.

@@ -208,11 +208,25 @@ Image MakeCupBig() {
   return c.Keyed();
 }
 
-bool WriteIcon(int size, const std::string& path) {
-  // The bull's-eye of the logo with its cross-hair and shadow, in a square of 148 units; small
-  // icons keep its shape and lose only the finest lines.
-  constexpr int kSpan = 148;
-  Canvas c(kSpan, kSpan, size / double(kSpan));
+namespace {
+
+// The bull's-eye of the logo with its cross-hair and shadow, in a square of 148 units, drawn at
+// size x size pixels; small icons keep its shape and lose only the finest lines.
+constexpr int kIconSpan = 148;
+void DrawIcon(Canvas& c) {
   Bullseye(c, 72, 72, 52);
+}
+
+}  // namespace
+
+bool WriteIcon(int size, const std::string& path) {
+  Canvas c(kIconSpan, kIconSpan, size / double(kIconSpan));
+  DrawIcon(c);
   return c.WritePng(path);
+}
+
+std::vector<uint32_t> MakeIcon(int size) {
+  Canvas c(kIconSpan, kIconSpan, size / double(kIconSpan));
+  DrawIcon(c);
+  return c.Argb();
 }
