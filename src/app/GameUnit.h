@@ -59,6 +59,12 @@ constexpr float SightSpeedFloor(uint8_t difficulty) {
   return difficulty == 1 ? 0.0f : 1.0f;
 }
 constexpr int32_t kMagnetDiameterBySize[3] = {100, 76, 50};
+// The diameter of a magnet of that SIZE; a size the table lacks is the big one.
+constexpr int32_t MagnetDiameter(uint8_t size) {
+  return kMagnetDiameterBySize[size <= 2 ? size : 0];
+}
+// The difficulties by number, in the words the main menu shows them.
+constexpr const char* kDifficultyNames[3] = {"normal", "kindly", "hardly"};
 constexpr double kMagnetCoreRadii = 0.8;
 constexpr double kMagnetPullRadii = 3.0;
 

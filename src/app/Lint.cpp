@@ -33,10 +33,9 @@ constexpr double kFarthestHit = 19 + 1 + kSightMaxSpeed;
 // A magnet that takes the launched sight within this many frames (half a second) leaves the
 // player no time to steer away.
 constexpr int kCaptureFrames = 20;
-constexpr const char* kDifficultyNames[3] = {"normal", "kindly", "hardly"};
 
 double MagnetRadius(const TMagnetRec& m) {
-  return kMagnetDiameterBySize[m.SIZE <= 2 ? m.SIZE : 0] / 2;
+  return MagnetDiameter(m.SIZE) / 2;
 }
 
 // Everything the parser said about one text.
@@ -127,24 +126,6 @@ bool IsUtf8Text(std::string_view s, size_t& first) {
     i += n;
   }
   return any;
-}
-
-// Text from a file made fit for a line of the report: control bytes (a zero byte among them)
-// as \xNN.
-std::string Printable(const std::string& text) {
-  std::string out;
-  for (const char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c >= 0x20 && c != 0x7F) {
-      out += ch;
-      continue;
-    }
-    static constexpr char kHex[] = "0123456789abcdef";
-    out += "\\x";
-    out += kHex[c >> 4];
-    out += kHex[c & 15];
-  }
-  return out;
 }
 
 // Why bytes cannot be a text of the game (a level or a list), or empty: UTF-16, or zero bytes.
@@ -751,8 +732,8 @@ class LintRun {
 }  // namespace
 
 std::string FormatFinding(const std::string& where, const TLintFinding& finding) {
-  return Printable(where) + std::to_string(finding.line) +
-         (finding.error ? ": error: " : ": warning: ") + Printable(finding.message);
+  return PrintableName(where, std::string::npos) + std::to_string(finding.line) +
+         (finding.error ? ": error: " : ": warning: ") + PrintableName(finding.message, std::string::npos);
 }
 
 int LintFiles(System& system, const std::vector<std::string>& files, bool quiet, std::string& out) {

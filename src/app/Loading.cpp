@@ -42,7 +42,6 @@ constexpr uint32_t kLargeSheetsKB = 4000;
 constexpr uint32_t kLoadingFrameMs = 25;
 constexpr int32_t kSightMaskSize = 240;
 constexpr const char* kMagnetBlocks[3] = {"magnet_b", "magnet_m", "magnet_s"};
-constexpr int32_t kMagnetDiameters[3] = {100, 76, 50};
 constexpr const char* kCredits =
     "&1Vor  &0a shooting gallery  &1*  &0pictures, sounds, font and levels made for this game  "
     "&1*  &0thanks for playing";
@@ -103,9 +102,7 @@ bool SheetFromCollection(Display& dd, const TGraphCollection& pictures, bool col
   return true;
 }
 
-// The whole file in one read: "graph.dat" is large, and growing the text piece by piece would
-// copy it several times over. Only a regular file of at most kMaxDataFileBytes is read; reason
-// says why not.
+// A collection or "graph.dat": a regular file of at most kMaxDataFileBytes; reason says why not.
 bool ReadWholeFile(const std::string& name, std::string& bytes, std::string& reason) {
   return ReadRegularFile(name, kMaxDataFileBytes, bytes, reason) == ReadOutcome::Ok;
 }
@@ -236,8 +233,7 @@ bool TGame::LoadGraphics() {
   if (LoadGraphics(false, cacheDamaged)) return true;
   if (!cacheDamaged) return false;
   // The cache is the game's own: made again, as a missing or outdated one is.
-  std::fprintf(stderr, "vor: %s; it is made again from the collections\n",
-               LoadFailureText.c_str());
+  std::fprintf(stderr, "vor: %s; it is made again from the collections\n", LoadFailureText.c_str());
   return LoadGraphics(true, cacheDamaged);
 }
 
@@ -424,7 +420,7 @@ bool TGame::BuildGraphDat(const std::string& sources, std::string& bytes) {
       for (int32_t n = 0; n < 3; ++n) {
         auto sheet = std::make_unique<TDXBaseSurface>();
         sheet->SystemMemory = true;
-        sheet->Allocate(dd, kMagnetDiameters[n], kMagnetDiameters[n], 30);
+        sheet->Allocate(dd, kMagnetDiameterBySize[n], kMagnetDiameterBySize[n], 30);
         if (Failed(sheet->LastResult)) return CannotBuild(*this, "graph.ccg");
         ClipToScreen(*sheet);
         sheet->SetUseColorKey(true);

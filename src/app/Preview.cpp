@@ -70,7 +70,7 @@ void DrawPaths(Surface& s, const TTargetRec (&targets)[kTargetSlots + 1],
   for (int i = 1; i <= kMagnetSlots; ++i) {
     const TMagnetRec& m = magnets[i];
     if (!m.VISIBLE) continue;
-    const double r = kMagnetDiameterBySize[m.SIZE <= 2 ? m.SIZE : 0] / 2;
+    const double r = MagnetDiameter(m.SIZE) / 2;
     Circle(s, m.X, m.Y, kMagnetPullRadii * r, kReachColor);
     Circle(s, m.X, m.Y, kMagnetCoreRadii * r, kCoreColor);
   }

@@ -1,10 +1,6 @@
 // Reading and writing "vor.ini", and the menu's settings it keeps.
 #include "app/Settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -14,6 +10,7 @@
 
 #include "app/GameUnit.h"
 #include "assets/FileUtils.h"
+#include "platform/InputFile.h"
 #include "platform/UserDirs.h"
 
 namespace {
@@ -35,12 +32,24 @@ bool ValidKey(const std::string& k) {
   return true;
 }
 
+// Calls f with the same menu setting of each of the settings given, for each menu setting.
+template <class F, class... S>
+void EachMenuSetting(F f, S&... s) {
+  f(s.scenario...);
+  f(s.difficulty...);
+  f(s.brightness...);
+  f(s.controlType...);
+  f(s.controlSpeed...);
+  f(s.soundOn...);
+}
+
 // A setting the file says in words, as the menu shows it.
 struct Word {
   const char* text;
   uint8_t value;
 };
-constexpr Word kDifficulties[] = {{"normal", 0}, {"kindly", 1}, {"hardly", 2}};
+constexpr Word kDifficulties[] = {
+    {kDifficultyNames[0], 0}, {kDifficultyNames[1], 1}, {kDifficultyNames[2], 2}};
 constexpr Word kControlTypes[] = {{"mouse", 1}, {"keyboard", 0}};
 constexpr Word kSounds[] = {{"on", 1}, {"off", 0}};
 
@@ -171,62 +180,16 @@ std::string SettingsPath() {
   return dir.empty() ? dir : dir + "/vor.ini";
 }
 
-namespace {
-
-// The file's bytes, up to one past the limit (enough to know it is too large). False with the
-// reason when it cannot be read; a missing file is false with an empty reason. A folder, FIFO or
-// device is refused before it is opened, and again after (it may have been swapped in between).
-bool ReadSettingsFile(const std::string& path, std::string& text, std::string& reason) {
-  const std::string special = "it is not a regular file (a folder, a FIFO or a device)";
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) {
-    if (errno != ENOENT) reason = std::strerror(errno);
-    return false;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    reason = special;
-    return false;
-  }
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno != ENOENT) reason = std::strerror(errno);
-    return false;
-  }
-  bool ok = fstat(fd, &st) == 0;
-  if (!ok) reason = std::strerror(errno);
-  if (ok && !S_ISREG(st.st_mode)) {
-    reason = special;
-    ok = false;
-  }
-  text.assign(kMaxSettingsBytes + 1, '\0');
-  size_t got = 0;
-  while (ok && got < text.size()) {
-    const ssize_t n = read(fd, text.data() + got, text.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      reason = std::strerror(errno);
-      ok = false;
-    } else if (n == 0) {
-      break;
-    } else {
-      got += size_t(n);
-    }
-  }
-  close(fd);
-  text.resize(ok ? got : 0);
-  return ok;
-}
-
-}  // namespace
-
 Settings LoadSettings(const std::string& path, bool quiet) {
   Settings s;
   if (path.empty()) return s;
   std::string text, reason;
-  if (!ReadSettingsFile(path, text, reason)) {
-    if (!reason.empty() && !quiet)
-      std::fprintf(stderr, "vor: cannot read the settings file %s: %s; the defaults are used\n",
-                   path.c_str(), reason.c_str());
+  // One byte past the limit is enough for the parser to know the file is too large.
+  const ReadOutcome read = ReadRegularFile(path, kMaxSettingsBytes + 1, text, reason, true);
+  if (read != ReadOutcome::Ok) {
+    if (read != ReadOutcome::Missing && !quiet)
+      std::fprintf(stderr, "vor: cannot read the settings file %s: %s%s; the defaults are used\n",
+                   path.c_str(), read == ReadOutcome::NotRegular ? "it is " : "", reason.c_str());
     return s;
   }
   std::string error;
@@ -286,15 +249,11 @@ void ApplyMenuSettings(const Settings& s, TGame& game) {
 }
 
 void CopyChangedMenuSettings(const Settings& before, const Settings& now, Settings& file) {
-  auto copy = [](const auto& b, const auto& n, auto& f) {
-    if (b != n) f = n;
-  };
-  copy(before.scenario, now.scenario, file.scenario);
-  copy(before.difficulty, now.difficulty, file.difficulty);
-  copy(before.brightness, now.brightness, file.brightness);
-  copy(before.controlType, now.controlType, file.controlType);
-  copy(before.controlSpeed, now.controlSpeed, file.controlSpeed);
-  copy(before.soundOn, now.soundOn, file.soundOn);
+  EachMenuSetting(
+      [](auto& f, const auto& b, const auto& n) {
+        if (b != n) f = n;
+      },
+      file, before, now);
 }
 
 namespace {
@@ -341,15 +300,11 @@ bool SettingsFromScript(const std::string& script, Settings& out,
     // Only the menu's settings travel with a script.
     if (one.fullscreen || !one.others.empty())
       damaged.push_back(at + ": not a setting a script carries");
-    auto take = [](auto& to, const auto& from) {
-      if (from) to = from;
-    };
-    take(out.scenario, one.scenario);
-    take(out.difficulty, one.difficulty);
-    take(out.brightness, one.brightness);
-    take(out.controlType, one.controlType);
-    take(out.controlSpeed, one.controlSpeed);
-    take(out.soundOn, one.soundOn);
+    EachMenuSetting(
+        [](auto& to, const auto& from) {
+          if (from) to = from;
+        },
+        out, one);
   }
   return any;
 }

@@ -33,8 +33,7 @@ enum : int {
 };
 
 std::string DifficultyText(uint8_t difficulty) {
-  const char* name = difficulty == 1 ? "kindly" : difficulty == 2 ? "hardly" : "normal";
-  return std::string("Game difficulty: ") + name;
+  return std::string("Game difficulty: ") + kDifficultyNames[difficulty <= 2 ? difficulty : 0];
 }
 
 std::string BrightnessText(uint8_t brightness) {

@@ -34,10 +34,9 @@ bool NamesNoFile(const std::string& line) {
   return line.find_first_not_of(" \t") == std::string::npos;
 }
 
-std::string PrintableName(const std::string& name) {
-  constexpr size_t kShown = 80;
+std::string PrintableName(const std::string& name, size_t shown) {
   std::string out;
-  for (size_t i = 0; i < name.size() && i < kShown; ++i) {
+  for (size_t i = 0; i < name.size() && i < shown; ++i) {
     const unsigned char c = static_cast<unsigned char>(name[i]);
     if (c < 0x20 || c == 0x7F) {
       static constexpr char kHex[] = "0123456789abcdef";
@@ -48,7 +47,7 @@ std::string PrintableName(const std::string& name) {
       out += char(c);
     }
   }
-  if (name.size() > kShown) out += "...";
+  if (name.size() > shown) out += "...";
   return out;
 }
 
@@ -95,8 +94,8 @@ bool CompileScenario(const std::string& listFile, const std::string& outFile) {
     const char* why = nullptr;
     if (!ListedLevelFile(line, name))
       why = line.find('\0') != std::string::npos ? "is no file name (it holds a zero byte)"
-            : FileExists(line)                    ? "is not a regular file"
-                                                  : "does not exist";
+            : FileExists(line)                   ? "is not a regular file"
+                                                 : "does not exist";
     else if (SameFile(name, out))
       why = "is also the file to write";
     else if (!ReadFileQuietly(name, text))

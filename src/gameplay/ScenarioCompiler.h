@@ -22,5 +22,5 @@ bool ListedLevelFile(const std::string& line, std::string& path);
 // Whether a line of a list file is blank (only blanks and tabs): it names no level.
 bool NamesNoFile(const std::string& line);
 // A file name or other text read from a file, fit for a message: control bytes as \xNN, and
-// cut after 80 characters.
-std::string PrintableName(const std::string& name);
+// cut after shown characters.
+std::string PrintableName(const std::string& name, size_t shown = 80);

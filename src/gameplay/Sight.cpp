@@ -68,7 +68,7 @@ void TGame::MoveSight() {
   for (int i = 1; i <= kMagnetSlots; ++i) {
     const TMagnetRec& m = Magnets[i];
     if (!m.VISIBLE) continue;
-    const int32_t g = kMagnetDiameterBySize[m.SIZE <= 2 ? m.SIZE : 0] / 2;
+    const int32_t g = MagnetDiameter(m.SIZE) / 2;
     const double dist = std::hypot(double(SightX) - m.X, double(SightY) - m.Y);
     if (kMagnetCoreRadii * g > dist) {
       Shoot();

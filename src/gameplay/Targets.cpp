@@ -278,7 +278,6 @@ bool TGame::BuildTargetCircles(TDXBaseSurface& sheet) {
 bool TGame::BuildMagnetFrames(TSurfaceList& magnets, TDXBaseSurface& pictures) {
   if (!DirectDraw) return false;
   Display& dd = *DirectDraw;
-  static constexpr int kDiameter[3] = {100, 76, 50};
   static constexpr uint32_t kBase[3] = {0x0000FF, 0x00FF00, 0x00FFFF};
   const int32_t magnet = pictures.FindFrame("magnet");
   const TRect clip = pictures.ClipRect;
@@ -287,7 +286,7 @@ bool TGame::BuildMagnetFrames(TSurfaceList& magnets, TDXBaseSurface& pictures) {
   for (int n = 0; n < 3; ++n) {
     TDXBaseSurface* sheet = magnets.GetSurface(n);
     if (!sheet) return false;
-    const int m = kDiameter[n], r = m / 2;
+    const int m = kMagnetDiameterBySize[n], r = m / 2;
     SurfacePtr work;
     if (Failed(CreateWorkSurface(dd, m, m, work))) return false;
     // The rotated picture is cut to the frame, not to the screen.

@@ -101,9 +101,10 @@ bool MakeUserDir(const std::string& path, std::string& error) {
     }
   }
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+  const int statError = ::stat(path.c_str(), &st) != 0 ? errno : 0;
+  if (statError || !S_ISDIR(st.st_mode)) {
     // A file, or a link to one, where the folder should be: "Not a directory".
-    const int saved = ::stat(path.c_str(), &st) != 0 ? errno : ENOTDIR;
+    const int saved = statError ? statError : ENOTDIR;
     error = "cannot use the folder " + path + ": " + std::strerror(saved);
     errno = saved;
     return false;
