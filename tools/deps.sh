@@ -5,8 +5,9 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libjpeg-dev libpng-dev libcairo2-dev
           libfreetype-dev fonts-dejavu-core libwmf-dev fonts-urw-base35 libemf2svg-dev
           librsvg2-dev)
-# CPack's Debian generator: dpkg-shlibdeps finds the dependencies, file finds the programs.
-package_tools=(dpkg-dev file)
+# CPack's Debian generator: dpkg-shlibdeps finds the dependencies, file finds the programs;
+# dpkg-buildflags gives the hardening flags; lintian checks the package.
+package_tools=(dpkg-dev file lintian)
 case "${1:-play}" in
   package) packages+=("${package_tools[@]}") ;;
   test)

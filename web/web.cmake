@@ -9,7 +9,7 @@ endif()
 
 # The web has no metafile decoder and no threads: the stand-ins in src/platform/web/ replace them.
 get_target_property(vor_platform_srcs vor_platform SOURCES)
-list(FILTER vor_platform_srcs EXCLUDE REGEX "/(Metafile|EnhancedMetafile|Worker)\\.cpp$")
+list(FILTER vor_platform_srcs EXCLUDE REGEX "/(Metafile|EnhancedMetafile|SharedLibrary|Worker)\\.cpp$")
 file(GLOB vor_web_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/web/*.cpp)
 set_property(TARGET vor_platform PROPERTY SOURCES ${vor_platform_srcs} ${vor_web_srcs})
 

@@ -1,5 +1,5 @@
 // Enhanced metafile pictures: checked here record by record, turned into SVG by libemf2svg and
-// drawn by librsvg.
+// drawn by librsvg, both opened when the first picture is drawn.
 //
 // Records, integers little-endian: type 4, size in bytes 4 (a multiple of 4, at least 8), then the
 // parameters. The first record is the header (type 1, at least 88 bytes): bounds 4 x 4 (device
@@ -18,8 +18,46 @@
 
 #include "platform/LittleEndian.h"
 #include "platform/Picture.h"
+#include "platform/SharedLibrary.h"
 
 namespace {
+
+// The converter's and the drawing libraries' functions.
+struct TDecoders {
+  decltype(&emf2svg) convert = nullptr;
+  decltype(&rsvg_handle_new_from_data) newHandle = nullptr;
+  decltype(&rsvg_handle_render_document) render = nullptr;
+  decltype(&cairo_image_surface_create_for_data) newSurface = nullptr;
+  decltype(&cairo_surface_destroy) destroySurface = nullptr;
+  decltype(&cairo_create) newContext = nullptr;
+  decltype(&cairo_destroy) destroyContext = nullptr;
+  decltype(&g_object_unref) unref = nullptr;
+  decltype(&g_error_free) freeError = nullptr;
+
+  bool Load(std::string& error) {
+    const char* what = "Enhanced metafile pictures";
+    TSharedLibrary emf("libemf2svg.so.1", "libemf2svg1", what);
+    TSharedLibrary rsvg("librsvg-2.so.2", "librsvg2-2", what);
+    TSharedLibrary cairo("libcairo.so.2", "libcairo2", what);
+    TSharedLibrary gobject("libgobject-2.0.so.0", "libglib2.0-0", what);
+    TSharedLibrary glib("libglib-2.0.so.0", "libglib2.0-0", what);
+    if (emf.Find("emf2svg", convert) && rsvg.Find("rsvg_handle_new_from_data", newHandle) &&
+        rsvg.Find("rsvg_handle_render_document", render) &&
+        cairo.Find("cairo_image_surface_create_for_data", newSurface) &&
+        cairo.Find("cairo_surface_destroy", destroySurface) &&
+        cairo.Find("cairo_create", newContext) && cairo.Find("cairo_destroy", destroyContext) &&
+        gobject.Find("g_object_unref", unref) && glib.Find("g_error_free", freeError))
+      return true;
+    // The first that failed: the search stops there.
+    for (const TSharedLibrary* lib : {&emf, &rsvg, &cairo, &gobject, &glib}) {
+      if (!lib->Error().empty()) {
+        error = lib->Error();
+        break;
+      }
+    }
+    return false;
+  }
+};
 
 // The SVG text grows to many times the metafile; this keeps it to some tens of megabytes.
 constexpr size_t kMaxFileBytes = size_t{4} << 20;
@@ -274,7 +312,8 @@ struct TFree {
   void operator()(char* p) const { std::free(p); }
 };
 struct TUnref {
-  void operator()(RsvgHandle* h) const { g_object_unref(h); }
+  decltype(&g_object_unref) unref;
+  void operator()(RsvgHandle* h) const { unref(h); }
 };
 
 }  // namespace
@@ -291,6 +330,8 @@ std::unique_ptr<TGraphic> LoadEnhancedMetafileGraphic(const std::string& bytes, 
   }
   TLayout layout;
   if (!Inspect(bytes, std::min(maxPixels, kMaxMetafilePixels), layout, error)) return nullptr;
+  TDecoders lib;
+  if (!lib.Load(error)) return nullptr;
 
   // The converter lays the bounds of the header over the whole picture; given the frame as the
   // bounds, what is drawn keeps its place in the frame.
@@ -302,7 +343,7 @@ std::unique_ptr<TGraphic> LoadEnhancedMetafileGraphic(const std::string& bytes, 
   options.imgHeight = layout.height;
   char* text = nullptr;
   size_t length = 0;
-  const int converted = emf2svg(copy.data(), copy.size(), &text, &length, &options);
+  const int converted = lib.convert(copy.data(), copy.size(), &text, &length, &options);
   std::unique_ptr<char, TFree> svg(text);
   if (!converted || !svg) {
     error = "enhanced metafile cannot be read";
@@ -311,9 +352,9 @@ std::unique_ptr<TGraphic> LoadEnhancedMetafileGraphic(const std::string& bytes, 
 
   GError* gerror = nullptr;
   std::unique_ptr<RsvgHandle, TUnref> handle(
-      rsvg_handle_new_from_data(reinterpret_cast<const guint8*>(svg.get()), length, &gerror));
+      lib.newHandle(reinterpret_cast<const guint8*>(svg.get()), length, &gerror), {lib.unref});
   if (!handle) {
-    if (gerror) g_error_free(gerror);
+    if (gerror) lib.freeError(gerror);
     error = "enhanced metafile cannot be drawn";
     return nullptr;
   }
@@ -321,14 +362,14 @@ std::unique_ptr<TGraphic> LoadEnhancedMetafileGraphic(const std::string& bytes, 
   // Drawn straight into the picture's pixels: premultiplied colour over nothing is the colour
   // over black.
   std::vector<uint32_t> pixels(static_cast<size_t>(w) * h, 0);
-  cairo_surface_t* surface = cairo_image_surface_create_for_data(
-      reinterpret_cast<unsigned char*>(pixels.data()), CAIRO_FORMAT_ARGB32, w, h, w * 4);
-  cairo_t* cr = cairo_create(surface);
+  cairo_surface_t* surface = lib.newSurface(reinterpret_cast<unsigned char*>(pixels.data()),
+                                            CAIRO_FORMAT_ARGB32, w, h, w * 4);
+  cairo_t* cr = lib.newContext(surface);
   const RsvgRectangle viewport{0, 0, double(w), double(h)};
-  const bool drawn = rsvg_handle_render_document(handle.get(), cr, &viewport, &gerror);
-  cairo_destroy(cr);
-  cairo_surface_destroy(surface);
-  if (gerror) g_error_free(gerror);
+  const bool drawn = lib.render(handle.get(), cr, &viewport, &gerror);
+  lib.destroyContext(cr);
+  lib.destroySurface(surface);
+  if (gerror) lib.freeError(gerror);
   if (!drawn) {
     error = "enhanced metafile cannot be drawn";
     return nullptr;

@@ -1,5 +1,5 @@
-// Windows metafile pictures, rendered to pixels through libwmf (enhanced metafiles are handed to
-// EnhancedMetafile.cpp).
+// Windows metafile pictures, rendered to pixels through libwmf, opened when the first picture is
+// drawn (enhanced metafiles are handed to EnhancedMetafile.cpp).
 //
 // A file may open with the 22-byte placeable header (key 0x9AC6CDD7, handle 2, bounding box
 // left/top/right/bottom 4 x 2, units per inch 2, reserved 4, checksum 2), then the 18-byte
@@ -24,8 +24,31 @@
 
 #include "platform/LittleEndian.h"
 #include "platform/Picture.h"
+#include "platform/SharedLibrary.h"
 
 namespace {
+
+// The renderer's functions.
+struct TWmf {
+  decltype(&wmf_api_create) apiCreate = nullptr;
+  decltype(&wmf_api_destroy) apiDestroy = nullptr;
+  decltype(&wmf_mem_open) memOpen = nullptr;
+  decltype(&wmf_scan) scan = nullptr;
+  decltype(&wmf_play) play = nullptr;
+  decltype(&wmf_gd_function) gdFunction = nullptr;
+  decltype(&wmf_gd_image_pixels) imagePixels = nullptr;
+
+  bool Load(std::string& error) {
+    TSharedLibrary lib("libwmf-0.2.so.7", "libwmf-0.2-7", "Windows metafile pictures");
+    if (lib.Find("wmf_api_create", apiCreate) && lib.Find("wmf_api_destroy", apiDestroy) &&
+        lib.Find("wmf_mem_open", memOpen) && lib.Find("wmf_scan", scan) &&
+        lib.Find("wmf_play", play) && lib.Find("wmf_gd_function", gdFunction) &&
+        lib.Find("wmf_gd_image_pixels", imagePixels))
+      return true;
+    error = lib.Error();
+    return false;
+  }
+};
 
 constexpr uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr size_t kPlaceableSize = 22, kHeaderSize = 18;
@@ -240,7 +263,8 @@ constexpr double kMaxWork = double(1 << 28);
 // The device's own functions, the picture pixels per page unit and the work done so far, while
 // the hooks below run.
 struct THooks {
-  wmfFunctionReference device;
+  const TWmf& wmf;
+  wmfFunctionReference device{};
   double pixelsX = 1, pixelsY = 1, width = 0, height = 0;
   wmfD_Coord origin{};
   double work = 0;
@@ -255,7 +279,7 @@ void BeginOnBlack(wmfAPI* api) {
   Hooks(api).device.device_begin(api);
   if (gdImage* im = PlayingImage(api)) {
     wmf_gd_t* device = WMF_GD_GetData(api);
-    std::memset(wmf_gd_image_pixels(im), 0, sizeof(int) * device->width * device->height);
+    std::memset(Hooks(api).wmf.imagePixels(im), 0, sizeof(int) * device->width * device->height);
   }
 }
 
@@ -435,27 +459,29 @@ std::unique_ptr<TGraphic> LoadMetafileGraphic(const std::string& bytes, std::str
   if (IsEnhancedMetafile(bytes)) return LoadEnhancedMetafileGraphic(bytes, error, maxPixels);
   TLayout layout;
   if (!Inspect(bytes, std::min(maxPixels, kMaxMetafilePixels), layout, error)) return nullptr;
+  TWmf wmf;
+  if (!wmf.Load(error)) return nullptr;
 
   wmfAPI* api = nullptr;
   wmfAPI_Options options{};
-  options.function = wmf_gd_function;
+  options.function = wmf.gdFunction;
   const unsigned long flags =
       WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
-  if (wmf_api_create(&api, flags, &options) != wmf_E_None) {
-    if (api) wmf_api_destroy(api);
+  if (wmf.apiCreate(&api, flags, &options) != wmf_E_None) {
+    if (api) wmf.apiDestroy(api);
     error = "metafile renderer cannot start";
     return nullptr;
   }
-  THooks hooks;
+  THooks hooks{wmf};
   Hook(api, hooks);
   // The library reads the buffer only; it asks for a non-const pointer.
   std::string copy = bytes;
   wmfD_Rect bbox{};
   std::unique_ptr<TGraphic> result;
   const auto w = static_cast<unsigned>(layout.width), h = static_cast<unsigned>(layout.height);
-  if (wmf_mem_open(api, reinterpret_cast<unsigned char*>(copy.data()),
-                   static_cast<long>(copy.size())) != wmf_E_None ||
-      wmf_scan(api, 0, &bbox) != wmf_E_None) {
+  if (wmf.memOpen(api, reinterpret_cast<unsigned char*>(copy.data()),
+                  static_cast<long>(copy.size())) != wmf_E_None ||
+      wmf.scan(api, 0, &bbox) != wmf_E_None) {
     error = "metafile cannot be read";
   } else {
     wmf_gd_t* device = WMF_GD_GetData(api);
@@ -468,11 +494,11 @@ std::unique_ptr<TGraphic> LoadMetafileGraphic(const std::string& bytes, std::str
     hooks.origin = layout.page.TL;
     hooks.width = w;
     hooks.height = h;
-    if (wmf_play(api, 0, &bbox) != wmf_E_None || device->gd_image == nullptr) {
+    if (wmf.play(api, 0, &bbox) != wmf_E_None || device->gd_image == nullptr) {
       error =
           hooks.work > kMaxWork ? "metafile asks for too much drawing" : "metafile cannot be drawn";
     } else {
-      const int* src = wmf_gd_image_pixels(device->gd_image);
+      const int* src = wmf.imagePixels(device->gd_image);
       std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
       for (size_t k = 0; k < pixels.size(); ++k)
         pixels[k] = static_cast<uint32_t>(src[k]) & 0xFFFFFF;
@@ -480,6 +506,6 @@ std::unique_ptr<TGraphic> LoadMetafileGraphic(const std::string& bytes, std::str
     }
   }
   FreeImage(WMF_GD_GetData(api)->gd_image);
-  wmf_api_destroy(api);
+  wmf.apiDestroy(api);
   return result;
 }

@@ -7,8 +7,9 @@ source "$(dirname "$0")/common.sh"
 
 cmake --install "$build" --prefix "$work/prefix" > install.log || fail "install: $(cat install.log)"
 cd "$work/prefix"
-for f in bin/vor share/vor/back.ccg share/vor/targets.ccg share/vor/graph.ccg share/vor/font.ccg \
-         share/vor/wave.col share/vor/main.lev share/vor/training.lev share/man/man6/vor.6; do
+for f in games/vor share/vor/back.ccg share/vor/targets.ccg share/vor/graph.ccg share/vor/font.ccg \
+         share/vor/wave.col share/vor/main.lev share/vor/training.lev share/man/man6/vor.6.gz \
+         share/doc/vor/copyright share/doc/vor/changelog.gz; do
   [ -s "$f" ] || fail "the install lacks $f"
 done
 [ "$(ls share/vor | wc -l)" = 7 ] || fail "share/vor holds more than the data: $(ls share/vor)"
@@ -36,13 +37,13 @@ for s in 16 22 24 32 48 64 128 256; do
   [ "$header" = "$(printf '%08x%08x0806' "$s" "$s")" ] || fail "$icon is not a ${s}x${s} RGBA PNG: $header"
 done
 # The manual page formats without warnings and lists every option of --help.
-LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l share/man/man6/vor.6 > man.txt 2> man.err
+LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l share/man/man6/vor.6.gz > man.txt 2> man.err
 [ ! -s man.err ] || fail "man page warnings: $(cat man.err)"
-for option in $(bin/vor --help | grep -o '^  --[a-z-]*'); do
+for option in $(games/vor --help | grep -o '^  --[a-z-]*'); do
   grep -q -- "^ *$option" man.txt || fail "the man page lacks $option"
 done
 rm -f install.log validate.log man.txt man.err
-bin/vor --version | grep -qx 'vor [0-9.]*' || fail "--version: $(bin/vor --version)"
+games/vor --version | grep -qx 'vor [0-9.]*' || fail "--version: $(games/vor --version)"
 
 # The prefix moved elsewhere, then a lost game with a record, started from an empty folder.
 cd "$work"
@@ -61,7 +62,7 @@ export XDG_CONFIG_HOME=$work/config-home
   echo "420 text Tester"
   echo "441 char 13"
 } > play.txt
-(cd empty && "$work/moved/bin/vor" --headless --seed 3 --ticks 450 --script ../play.txt \
+(cd empty && "$work/moved/games/vor" --headless --seed 3 --ticks 450 --script ../play.txt \
    --dump-state ../saved.json) || fail "the installed game: status $?"
 [ "$(json saved.json State)" = 10 ] || fail "the game did not end in the table of records"
 [ "$(stat -c %s data-home/vor/main.tbl)" = 396 ] || fail "no table in \$XDG_DATA_HOME/vor"
@@ -74,7 +75,7 @@ grep -aq 'Tester    ' data-home/vor/main.tbl || fail "the table lacks the name"
 unset XDG_DATA_HOME XDG_CACHE_HOME
 mkdir -p home/.local/share/vor
 cp data-home/vor/main.tbl home/.local/share/vor/
-(cd empty && "$work/moved/bin/vor" --headless --ticks 2 --dump-state ../home.json) ||
+(cd empty && "$work/moved/games/vor" --headless --ticks 2 --dump-state ../home.json) ||
   fail "a start with HOME alone: status $?"
 grep -q '"name":"Tester    "' home.json || fail "the table under HOME was not read"
 [ -s home/.cache/vor/graph.dat ] || fail "no graph.dat in ~/.cache/vor"
@@ -83,17 +84,17 @@ grep -q '"name":"Tester    "' home.json || fail "the table under HOME was not re
 # works on the files named to it in the current folder.
 mkdir own
 cp moved/share/vor/* own/
-(cd own && "$work/moved/bin/vor" --headless --ticks 2) || fail "a start in a data folder: status $?"
+(cd own && "$work/moved/games/vor" --headless --ticks 2) || fail "a start in a data folder: status $?"
 [ -s own/graph.dat ] || fail "the start in a data folder did not build graph.dat there"
 mkdir levels
 printf 'NAME=Mine\r' > levels/mine.txt
 printf 'mine.txt\n' > levels/mine.list
-(cd levels && "$work/moved/bin/vor" compile mine.list mine.lev) || fail "compile: status $?"
+(cd levels && "$work/moved/games/vor" compile mine.list mine.lev) || fail "compile: status $?"
 [ -s levels/mine.lev ] || fail "compile did not write into the current folder"
 
 # Folders that cannot be made are named on stderr, and the game still plays.
 export XDG_DATA_HOME=$work/saved.json/data XDG_CACHE_HOME=$work/saved.json/cache
-(cd empty && "$work/moved/bin/vor" --headless --ticks 2 --dump-state ../blocked.json 2> ../blocked.err) ||
+(cd empty && "$work/moved/games/vor" --headless --ticks 2 --dump-state ../blocked.json 2> ../blocked.err) ||
   fail "a start with blocked folders: status $?"
 grep -q "$work/saved.json/cache" blocked.err || fail "the cache folder was not named: $(cat blocked.err)"
 [ "$(json blocked.json State)" = 2 ] || fail "the game did not reach the main menu"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Picture.h"
+#include "platform/SharedLibrary.h"
 
 namespace {
 
@@ -402,6 +403,34 @@ TEST(EnhancedMetafile, SizeFieldsAndRecordsAreCheckedAgainstTheData) {
   }
   for (size_t n = 88; n < good.size(); n += 4)
     EXPECT_FALSE(LoadGraphic(gkMetafile, good.substr(0, n), error)) << n;
+}
+
+// ---- Decoders opened when a picture needs them ----
+
+TEST(MetafileDecoders, AMissingOneIsNamedWithItsPackage) {
+  const std::string wmf = TwoRectangles();
+  const std::string emf = Emf(EmfRedRectangle(25, 25, 75, 75), {0, 0, 2646, 2646}, 960);
+  const struct {
+    const char* soname;
+    const char* package;
+    const std::string& file;
+  } cases[] = {
+      {"libwmf-0.2.so.7", "libwmf-0.2-7", wmf},
+      {"libemf2svg.so.1", "libemf2svg1", emf},
+      {"librsvg-2.so.2", "librsvg2-2", emf},
+      {"libcairo.so.2", "libcairo2", emf},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.soname);
+    HideSharedLibraryForTest(c.soname);
+    std::string error;
+    EXPECT_FALSE(LoadGraphic(gkMetafile, c.file, error));
+    EXPECT_NE(error.find(std::string("need the library ") + c.soname), std::string::npos) << error;
+    EXPECT_NE(error.find(std::string("install the Debian package ") + c.package), std::string::npos)
+        << error;
+    HideSharedLibraryForTest("");
+    EXPECT_TRUE(LoadGraphic(gkMetafile, c.file, error)) << error;
+  }
 }
 
 }  // namespace
