@@ -8,7 +8,7 @@
 #include "assets/Collections.h"
 #include "assets/MemoryStream.h"
 #include "display/Letters.h"
-#include "platform/Bmp.h"
+#include "image/Bmp.h"
 #include "platform/Display.h"
 #include "platform/System.h"
 

@@ -1,32 +1,18 @@
 // Program entry: options and script first, then the main window's start-up and message loop.
 #include <cstdio>
 
-#include "app/AuthorTools.h"
+#include "authoring/AuthorTools.h"
 #include "app/Main.h"
 #include "app/Options.h"
 #include "app/Usage.h"
 #include "app/Settings.h"
+#include "platform/Backend.h"
 #include "platform/InputFile.h"
 #include "platform/System.h"
 
-#ifdef __EMSCRIPTEN__
-#include <emscripten.h>
-
-namespace {
-TForm1* runningForm = nullptr;
-}
-
-// The page's view of the game, for its tests: the state dump of the game now, or "" when none runs.
-extern "C" EMSCRIPTEN_KEEPALIVE const char* vor_state_json() {
-  static std::string json;
-  json = runningForm && runningForm->Game()
-             ? StateJson(*runningForm->Game(), runningForm->TickCount())
-             : std::string();
-  return json.c_str();
-}
-#endif
 
 int main(int argc, char** argv) {
+  InstallWindowBackend();
   if (argc >= 2 && IsAuthorCommand(argv[1])) return RunAuthorCommand({argv + 1, argv + argc});
   Options options;
   std::string error;
@@ -81,20 +67,16 @@ int main(int argc, char** argv) {
     form.KeepSettings("", *scriptSettings);
   else if (!settingsPath.empty())
     form.KeepSettings(settingsPath, saved);
-#ifdef __EMSCRIPTEN__
-  runningForm = &form;
-  const int status = form.FormCreate() ? form.Run() : form.ExitStatus();
-  runningForm = nullptr;
-  // The page stays; it tells the player the game has ended.
-  EM_ASM(
-      {
-        if (Module.vorEnded) Module.vorEnded($0);
-      },
-      status);
+  system->WatchGame([&form] {
+    return form.Game() ? StateJson(*form.Game(), form.TickCount()) : std::string();
+  });
+  int status;
+  if (form.FormCreate()) {
+    status = form.Run();
+  } else {
+    form.FormDestroy();  // the end files (dump, screenshot, recording) report their own failures too
+    status = form.ExitStatus();
+  }
+  system->GameEnded(status);
   return status;
-#else
-  if (form.FormCreate()) return form.Run();
-  form.FormDestroy();  // the end files (dump, screenshot, recording) report their own failures too
-  return form.ExitStatus();
-#endif
 }

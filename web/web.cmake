@@ -7,11 +7,22 @@ if(NOT EXISTS "${VOR_RESOURCES_CPP}" OR NOT IS_DIRECTORY "${VOR_WEB_DATA}")
   message(FATAL_ERROR "The web build needs VOR_RESOURCES_CPP and VOR_WEB_DATA from a native build (./web.sh)")
 endif()
 
-# The web has no metafile decoder and no threads: the stand-ins in src/platform/web/ replace them.
-get_target_property(vor_platform_srcs vor_platform SOURCES)
-list(FILTER vor_platform_srcs EXCLUDE REGEX "/(Metafile|EnhancedMetafile|SharedLibrary|Worker)\\.cpp$")
-file(GLOB vor_web_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/web/*.cpp)
-set_property(TARGET vor_platform PROPERTY SOURCES ${vor_platform_srcs} ${vor_web_srcs})
+# The web has no metafile decoder and no threads: the build without metafile pictures, and the
+# page's own worker in place of threads.
+file(GLOB vor_image_web_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/image/*.cpp)
+list(FILTER vor_image_web_srcs EXCLUDE REGEX "/(Metafile|EnhancedMetafile)\\.cpp$")
+set_property(TARGET vor_image PROPERTY SOURCES ${vor_image_web_srcs}
+             ${CMAKE_SOURCE_DIR}/src/image/nometafile/MetafileNone.cpp)
+target_sources(vor_platform PRIVATE ${CMAKE_SOURCE_DIR}/src/platform/web/WorkerWeb.cpp)
+
+# The backend: the sdl one's window, input and sound on the page's canvas, wrapped by the page's.
+file(GLOB vor_backend_web_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/sdl/*.cpp)
+list(FILTER vor_backend_web_srcs EXCLUDE REGEX "/Install\\.cpp$")
+add_library(vor_backend_web STATIC ${vor_backend_web_srcs}
+            ${CMAKE_SOURCE_DIR}/src/platform/web/SystemWeb.cpp)
+target_link_libraries(vor_backend_web PUBLIC vor_platform PRIVATE PkgConfig::SDL2)
+target_compile_definitions(vor_backend_web PRIVATE VOR_APP_ID="${VOR_APP_ID}")
+set(VOR_BACKEND vor_backend_web)
 
 add_library(vor_resources STATIC ${VOR_RESOURCES_CPP})
 target_include_directories(vor_resources PUBLIC ${CMAKE_SOURCE_DIR}/src)

@@ -15,10 +15,10 @@
 #include "assets/FileUtils.h"
 #include "display/DisplayDevice.h"
 #include "gameplay/ScenarioCompiler.h"
-#include "platform/Cp1251.h"
-#include "platform/Numbers.h"
-#include "platform/Png.h"
-#include "platform/Random.h"
+#include "base/Cp1251.h"
+#include "base/Numbers.h"
+#include "image/Png.h"
+#include "base/Random.h"
 #include "platform/UserDirs.h"
 
 TForm1::TForm1(const Options& options, System& system, std::vector<ScriptEvent> script)
@@ -152,7 +152,7 @@ int TForm1::Run() {
   while (!closed_) {
     system_.PumpEvents();
     if (system_.TakeFullscreenToggle()) ToggleFullscreen();
-    input_.SetFocus(system_.HasFocus());
+    controls_.SetFocus(system_.HasFocus());
     if (system_.QuitRequested()) {
       Close(0);
       break;
@@ -252,9 +252,7 @@ void TForm1::ApplyTickInput() {
     }
   }
   // The pad's input of this tick follows every event, as the screen it speaks to now stands.
-  std::string chars;
-  input_.ApplyPad(pad_.Tick(PadContextNow(), chars));
-  TypePadChars(chars);
+  controls_.EndOfEvents(*Game_);
   if (!recordLines_.empty()) {
     if (!record_.Write(recordLines_)) {
       OutputFailed(options_.record, record_.Reason());
@@ -266,45 +264,12 @@ void TForm1::ApplyTickInput() {
 
 void TForm1::ApplyInput(const InputEvent& e) {
   if (record_.IsOpen()) recordLines_ += FormatScriptLine(tickCount_, e) + '\n';
-  switch (e.kind) {
-    case InputEvent::Kind::Char: FormKeyPress(static_cast<unsigned char>(e.a)); break;
-    case InputEvent::Kind::LoseSurfaces: Game_->DirectDraw->LoseSurfaces(); break;
-    case InputEvent::Kind::PadButton:
-    case InputEvent::Kind::PadAxis: {
-      std::string chars;
-      pad_.Apply(e, PadContextNow(), chars);
-      TypePadChars(chars);
-      break;
-    }
-    default:
-      input_.Apply(e);
-      if (e.kind == InputEvent::Kind::Key && e.a == DIK_F12 && e.b) SaveFrameToPictures();
-      if (const uint8_t c = KeyCharacter(e)) FormKeyPress(c);
-      break;
+  if (e.kind == InputEvent::Kind::LoseSurfaces) {
+    Game_->DirectDraw->LoseSurfaces();
+    return;
   }
-}
-
-PadContext TForm1::PadContextNow() const {
-  const TGame& g = *Game_;
-  PadContext c;
-  switch (g.State) {
-    case gsMainMenu:
-    case gsWin:
-    case gsGameOver:
-    case gsRecords: c.role = PadRole::Menu; break;
-    case gsGameMenu: c.role = PadRole::GameMenu; break;
-    case gsPlaying: c.role = g.ControlType == 0 ? PadRole::KeyboardPlay : PadRole::MousePlay; break;
-    case gsEnterName:
-      c.role = PadRole::NameEntry;
-      c.nameFull = g.NameEntryFull();
-      break;
-    default: break;
-  }
-  return c;
-}
-
-void TForm1::TypePadChars(const std::string& chars) {
-  for (unsigned char c : chars) FormKeyPress(c);
+  controls_.Apply(*Game_, e);
+  if (e.kind == InputEvent::Kind::Key && e.a == DIK_F12 && e.b) SaveFrameToPictures();
 }
 
 void TForm1::ToggleFullscreen() {
@@ -379,141 +344,11 @@ void TForm1::SaveFrameToPictures() {
   pictureWrites_.push_back(std::move(write));
 }
 
-HRESULT TForm1::InitInput() {
-  // Both devices are the window's; only acquiring can fail.
-  return input_.Acquire();
-}
-
-void TForm1::PollKeyboard() {
-  TGame& g = *Game_;
-  uint8_t keys[256] = {};
-  if (Failed(input_.ReadKeyboard(keys))) {
-    std::memset(keys, 0, sizeof keys);
-    while (input_.Acquire() == DIERR_INPUTLOST) {
-    }
-  }
-  auto pressed = [&](int code) { return keys[code] == 0x80; };
-  // A key acts when it is pressed and not latched; acting latches it; a key that is up unlatches.
-  auto acts = [&](int code) {
-    if (!pressed(code)) {
-      g.SetKeyLatch(code, false);
-      return false;
-    }
-    if (g.IsKeyLatched(code)) return false;
-    g.SetKeyLatch(code, true);
-    return true;
-  };
-  const bool space = acts(DIK_SPACE);
-  const bool enter = acts(DIK_RETURN);
-  const bool escape = acts(DIK_ESCAPE);
-  const bool fire = space || enter;
-
-  switch (g.State) {
-    case gsMainMenu:
-    case gsGameMenu:
-      if (acts(DIK_DOWN)) g.MenuStep(true, false);
-      if (acts(DIK_UP)) g.MenuStep(false, false);
-      if (fire) g.MenuStep(true, true);
-      if (escape) {
-        if (g.State == gsMainMenu) {
-          g.State = gsExit;
-        } else if (g.State == gsGameMenu) {
-          g.BuildMainMenu();
-          g.State = gsPlaying;
-        }
-      }
-      break;
-    case gsPlaying: {
-      if (g.ControlType == 0) {
-        int dx = 0, dy = 0;
-        const struct {
-          int code, dx, dy;
-        } arrows[] = {{DIK_RIGHT, 1, 0}, {DIK_LEFT, -1, 0}, {DIK_UP, 0, 1}, {DIK_DOWN, 0, -1}};
-        for (const auto& a : arrows)
-          if (acts(a.code)) {
-            if (!g.SightActive) g.SightActive = 1;
-            if (a.dx) dx = a.dx;
-            if (a.dy) dy = a.dy;
-          }
-        if (fire) {
-          if (g.SightActive)
-            g.Shoot();
-          else
-            g.SightActive = 1;
-          return;
-        }
-        g.SteerSight(dx, dy);
-      }
-      // F11's latch is not cleared when the key is up; it runs out by counting down.
-      if (pressed(DIK_F11) && !g.IsKeyLatched(DIK_F11) && LevelSkipEnabled) {
-        g.SkipLevel();
-        g.SetKeyLatch(DIK_F11, true);
-      }
-      // A skip that ended the game in this tick leaves no level to open the in-game menu over.
-      if (escape && g.State == gsPlaying) {
-        g.BuildGameMenu();
-        g.State = gsGameMenu;
-      }
-      break;
-    }
-    case gsWin:
-    case gsGameOver:
-      if (fire || escape) g.FinishResult(32, true);
-      break;
-    case gsRecords:
-      if (fire || escape) g.State = gsMainMenu;
-      break;
-    default: break;
-  }
-}
-
-void TForm1::PollMouse() {
-  TGame& g = *Game_;
-  DIMOUSESTATE2 m{};
-  if (Failed(input_.ReadMouse(m))) {
-    m = DIMOUSESTATE2{};
-    while (input_.Acquire() == DIERR_INPUTLOST) {
-    }
-  }
-  bool click = false;
-  if (m.rgbButtons[0] == 0x80) {
-    if (!g.IsButtonLatched(0)) {
-      click = true;
-      g.SetButtonLatch(0, true);
-    }
-  } else {
-    g.SetButtonLatch(0, false);
-  }
-  switch (g.State) {
-    case gsMainMenu:
-    case gsGameMenu:
-      g.MovePointer(m.lX, m.lY);
-      if (click) g.MenuClick();
-      break;
-    case gsPlaying:
-      if (g.ControlType == 1) {
-        g.MovePointer(m.lX, m.lY);
-        if (click) {
-          if (g.SightActive)
-            g.Shoot();
-          else
-            g.SightActive = 1;
-        }
-      }
-      break;
-    case gsWin:
-    case gsGameOver:
-      if (click) g.FinishResult(32, true);
-      break;
-    case gsRecords:
-      if (click) g.State = gsMainMenu;
-      break;
-    default: break;
-  }
-}
-
+HRESULT TForm1::InitInput() { return controls_.InitInput(); }
+void TForm1::PollKeyboard() { controls_.PollKeyboard(*Game_); }
+void TForm1::PollMouse() { controls_.PollMouse(*Game_); }
 void TForm1::FormKeyPress(unsigned char key) {
-  if (Game_ && Game_->State == gsEnterName) Game_->FinishResult(key, false);
+  if (Game_) controls_.FormKeyPress(*Game_, key);
 }
 
 std::string TForm1::BenchLine() const {

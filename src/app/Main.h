@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "app/AuthorTools.h"
-#include "app/GameUnit.h"
+#include "authoring/AuthorTools.h"
+#include "game/GameUnit.h"
 #include "app/Options.h"
 #include "app/Settings.h"
+#include "controls/Controls.h"
 #include "platform/Input.h"
 #include "platform/OutputFile.h"
-#include "platform/Pad.h"
 #include "platform/System.h"
 #include "platform/Worker.h"
 
@@ -37,6 +37,7 @@ class TForm1 {
   void Tick();
   HRESULT Present();
 
+  // The controls' operations on this window's game (src/controls/Controls.h).
   HRESULT InitInput();
   void PollKeyboard();
   void PollMouse();
@@ -59,9 +60,6 @@ class TForm1 {
   // Applies the input of this tick (window events, then script lines) and records it.
   void ApplyTickInput();
   void ApplyInput(const InputEvent& e);
-  // What the pad stands for on the screen the game shows now.
-  PadContext PadContextNow() const;
-  void TypePadChars(const std::string& chars);
   // Alt+Enter: switch the display and remember the choice for the next start.
   void ToggleFullscreen();
   // Writes the menu settings the player changed since they were last seen (none: nothing).
@@ -78,8 +76,7 @@ class TForm1 {
   const Options& options_;
   System& system_;
   std::unique_ptr<TGame> Game_;
-  InputState input_;
-  PadMapper pad_;
+  TControls controls_;
   // A picture written beside the game, on the platform's worker (so also where there are no
   // threads); the pictures still being written are waited for before the program ends.
   struct PictureWrite {

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "assets/FileUtils.h"
 #include "platform/InputFile.h"
 #include "platform/UserDirs.h"

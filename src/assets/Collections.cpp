@@ -1,12 +1,12 @@
 // Block collections and key/value pairs (layouts in Collections.h).
 #include "assets/Collections.h"
-#include "assets/TextCase.h"
+#include "base/TextCase.h"
 
 #include <algorithm>
 
-#include "assets/Bytes.h"
+#include "base/Bytes.h"
 #include "assets/FileUtils.h"
-#include "assets/TextNumbers.h"
+#include "base/TextNumbers.h"
 
 namespace {
 

@@ -38,7 +38,7 @@
 #include <vector>
 
 #include "assets/MemoryStream.h"
-#include "platform/Picture.h"
+#include "image/Picture.h"
 
 // The pictures of one collection laid out as frames of their largest width and largest height
 // (as a sprite sheet takes them): count x largest width x largest height stays within this. A

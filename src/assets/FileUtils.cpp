@@ -1,6 +1,6 @@
 // File helpers, hooks, direction of a vector, colour functions.
 #include "assets/FileUtils.h"
-#include "assets/TextCase.h"
+#include "base/TextCase.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,7 +14,7 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/Cp1251.h"
+#include "base/Cp1251.h"
 #include "platform/InputFile.h"
 #include "platform/OutputFile.h"
 #include "platform/UserDirs.h"

@@ -1,10 +1,10 @@
 // Graphics collections: reading and writing ".ccg" files (layout in Collections.h).
 #include <algorithm>
 
-#include "assets/Bytes.h"
+#include "base/Bytes.h"
 #include "assets/Collections.h"
 #include "assets/FileUtils.h"
-#include "platform/Cp1251.h"
+#include "base/Cp1251.h"
 
 namespace {
 

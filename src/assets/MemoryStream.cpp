@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "assets/Bytes.h"
+#include "base/Bytes.h"
 
 void TMemoryStream::Write(const void* data, size_t size) {
   if (size == 0) return;

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "assets/FileUtils.h"
-#include "platform/Bmp.h"
-#include "platform/Picture.h"
+#include "image/Bmp.h"
+#include "image/Picture.h"
 #include "platform/Surface.h"
 
 class TMemoryStream;

@@ -7,13 +7,13 @@
 #include <limits>
 #include <numbers>
 
-#include "assets/Bytes.h"
+#include "base/Bytes.h"
 #include "assets/Collections.h"
 #include "assets/FileUtils.h"
 #include "display/DIB.h"
 #include "display/PixelRoutines.h"
-#include "platform/Numbers.h"
-#include "platform/Random.h"
+#include "base/Numbers.h"
+#include "base/Random.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "platform/Numbers.h"
-#include "platform/Random.h"
+#include "base/Numbers.h"
+#include "base/Random.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <cstring>
 #include <limits>
 
-#include "assets/Bytes.h"
+#include "base/Bytes.h"
 #include "assets/FileUtils.h"
 #include "assets/MemoryStream.h"
-#include "assets/TextCase.h"
+#include "base/TextCase.h"
 #include "display/PixelRoutines.h"
-#include "platform/Picture.h"
+#include "image/Picture.h"
 
 namespace {
 

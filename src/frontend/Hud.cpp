@@ -3,7 +3,7 @@
 // condition icons.
 #include <string>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "display/Letters.h"
 #include "display/PixelRoutines.h"
 #include "display/SpriteSurface.h"

@@ -6,7 +6,7 @@
 #include <optional>
 #include <system_error>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "assets/FileUtils.h"
 #include "display/Letters.h"
 #include "frontend/RecordsFile.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/Random.h"
+#include "base/Random.h"
 
 uint32_t RecordsChecksum(TConstRecordRows rows) {
   uint32_t s = 0;

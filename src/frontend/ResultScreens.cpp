@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "display/Letters.h"
 #include "display/SpriteSurface.h"
-#include "platform/Numbers.h"
+#include "base/Numbers.h"
 
 namespace {
 

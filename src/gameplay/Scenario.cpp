@@ -9,16 +9,16 @@
 #include <algorithm>
 #include <string>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "assets/Collections.h"
 #include "assets/FileUtils.h"
-#include "assets/TextCase.h"
+#include "base/TextCase.h"
 #include "display/SpriteSurface.h"
 #include "gameplay/LevelReport.h"
 #include "gameplay/ScenarioFile.h"
 #include "platform/Input.h"
-#include "platform/Numbers.h"
-#include "platform/Random.h"
+#include "base/Numbers.h"
+#include "base/Random.h"
 
 namespace {
 

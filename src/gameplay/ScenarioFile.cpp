@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "assets/Bytes.h"
+#include "base/Bytes.h"
 #include "assets/Collections.h"
-#include "assets/TextCase.h"
-#include "assets/TextNumbers.h"
-#include "platform/Random.h"
+#include "base/TextCase.h"
+#include "base/TextNumbers.h"
+#include "base/Random.h"
 
 bool SplitScenario(const std::string& file, std::vector<std::string>& levels) {
   levels.clear();

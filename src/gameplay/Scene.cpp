@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "assets/FileUtils.h"
 #include "display/PixelRoutines.h"
 #include "display/SpriteSurface.h"
-#include "platform/Numbers.h"
+#include "base/Numbers.h"
 
 namespace {
 

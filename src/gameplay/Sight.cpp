@@ -2,11 +2,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "assets/FileUtils.h"
 #include "platform/Input.h"
-#include "platform/Numbers.h"
-#include "platform/Random.h"
+#include "base/Numbers.h"
+#include "base/Random.h"
 
 namespace {
 

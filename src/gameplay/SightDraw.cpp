@@ -1,9 +1,9 @@
 // Drawing of play's own marks: the shot animations, the sight (five of them with the "sight1"
 // bonus) and the icons of the running bonuses with their time bars.
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "display/PixelRoutines.h"
 #include "display/SpriteSurface.h"
-#include "platform/Numbers.h"
+#include "base/Numbers.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <numbers>
 #include <string>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "display/PixelRoutines.h"
 #include "display/SpriteSurface.h"
-#include "platform/Numbers.h"
-#include "platform/Random.h"
+#include "base/Numbers.h"
+#include "base/Random.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/Result.h"
+#include "base/Result.h"
 
 // The wave format record of a sound (the same 18 bytes as the RIFF "fmt " chunk plus cbSize).
 struct TWaveFormat {
@@ -29,8 +29,5 @@ class AudioDevice {
   virtual void ReleaseBuffer(int32_t buffer) = 0;
 };
 
-// The machine's sound device (SDL's audio, whichever driver it picks or SDL_AUDIODRIVER names);
-// null when none can be opened.
-std::unique_ptr<AudioDevice> OpenSdlAudio();
 // A device that accepts and plays every buffer in silence (headless runs).
 std::unique_ptr<AudioDevice> CreateSilentAudio();

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/Result.h"
+#include "base/Result.h"
 
 // DirectInput key codes the game and the scripts name.
 enum : uint8_t {
@@ -38,8 +38,6 @@ struct PadInput;
 // Script and recording names of key codes ("Escape", "Down", "A", "0x1C").
 std::string KeyName(uint8_t code);
 std::optional<uint8_t> KeyFromName(const std::string& name);
-// The DirectInput code of an SDL scancode, 0 when the key has none.
-uint8_t KeyFromScancode(int scancode);
 // The character a key event gives the window's character handler: 13 for a press of either Enter,
 // 8 for a press of Backspace, 0 for anything else. Every backend and script go through it, so a
 // script's `key Enter down` ends the name entry as the real key does.

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/Result.h"
+#include "base/Result.h"
 
 // A Windows-style rectangle: right and bottom are exclusive.
 struct TRect {

@@ -3,6 +3,7 @@
 // web (the sdl one on a page, src/platform/web/).
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +68,11 @@ class System {
   virtual void ShowMessageBox(const std::string& text, const std::string& caption) = 0;
   // The sound device, or null when there is none.
   virtual std::unique_ptr<AudioDevice> OpenAudio() = 0;
+
+  // What hosts the program (a page) may watch: the game's state as JSON when it asks, and the
+  // end of the game with its exit status. A window or a terminal watches nothing.
+  virtual void WatchGame(std::function<std::string()> stateJson) { (void)stateJson; }
+  virtual void GameEnded(int status) { (void)status; }
 
   // Milliseconds since start (monotonic) and sleeping, for the tick loop.
   virtual uint64_t Ticks() const = 0;

@@ -10,15 +10,15 @@
 #include <map>
 #include <set>
 
-#include "app/AuthorTools.h"
-#include "app/GameUnit.h"
-#include "assets/Bytes.h"
+#include "authoring/AuthorTools.h"
+#include "game/GameUnit.h"
+#include "base/Bytes.h"
 #include "assets/Collections.h"
 #include "assets/FileUtils.h"
 #include "gameplay/ScenarioFile.h"
-#include "platform/Bmp.h"
-#include "platform/Cp1251.h"
-#include "platform/Random.h"
+#include "image/Bmp.h"
+#include "base/Cp1251.h"
+#include "base/Random.h"
 #include "platform/Resources.h"
 #include "platform/System.h"
 

@@ -1,7 +1,7 @@
 // Integers packed in strings, and the memory stream's bounds.
 #include <gtest/gtest.h>
 
-#include "assets/Bytes.h"
+#include "base/Bytes.h"
 #include "assets/MemoryStream.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include "assets/Collections.h"
 
 #include "AssetTestSupport.h"
-#include "assets/Bytes.h"
-#include "platform/Cp1251.h"
+#include "base/Bytes.h"
+#include "base/Cp1251.h"
 
 namespace {
 

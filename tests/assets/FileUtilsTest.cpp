@@ -10,7 +10,7 @@
 #include <numbers>
 
 #include "AssetTestSupport.h"
-#include "platform/Cp1251.h"
+#include "base/Cp1251.h"
 #include "platform/InputFile.h"
 #include "platform/OutputFile.h"
 

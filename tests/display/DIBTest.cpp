@@ -7,8 +7,8 @@
 
 #include "assets/MemoryStream.h"
 #include "display/DIB.h"
-#include "platform/Bmp.h"
-#include "platform/Picture.h"
+#include "image/Bmp.h"
+#include "image/Picture.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "assets/Bytes.h"
+#include "base/Bytes.h"
 #include "assets/Collections.h"
 #include "assets/MemoryStream.h"
 #include "display/Letters.h"
-#include "platform/Bmp.h"
-#include "platform/Random.h"
+#include "image/Bmp.h"
+#include "base/Random.h"
 #include "platform/System.h"
 
 namespace {

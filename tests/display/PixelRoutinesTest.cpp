@@ -2,7 +2,7 @@
 #include "display/PixelRoutines.h"
 
 #include "DisplayFixture.h"
-#include "platform/Random.h"
+#include "base/Random.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "DisplayFixture.h"
 #include "assets/MemoryStream.h"
-#include "platform/Picture.h"
+#include "image/Picture.h"
 
 namespace {
 

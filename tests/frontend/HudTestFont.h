@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "display/Letters.h"
 #include "display/SpriteSurface.h"
 #include "platform/System.h"

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "assets/Collections.h"
 #include "assets/MemoryStream.h"
 #include "display/Letters.h"
 #include "display/SpriteSurface.h"
 #include "frontend/StyledTestFont.h"
-#include "platform/Bmp.h"
+#include "image/Bmp.h"
 #include "platform/System.h"
 #include "sound/WaveBlock.h"
 

@@ -6,13 +6,13 @@
 #include <map>
 #include <string>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "assets/Collections.h"
 #include "assets/MemoryStream.h"
 #include "display/Letters.h"
 #include "display/SpriteSurface.h"
 #include "frontend/StyledTestFont.h"
-#include "platform/Bmp.h"
+#include "image/Bmp.h"
 #include "platform/System.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "frontend/RecordsFile.h"
 #include "platform/System.h"
 

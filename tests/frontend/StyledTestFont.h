@@ -9,7 +9,7 @@
 #include "assets/Collections.h"
 #include "assets/MemoryStream.h"
 #include "display/Letters.h"
-#include "platform/Bmp.h"
+#include "image/Bmp.h"
 
 // A solid w x h glyph picture.
 inline std::string GlyphBmp(int32_t w, int32_t h) {

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/Bmp.h"
-#include "platform/Picture.h"
+#include "image/Bmp.h"
+#include "image/Picture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TBmpImage img;

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "platform/System.h"
 
 namespace {

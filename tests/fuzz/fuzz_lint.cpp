@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "app/AuthorTools.h"
-#include "app/GameUnit.h"
+#include "authoring/AuthorTools.h"
+#include "game/GameUnit.h"
 #include "gameplay/LevelReport.h"
 #include "gameplay/ScenarioCompiler.h"
-#include "platform/Random.h"
+#include "base/Random.h"
 #include "platform/System.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/Picture.h"
+#include "image/Picture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string error;

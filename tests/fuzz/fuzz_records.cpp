@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "frontend/RecordsFile.h"
 #include "platform/System.h"
 

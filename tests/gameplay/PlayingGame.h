@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "platform/System.h"
 
 class PlayingGame : public ::testing::Test {

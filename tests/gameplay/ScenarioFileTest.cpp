@@ -4,9 +4,9 @@
 
 #include <set>
 
-#include "assets/Bytes.h"
+#include "base/Bytes.h"
 #include "gameplay/ScenarioFile.h"
-#include "platform/Random.h"
+#include "base/Random.h"
 
 namespace {
 

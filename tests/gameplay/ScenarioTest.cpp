@@ -8,11 +8,11 @@
 #include <fstream>
 #include <set>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "display/SpriteSurface.h"
 #include "gameplay/ScenarioFile.h"
 #include "platform/Input.h"
-#include "platform/Random.h"
+#include "base/Random.h"
 #include "platform/System.h"
 
 namespace fs = std::filesystem;

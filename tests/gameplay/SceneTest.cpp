@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "display/SpriteSurface.h"
 #include "gameplay/PlayingGame.h"
 #include "platform/System.h"

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "display/SpriteSurface.h"
 #include "gameplay/PlayingGame.h"
 #include "platform/System.h"

@@ -1,7 +1,7 @@
 // The sight's flight and steering, hits, scoring and bonuses.
 #include <gtest/gtest.h>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "platform/Input.h"
 #include "platform/System.h"
 

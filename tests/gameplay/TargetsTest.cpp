@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/GameUnit.h"
+#include "game/GameUnit.h"
 #include "display/SpriteSurface.h"
 #include "gameplay/PlayingGame.h"
-#include "platform/Random.h"
+#include "base/Random.h"
 #include "platform/System.h"
 
 namespace {

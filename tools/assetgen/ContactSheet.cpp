@@ -7,8 +7,8 @@
 #include <map>
 
 #include "Assets.h"
-#include "platform/Cp1251.h"
-#include "platform/Png.h"
+#include "base/Cp1251.h"
+#include "image/Png.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "Assets.h"
-#include "platform/Cp1251.h"
+#include "base/Cp1251.h"
 
 namespace {
 

@@ -5,19 +5,23 @@
 #include <SDL.h>
 #include <emscripten.h>
 
-#include "platform/Cp1251.h"
-#include "platform/System.h"
+#include "base/Cp1251.h"
+#include "platform/Backend.h"
+#include "platform/sdl/SdlBackend.h"
 #include "platform/web/Pending.h"
-
-std::unique_ptr<System> CreateHeadlessSystem(const System::Config& config);
-std::unique_ptr<System> CreateSdlSystem(const System::Config& config);
 
 // The page's side (web/index.html); each is optional so the program also runs on a bare page.
 EM_JS(void, VorPageMessage, (const char* text),
       { (Module.vorMessage || err)(UTF8ToString(text)); });
+EM_JS(void, VorPageGameEnded, (int status), {
+  if (Module.vorEnded) Module.vorEnded(status);
+});
 EM_JS(int, VorPageTakeEscape, (), { return Module.vorTakeEscape ? Module.vorTakeEscape() : 0; });
 
 namespace {
+
+// The running game's state for the page's tests; empty while none runs.
+std::function<std::string()> watchedState;
 
 class WebSystem final : public System {
  public:
@@ -63,6 +67,15 @@ class WebSystem final : public System {
 
   std::unique_ptr<AudioDevice> OpenAudio() override { return window_->OpenAudio(); }
 
+  void WatchGame(std::function<std::string()> stateJson) override {
+    watchedState = std::move(stateJson);
+  }
+  // The page stays; it tells the player the game has ended.
+  void GameEnded(int status) override {
+    watchedState = nullptr;
+    VorPageGameEnded(status);
+  }
+
   uint64_t Ticks() const override { return uint64_t(emscripten_get_now() - start_); }
 
   void Sleep(uint32_t ms) override {
@@ -89,16 +102,28 @@ class WebSystem final : public System {
 
 }  // namespace
 
-std::unique_ptr<System> System::Create(const Config& config) {
-  // SDL would otherwise yield to the browser inside every present; this backend yields only
-  // where the game waits.
-  SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
-  // The page sizes the canvas and owns full screen (its button and Alt+Enter).
-  Config page = config;
-  page.fullscreen = false;
-  // A headless run is wrapped too: its loading job still needs a waiting loop that runs it.
-  std::unique_ptr<System> inner =
-      config.headless ? CreateHeadlessSystem(config) : CreateSdlSystem(page);
-  if (!inner) return nullptr;
-  return std::make_unique<WebSystem>(std::move(inner));
+// The page's view of the game, for its tests: the state dump of the game now, or "" when none runs.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* vor_state_json() {
+  static std::string json;
+  json = watchedState ? watchedState() : std::string();
+  return json.c_str();
+}
+
+void InstallWindowBackend() {
+  WindowBackend backend;
+  backend.create = [](const System::Config& config) -> std::unique_ptr<System> {
+    // SDL would otherwise yield to the browser inside every present; this backend yields only
+    // where the game waits.
+    SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
+    // The page sizes the canvas and owns full screen (its button and Alt+Enter).
+    System::Config page = config;
+    page.fullscreen = false;
+    // A headless run is wrapped too: its loading job still needs a waiting loop that runs it.
+    std::unique_ptr<System> inner =
+        config.headless ? CreateHeadlessSystem(config) : CreateSdlSystem(page);
+    if (!inner) return nullptr;
+    return std::make_unique<WebSystem>(std::move(inner));
+  };
+  backend.openMachineAudio = OpenSdlAudio;
+  SetWindowBackend(backend);
 }

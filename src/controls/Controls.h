@@ -1,0 +1,44 @@
+// The controls: keys, mouse and pads become the game's inputs, per screen and control type. The
+// window only hands its events and script lines here (Apply), and the tick polls the devices
+// (PollKeyboard, PollMouse) as the game reads them once a frame; every screen's meaning of a key,
+// a click or a pad button is decided in this one place.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "base/Result.h"
+#include "controls/PadMapper.h"
+#include "platform/Input.h"
+
+class TGame;
+
+class TControls {
+ public:
+  // Takes the keyboard and mouse; only acquiring can fail.
+  HRESULT InitInput();
+  // The window gained or lost the focus (devices read as unacquired without it).
+  void SetFocus(bool focused) { input_.SetFocus(focused); }
+
+  // An input event of this tick: device state for the polls, characters for the name entry, the
+  // pad's buttons and sticks.
+  void Apply(TGame& g, const InputEvent& e);
+  // After every event of the tick: what the pads hold, for the screen the game shows now.
+  void EndOfEvents(TGame& g);
+
+  // Once a tick: the keyboard's and the mouse's effect on the screen the game shows.
+  void PollKeyboard(TGame& g);
+  void PollMouse(TGame& g);
+  // A character typed (cp1251; 13 Enter, 8 Backspace): the name entry takes it.
+  void FormKeyPress(TGame& g, unsigned char key);
+
+ private:
+  // What the pad stands for on the screen the game shows now.
+  static PadContext PadContextNow(const TGame& g);
+  void TypeChars(TGame& g, const std::string& chars);
+
+  InputState input_;
+  PadMapper pad_;
+};
+
+// A press of fire in play: launches the sight when it waits for launch, else shoots.
+void LaunchOrShoot(TGame& g);

@@ -1,0 +1,361 @@
+// The sdl backend: a window showing the 800 x 600 frame scaled to fit, letterboxed,
+// nearest-neighbour, in full screen or a window; relative mouse; text input; game controllers
+// with hot-plug; the machine's sound device.
+#include <SDL.h>
+
+#include <algorithm>
+#include <bitset>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+#include "base/Cp1251.h"
+#include "platform/Pad.h"
+#include "platform/Resources.h"
+#include "platform/Backend.h"
+#include "platform/sdl/SdlBackend.h"
+
+std::unique_ptr<System> CreateSdlSystem(const System::Config& config);
+
+namespace {
+
+std::optional<PadButton> PadButtonOf(Uint8 b) {
+  switch (b) {
+    case SDL_CONTROLLER_BUTTON_A: return PadButton::A;
+    case SDL_CONTROLLER_BUTTON_B: return PadButton::B;
+    case SDL_CONTROLLER_BUTTON_X: return PadButton::X;
+    case SDL_CONTROLLER_BUTTON_Y: return PadButton::Y;
+    case SDL_CONTROLLER_BUTTON_START: return PadButton::Start;
+    case SDL_CONTROLLER_BUTTON_BACK: return PadButton::Back;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: return PadButton::DpUp;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return PadButton::DpDown;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return PadButton::DpLeft;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return PadButton::DpRight;
+    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER: return PadButton::LeftShoulder;
+    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER: return PadButton::RightShoulder;
+    default: return std::nullopt;
+  }
+}
+
+std::optional<PadAxis> PadAxisOf(Uint8 a) {
+  switch (a) {
+    case SDL_CONTROLLER_AXIS_LEFTX: return PadAxis::LeftX;
+    case SDL_CONTROLLER_AXIS_LEFTY: return PadAxis::LeftY;
+    case SDL_CONTROLLER_AXIS_RIGHTX: return PadAxis::RightX;
+    case SDL_CONTROLLER_AXIS_RIGHTY: return PadAxis::RightY;
+    default: return std::nullopt;
+  }
+}
+
+class SdlSystem final : public System {
+ public:
+  explicit SdlSystem(bool machineSound) : machineSound_(machineSound) {}
+  ~SdlSystem() override {
+    for (auto& [id, pad] : pads_) SDL_GameControllerClose(pad.controller);
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    if (window_) SDL_DestroyWindow(window_);
+    SDL_Quit();
+  }
+
+  // Video comes up with the window, so a run without a display fails where the game opens it;
+  // pads are welcome but not needed.
+  void Init() {
+    NameTheApplication();
+    if (SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
+      initError_ = SDL_GetError();
+      return;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+      std::fprintf(stderr, "vor: no game controllers: %s\n", SDL_GetError());
+  }
+
+  bool OpenWindow(int32_t width, int32_t height) override {
+    if (!initError_.empty()) return Refuse("cannot start SDL", initError_.c_str());
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return Refuse("no display", SDL_GetError());
+    // These drivers show nothing: a run on them would play unseen.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || !std::strcmp(driver, "dummy") || !std::strcmp(driver, "offscreen") ||
+        !std::strcmp(driver, "evdev"))
+      return Refuse("no display", driver ? driver : "no video driver");
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    frameW_ = width;
+    frameH_ = height;
+    window_ = SDL_CreateWindow("Vor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                               SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    if (!window_) return Refuse("cannot make the window", SDL_GetError());
+    SetIcon();
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer_) return Refuse("cannot make the renderer", SDL_GetError());
+    SDL_RenderSetLogicalSize(renderer_, width, height);
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                 width, height);
+    if (!texture_) return Refuse("cannot make the frame texture", SDL_GetError());
+    ApplyMode();
+    SDL_ShowWindow(window_);
+    SDL_ShowCursor(SDL_DISABLE);
+    SDL_SetRelativeMouseMode(SDL_TRUE);
+    SDL_StartTextInput();
+    return true;
+  }
+
+  bool IsHeadless() const override { return false; }
+
+  void SetFullscreen(bool on) override {
+    fullscreen_ = on;
+    if (window_) ApplyMode();
+  }
+
+  void Present(const Surface& frame) override {
+    if (!texture_) return;
+    SDL_UpdateTexture(texture_, nullptr, frame.Data(), frame.Pitch());
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_RenderPresent(renderer_);
+  }
+
+  void PumpEvents() override {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+      switch (e.type) {
+        case SDL_QUIT: quit_ = true; break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: Key(e.key); break;
+        case SDL_TEXTINPUT:
+          for (unsigned char c : Utf8ToCp1251(e.text.text))
+            if (c >= 32 && c != 127) pending_.push_back({InputEvent::Kind::Char, c, 0});
+          break;
+        case SDL_MOUSEMOTION:
+          pending_.push_back({InputEvent::Kind::MouseMove, e.motion.xrel, e.motion.yrel});
+          break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+          int b = -1;
+          switch (e.button.button) {
+            case SDL_BUTTON_LEFT: b = 0; break;
+            case SDL_BUTTON_RIGHT: b = 1; break;
+            case SDL_BUTTON_MIDDLE: b = 2; break;
+            case SDL_BUTTON_X1: b = 3; break;
+            case SDL_BUTTON_X2: b = 4; break;
+          }
+          if (b >= 0)
+            pending_.push_back(
+                {InputEvent::Kind::Button, b, e.type == SDL_MOUSEBUTTONDOWN ? 1 : 0});
+          break;
+        }
+        case SDL_CONTROLLERDEVICEADDED: AddPad(e.cdevice.which); break;
+        case SDL_CONTROLLERDEVICEREMOVED: RemovePad(e.cdevice.which); break;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP: {
+          const auto it = pads_.find(e.cbutton.which);
+          const auto b = PadButtonOf(e.cbutton.button);
+          if (it == pads_.end() || !b) break;
+          const bool down = e.type == SDL_CONTROLLERBUTTONDOWN;
+          it->second.buttons.set(size_t(*b), down);
+          pending_.push_back({InputEvent::Kind::PadButton, int32_t(*b), down ? 1 : 0});
+          break;
+        }
+        case SDL_CONTROLLERAXISMOTION: {
+          const auto it = pads_.find(e.caxis.which);
+          const auto a = PadAxisOf(e.caxis.axis);
+          if (it == pads_.end() || !a) break;
+          it->second.axes[size_t(*a)] = e.caxis.value;
+          PadAxisEvent(*a, e.caxis.value);
+          break;
+        }
+        case SDL_WINDOWEVENT:
+          switch (e.window.event) {
+            case SDL_WINDOWEVENT_SHOWN:
+            case SDL_WINDOWEVENT_EXPOSED: activated_ = true; break;
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+              activated_ = true;
+              focused_ = true;
+              SDL_SetRelativeMouseMode(SDL_TRUE);
+              break;
+            case SDL_WINDOWEVENT_FOCUS_LOST: focused_ = false; break;
+            case SDL_WINDOWEVENT_RESTORED:
+              if (fullscreen_) ApplyMode();
+              activated_ = true;
+              break;
+            case SDL_WINDOWEVENT_SIZE_CHANGED: UpdateScale(); break;
+          }
+          break;
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET: surfacesReset_ = true; break;
+      }
+    }
+  }
+
+  void ShowMessageBox(const std::string& text, const std::string& caption) override {
+    const std::string t = Cp1251ToUtf8(text), c = Cp1251ToUtf8(caption);
+    std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str());
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, c.c_str(), t.c_str(), window_);
+  }
+
+  std::unique_ptr<AudioDevice> OpenAudio() override {
+    return machineSound_ ? OpenSdlAudio() : CreateSilentAudio();
+  }
+
+  uint64_t Ticks() const override { return SDL_GetTicks64(); }
+  void Sleep(uint32_t ms) override { SDL_Delay(ms); }
+
+ private:
+  struct Pad {
+    SDL_GameController* controller = nullptr;
+    std::bitset<size_t(PadButton::Count)> buttons;
+    std::array<int32_t, size_t(PadAxis::Count)> axes{};
+  };
+
+  // Gives up on the display: what was made goes, and video is shut so the message box that
+  // follows does not go through a driver that shows nothing.
+  bool Refuse(const char* what, const char* why) {
+    std::fprintf(stderr, "vor: %s: %s\n", what, why);
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    if (window_) SDL_DestroyWindow(window_);
+    texture_ = nullptr;
+    renderer_ = nullptr;
+    window_ = nullptr;
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+  }
+
+  // A dock or task bar ties a window to its launcher by the window's class (X11) or app id
+  // (Wayland), which SDL takes from these variables when video starts; they name the desktop
+  // entry. A value already in the environment is the player's choice and stays.
+  static void NameTheApplication() {
+    for (const char* name : {"SDL_VIDEO_X11_WMCLASS", "SDL_VIDEO_WAYLAND_WMCLASS", "SDL_APP_ID"})
+      setenv(name, VOR_APP_ID, 0);
+    SDL_SetHint(SDL_HINT_APP_NAME, "Vor");
+  }
+
+  // The window's icon, drawn as the desktop's icons are. A window without one still plays.
+  void SetIcon() {
+    const IconResource icon = WindowIconResource();
+    if (!icon.pixels || icon.size <= 0) return;
+    SDL_Surface* s =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(icon.pixels), icon.size, icon.size,
+                                           32, icon.size * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!s) return;
+    SDL_SetWindowIcon(window_, s);
+    SDL_FreeSurface(s);
+  }
+
+  void Key(const SDL_KeyboardEvent& k) {
+    const bool down = k.type == SDL_KEYDOWN;
+    const bool enter =
+        k.keysym.scancode == SDL_SCANCODE_RETURN || k.keysym.scancode == SDL_SCANCODE_KP_ENTER;
+    // Alt+Enter switches the display and is not the game's Enter, nor is its release.
+    if (enter && down && (k.keysym.mod & KMOD_ALT)) {
+      if (!k.repeat) toggleFullscreen_ = true;
+      enterSwallowed_ = true;
+      return;
+    }
+    if (enter && !down && enterSwallowed_) {
+      enterSwallowed_ = false;
+      return;
+    }
+    if (const uint8_t code = KeyFromScancode(k.keysym.scancode); code && !k.repeat)
+      pending_.push_back({InputEvent::Kind::Key, code, down ? 1 : 0});
+    // A press of Enter or Backspace reaches the name entry as a character through KeyCharacter,
+    // as a script's key does; a held Backspace repeats here, a held Enter does not.
+    if (down && k.repeat && k.keysym.scancode == SDL_SCANCODE_BACKSPACE)
+      pending_.push_back({InputEvent::Kind::Char, 8, 0});
+  }
+
+  // Only the last position of an axis within one pass counts: a stick reports every small move.
+  void PadAxisEvent(PadAxis a, int32_t value) {
+    if (!pending_.empty() && pending_.back().kind == InputEvent::Kind::PadAxis &&
+        pending_.back().a == int32_t(a))
+      pending_.back().b = value;
+    else
+      pending_.push_back({InputEvent::Kind::PadAxis, int32_t(a), value});
+  }
+
+  void AddPad(int deviceIndex) {
+    SDL_GameController* c = SDL_GameControllerOpen(deviceIndex);
+    if (!c) return;
+    const SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(c));
+    if (pads_.count(id)) {
+      SDL_GameControllerClose(c);
+      return;
+    }
+    pads_[id].controller = c;
+  }
+
+  // A pad pulled out lets go of everything it held.
+  void RemovePad(SDL_JoystickID id) {
+    const auto it = pads_.find(id);
+    if (it == pads_.end()) return;
+    for (size_t b = 0; b < it->second.buttons.size(); ++b)
+      if (it->second.buttons[b]) pending_.push_back({InputEvent::Kind::PadButton, int32_t(b), 0});
+    for (size_t a = 0; a < it->second.axes.size(); ++a)
+      if (it->second.axes[a]) PadAxisEvent(PadAxis(a), 0);
+    SDL_GameControllerClose(it->second.controller);
+    pads_.erase(it);
+  }
+
+  // Full screen covers the display with a borderless window of its size before asking for full
+  // screen, so the frame is letterboxed even where no window manager grants the request.
+  void ApplyMode() {
+#ifndef __EMSCRIPTEN__
+    // (On a page the page sizes the canvas and owns full screen.)
+    const int display = std::max(0, SDL_GetWindowDisplayIndex(window_));
+    SDL_Rect bounds{0, 0, frameW_, frameH_};
+    SDL_GetDisplayBounds(display, &bounds);
+    if (fullscreen_) {
+      SDL_SetWindowBordered(window_, SDL_FALSE);
+      SDL_SetWindowSize(window_, bounds.w, bounds.h);
+      SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+      SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+      SDL_SetWindowFullscreen(window_, 0);
+      SDL_SetWindowBordered(window_, SDL_TRUE);
+      SDL_Rect usable = bounds;
+      SDL_GetDisplayUsableBounds(display, &usable);
+      // The largest whole factor that fits the desktop, at least 1.
+      const int scale = std::max(1, std::min(usable.w / frameW_, usable.h / frameH_));
+      SDL_SetWindowSize(window_, frameW_ * scale, frameH_ * scale);
+      SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                            SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    }
+#endif
+    UpdateScale();
+  }
+
+  // A window shows the frame at a whole factor (crisp pixels) when it is large enough for one, and
+  // otherwise at the factor that fits; full screen always uses the largest factor that fits.
+  void UpdateScale() {
+    if (!window_ || !renderer_) return;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+#ifdef __EMSCRIPTEN__
+    // A page shows the frame at the largest scale that fits the space the page gives it.
+    const bool whole = false;
+#else
+    const bool whole = !fullscreen_ && w >= frameW_ && h >= frameH_;
+#endif
+    SDL_RenderSetIntegerScale(renderer_, whole ? SDL_TRUE : SDL_FALSE);
+  }
+
+  bool machineSound_;
+  std::string initError_;
+  bool enterSwallowed_ = false;
+  int32_t frameW_ = 800, frameH_ = 600;
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  std::map<SDL_JoystickID, Pad> pads_;
+};
+
+}  // namespace
+
+std::unique_ptr<System> CreateSdlSystem(const System::Config& config) {
+  auto s = std::make_unique<SdlSystem>(config.machineSound);
+  s->Init();
+  s->SetFullscreen(config.fullscreen);
+  return s;
+}
