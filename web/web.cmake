@@ -31,22 +31,24 @@ target_link_libraries(vor_platform PUBLIC vor_resources)
 # The program: vor.js, vor.wasm and vor.data (the game's folder, mounted at /vor).
 function(vor_web_page target)
   # Only the loops that wait for the next tick or for the loading sleep; every other function runs
-  # as plain code, so a tick costs what it costs natively. Lists go through files: the names hold
-  # spaces, brackets and dollar signs.
+  # as plain code, so a tick costs what it costs natively. The list is checked against the built
+  # libraries after each link (check-waiting-loops.cmake), so a renamed loop fails the build.
   set(lists ${CMAKE_BINARY_DIR}/web-settings)
-  file(WRITE ${lists}/asyncify-only.json [=[
-["main", "__main_argc_argv", "TForm1::Run()", "TForm1::FormCreate()", "TGame::StartLoading()",
- "(anonymous namespace)::WebSystem::Sleep(unsigned int)"]
-]=])
+  set(waiting_loops ${CMAKE_SOURCE_DIR}/src/platform/web/waiting-loops.json)
   # SDL's web audio and timers call these from JavaScript.
   file(WRITE ${lists}/library-funcs.json [=[["$autoResumeAudioContext", "$dynCall"]]=])
   target_link_options(${target} PRIVATE
     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB -sENVIRONMENT=web -sFORCE_FILESYSTEM=1
-    -sASYNCIFY -sASYNCIFY_ONLY=@${lists}/asyncify-only.json
+    -sASYNCIFY -sASYNCIFY_ONLY=@${waiting_loops}
     -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${lists}/library-funcs.json
     -sEXPORTED_RUNTIME_METHODS=FS,ccall,UTF8ToString
     -sEXPORTED_FUNCTIONS=_main,_vor_state_json
     --preload-file ${VOR_WEB_DATA}@/vor)
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${VOR_WEB_DATA})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${VOR_WEB_DATA} ${waiting_loops})
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DNM=emnm -DNAMES=${waiting_loops}
+            "-DLIBS=$<TARGET_FILE:vor_game>;$<TARGET_FILE:vor_backend_web>"
+            -P ${CMAKE_SOURCE_DIR}/web/check-waiting-loops.cmake
+    VERBATIM)
   set_target_properties(${target} PROPERTIES SUFFIX ".js")
 endfunction()
