@@ -73,6 +73,15 @@ void CopyRowKeyed(uint32_t* __restrict dp, const uint32_t* __restrict sp, int32_
   }
 }
 
+// Copies a row, writing fill where the pixel equals key; the destination is only written.
+void CopyRowFilled(uint32_t* __restrict dp, const uint32_t* __restrict sp, int32_t w, uint32_t key,
+                   uint32_t fill) {
+  for (int32_t i = 0; i < w; ++i) {
+    const uint32_t p = sp[i];
+    dp[i] = (p & 0xFFFFFF) == key ? fill : p;
+  }
+}
+
 }  // namespace
 
 HRESULT Surface::Fill(const TRect* rect, uint32_t color) {
@@ -89,12 +98,20 @@ HRESULT Surface::Fill(const TRect* rect, uint32_t color) {
   return DD_OK;
 }
 
-HRESULT Surface::BltFast(int32_t x, int32_t y, Surface& src, const TRect* srcRect, bool useSrcKey) {
+HRESULT Surface::CheckCopy(int32_t x, int32_t y, const Surface& src, const TRect* srcRect,
+                           TRect& s) const {
   if (IsLost() || src.IsLost()) return DDERR_SURFACELOST;
-  const TRect s = srcRect ? *srcRect : TRect{0, 0, src.width_, src.height_};
+  s = srcRect ? *srcRect : TRect{0, 0, src.width_, src.height_};
   if (!Inside(s, src.width_, src.height_)) return DDERR_INVALIDRECT;
   const int32_t w = s.Width(), h = s.Height();
   if (x < 0 || y < 0 || x > width_ - w || y > height_ - h) return DDERR_INVALIDRECT;
+  return DD_OK;
+}
+
+HRESULT Surface::BltFast(int32_t x, int32_t y, Surface& src, const TRect* srcRect, bool useSrcKey) {
+  TRect s;
+  if (const HRESULT r = CheckCopy(x, y, src, srcRect, s); Failed(r)) return r;
+  const int32_t w = s.Width(), h = s.Height();
   if (w == 0 || h == 0) return DD_OK;
   // A copy within one surface may overlap: memmove, and the keyed rows in a safe order.
   const bool same = &src == this;
@@ -124,6 +141,35 @@ HRESULT Surface::BltFast(int32_t x, int32_t y, Surface& src, const TRect* srcRec
       for (int32_t i = 0; i < w; ++i) {
         const uint32_t p = sp[i], c = p & 0xFFFFFF;
         if (c < lo || c > hi) dp[i] = p;
+      }
+    }
+  }
+  return DD_OK;
+}
+
+HRESULT Surface::BltFastFilled(int32_t x, int32_t y, Surface& src, const TRect* srcRect,
+                               uint32_t fill) {
+  if (!src.hasKey_) return BltFast(x, y, src, srcRect, false);
+  TRect s;
+  if (const HRESULT r = CheckCopy(x, y, src, srcRect, s); Failed(r)) return r;
+  const int32_t w = s.Width(), h = s.Height();
+  if (w == 0 || h == 0) return DD_OK;
+  if (&src == this) {
+    // The copy may overlap its own source: the two steps in turn.
+    const TRect d{x, y, x + w, y + h};
+    if (const HRESULT r = Fill(&d, fill); Failed(r)) return r;
+    return BltFast(x, y, src, &s, true);
+  }
+  const uint32_t lo = src.keyLow_, hi = src.keyHigh_;
+  for (int32_t row = 0; row < h; ++row) {
+    const uint32_t* sp = src.Row(s.Top + row) + s.Left;
+    uint32_t* dp = Row(y + row) + x;
+    if (lo == hi) {
+      CopyRowFilled(dp, sp, w, lo, fill);
+    } else {
+      for (int32_t i = 0; i < w; ++i) {
+        const uint32_t p = sp[i], c = p & 0xFFFFFF;
+        dp[i] = c < lo || c > hi ? p : fill;
       }
     }
   }
