@@ -155,10 +155,11 @@ HRESULT Surface::BltFastFilled(int32_t x, int32_t y, Surface& src, const TRect* 
   const int32_t w = s.Width(), h = s.Height();
   if (w == 0 || h == 0) return DD_OK;
   if (&src == this) {
-    // The copy may overlap its own source: the two steps in turn.
-    const TRect d{x, y, x + w, y + h};
-    if (const HRESULT r = Fill(&d, fill); Failed(r)) return r;
-    return BltFast(x, y, src, &s, true);
+    // The copy may overlap its own source: from a copy of the source (rare, not per frame).
+    Surface part(w, h);
+    (void)part.BltFast(0, 0, src, &s, false);
+    part.SetColorKey(keyLow_, keyHigh_);
+    return BltFastFilled(x, y, part, nullptr, fill);
   }
   const uint32_t lo = src.keyLow_, hi = src.keyHigh_;
   for (int32_t row = 0; row < h; ++row) {
