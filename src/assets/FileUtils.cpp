@@ -84,6 +84,23 @@ bool Exists(const std::string& name) {
   return ::stat(name.c_str(), &st) == 0;
 }
 
+}  // namespace
+
+std::string FileStamp(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return "-";
+  char text[160];
+  std::snprintf(text, sizeof text, "%llx.%llx.%llx.%llx.%lx.%llx.%lx",
+                static_cast<unsigned long long>(st.st_size),
+                static_cast<unsigned long long>(st.st_dev),
+                static_cast<unsigned long long>(st.st_ino),
+                static_cast<unsigned long long>(st.st_mtim.tv_sec), long(st.st_mtim.tv_nsec),
+                static_cast<unsigned long long>(st.st_ctim.tv_sec), long(st.st_ctim.tv_nsec));
+  return text;
+}
+
+namespace {
+
 void ShowReadError(const std::string& name) {
   ShowFileMessage(Cp("Ошибка чтения файла ") + name);
 }

@@ -67,6 +67,10 @@ std::string FolderOf(const std::string& name);
 std::string WriteFolderOf(const std::string& name);
 // The file (after ResolveFileName) exists.
 bool FileExists(const std::string& name);
+// What changes whenever the file at path is written or replaced, as text: its size, its times of
+// change (content and status, to the nanosecond) and where it lies (device and inode); "-" when
+// there is no such file. Equal stamps mean the same bytes short of a clock set back.
+std::string FileStamp(const std::string& path);
 
 // --- Reading and writing ---
 

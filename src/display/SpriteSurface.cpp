@@ -311,6 +311,12 @@ void TDXBaseSurface::Restore() {
 
 void TDXBaseSurface::BltAligned(::Surface& dest, int32_t x, int32_t y, int32_t w, int32_t h,
                                 ::Surface& src, TRect rect, uint8_t horizontal, uint8_t vertical) {
+  (void)Blit(dest, x, y, w, h, src, rect, horizontal, vertical, nullptr);
+}
+
+bool TDXBaseSurface::Blit(::Surface& dest, int32_t x, int32_t y, int32_t w, int32_t h,
+                          ::Surface& src, TRect rect, uint8_t horizontal, uint8_t vertical,
+                          const uint32_t* keyFill) {
   // 64-bit arithmetic: positions may be anywhere in the int32 range.
   int64_t dx = x, dy = y;
   if (horizontal == daRight)
@@ -335,16 +341,19 @@ void TDXBaseSurface::BltAligned(::Surface& dest, int32_t x, int32_t y, int32_t w
     }
     if (dx + w > c.Right) right -= dx + w - c.Right;
     if (dy + h > c.Bottom) bottom -= dy + h - c.Bottom;
-    if (left > right || top > bottom) return;
+    if (left > right || top > bottom) return true;
   }
   // Whatever lies outside the surfaces is refused by the copy itself.
   if (!InInt32(px) || !InInt32(py) || !InInt32(left) || !InInt32(top) || !InInt32(right) ||
       !InInt32(bottom) || !InInt32(px + (right - left)) || !InInt32(py + (bottom - top))) {
     LastResult = DDERR_INVALIDRECT;
-    return;
+    return false;
   }
   const TRect part{int32_t(left), int32_t(top), int32_t(right), int32_t(bottom)};
-  LastResult = dest.BltFast(int32_t(px), int32_t(py), src, &part, UseColorKey);
+  LastResult = keyFill && UseColorKey
+                   ? dest.BltFastFilled(int32_t(px), int32_t(py), src, &part, *keyFill)
+                   : dest.BltFast(int32_t(px), int32_t(py), src, &part, UseColorKey);
+  return Succeeded(LastResult);
 }
 
 bool TDXBaseSurface::Drawable(int32_t slot) const {
@@ -356,6 +365,13 @@ void TDXBaseSurface::Draw(::Surface& dest, int32_t x, int32_t y, int32_t slot, u
   if (!Drawable(slot)) return;
   const TFrameInfo& f = Frames[slot];
   BltAligned(dest, x, y, f.Width, f.Height, *Surface, GetFrameRect(slot), horizontal, vertical);
+}
+
+bool TDXBaseSurface::DrawFilled(::Surface& dest, int32_t x, int32_t y, int32_t slot,
+                                uint32_t fill) {
+  if (!Drawable(slot)) return true;
+  const TFrameInfo& f = Frames[slot];
+  return Blit(dest, x, y, f.Width, f.Height, *Surface, GetFrameRect(slot), daLeft, daTop, &fill);
 }
 
 ::Surface* TDXBaseSurface::Work(int index, int32_t w, int32_t h) {

@@ -124,6 +124,12 @@ class TDXBaseSurface {
   // when ClipEnabled; the colour key applies when UseColorKey.
   void Draw(::Surface& dest, int32_t x, int32_t y, int32_t slot, uint8_t horizontal,
             uint8_t vertical);
+  // Draw with its top-left corner at (x, y), the colour key's pixels written as fill: the picture
+  // a fill of the frame's area followed by Draw gives. False when the copy was refused and
+  // nothing was drawn; true when it was drawn or clipped away whole.
+  bool DrawFilled(::Surface& dest, int32_t x, int32_t y, int32_t slot, uint32_t fill);
+  // The slot holds a frame that can be drawn.
+  bool Drawable(int32_t slot) const;
   void DrawShaded(Display& device, ::Surface& dest, int32_t x, int32_t y, int32_t slot,
                   float brightness, uint8_t horizontal, uint8_t vertical);
   // Centred on (x, y), rotated by angle tenths of a degree.
@@ -147,8 +153,10 @@ class TDXBaseSurface {
   // A work surface of at least w x h, kept between drawings so darkened and rotated drawing
   // allocates only when a larger picture comes.
   ::Surface* Work(int index, int32_t w, int32_t h);
-  // The slot holds a frame that can be drawn.
-  bool Drawable(int32_t slot) const;
+  // BltAligned; with keyFill, the key's pixels are written as *keyFill. False when the copy was
+  // refused (LastResult tells).
+  bool Blit(::Surface& dest, int32_t x, int32_t y, int32_t w, int32_t h, ::Surface& src, TRect rect,
+            uint8_t horizontal, uint8_t vertical, const uint32_t* keyFill);
   // The frame of slot cut to the sheet, the source of darkened and rotated copies; false when the
   // slot cannot be drawn, with LastResult 1 when its frame is empty.
   bool CopyableFrame(int32_t slot, TRect& r);

@@ -122,6 +122,23 @@ std::string CollectionsFingerprint() {
   return text;
 }
 
+// The collections' file stamps, one after another: the same stamps mean the same collections.
+std::string CollectionsStamp() {
+  std::string stamp;
+  for (const char* name : kCollections) stamp += FileStamp(ResolveFileName(name)) + ";";
+  return stamp;
+}
+
+// The sources block of a cache: the collections' fingerprint, a blank and their stamp. A cache
+// whose stamp is the collections' stamp is current; otherwise its fingerprint tells (a collection
+// copied over with the same bytes, or a cache written before stamps were kept).
+bool SourcesCurrent(const std::string& stored, const std::string& stamp) {
+  const size_t blank = stored.find(' ');
+  if (blank != std::string::npos && stored.compare(blank + 1, std::string::npos, stamp) == 0)
+    return true;
+  return stored.substr(0, blank) == CollectionsFingerprint();
+}
+
 bool LoadCollection(TGraphCollection& pictures, const char* file) {
   pictures.FileName = ResolveFileName(file);
   return pictures.Load() && pictures.Count() > 0;
@@ -248,7 +265,7 @@ bool TGame::LoadGraphics(bool rebuild, bool& cacheDamaged) {
     Display& dd = *DirectDraw;
     const std::string file = CacheFileName(kGraphDat);
     const bool cached = file != kGraphDat;
-    const std::string sources = cached ? CollectionsFingerprint() : std::string();
+    const std::string stamp = cached ? CollectionsStamp() : std::string();
     TMemoryBlocksCollection blocks;
     bool read = false;
     {
@@ -262,12 +279,13 @@ bool TGame::LoadGraphics(bool rebuild, bool& cacheDamaged) {
           return Fail(*this, file + " cannot be read: " + reason, RebuildHint(file));
         if (!read && !cached) return Damaged(*this, file, "its list of blocks cannot be read");
       }
-      const int32_t stamp = read && cached ? blocks.IndexOf(kSourcesBlock) : -1;
+      const int32_t stored = read && cached ? blocks.IndexOf(kSourcesBlock) : -1;
       const bool current =
-          read && (!cached || (stamp >= 0 && blocks.GetBlock(stamp)->Bytes() == sources));
+          read && (!cached || (stored >= 0 && SourcesCurrent(blocks.GetBlock(stored)->Bytes(), stamp)));
       if (!current) {
         blocks.Clear();
         read = false;
+        const std::string sources = cached ? CollectionsFingerprint() + " " + stamp : std::string();
         if (!BuildGraphDat(sources, bytes)) return false;
         if (!blocks.LoadFromBytes(bytes)) return Fail(*this, "the built graph.dat cannot be read");
       }

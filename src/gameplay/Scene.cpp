@@ -28,6 +28,55 @@ void FillOnScreen(Surface& dest, int32_t left, int32_t top, int32_t right, int32
   if (r.Left < r.Right && r.Top < r.Bottom) FillRect(dest, r, color);
 }
 
+// Draws the background's tiles, columns 0..columns and rows 0..rows of w x h cells shifted by
+// (-shiftX, -shiftY), each showing frame frameOf(column) at its cell's top-left corner, over black,
+// writing every pixel of the screen once: where a tile's picture lies, its key pixels are written
+// black; the rest of the screen is filled. The same picture as a black fill followed by the tiles'
+// keyed drawing, which it stands for when the tiles do not overlap. False, with nothing drawn,
+// when they may (a frame larger than its cell, a cell beyond the int32 range, a clip rectangle
+// that does not hold the screen).
+template <typename FrameOf>
+bool TileInOnePass(Surface& dest, TDXBaseSurface& work, int32_t w, int32_t h, int32_t rows,
+                   int32_t columns, int64_t shiftX, int64_t shiftY, const FrameOf& frameOf) {
+  const int32_t W = dest.Width(), H = dest.Height();
+  const int64_t left = -shiftX, top = -shiftY;
+  const int64_t right = left + int64_t(columns + 1) * w, bottom = top + int64_t(rows + 1) * h;
+  for (const int64_t v : {left, top, right, bottom})
+    if (Clamp32(v) != v) return false;
+  const TRect& clip = work.ClipRect;
+  if (work.ClipEnabled && (clip.Left > 0 || clip.Top > 0 || clip.Right < W || clip.Bottom < H))
+    return false;
+  for (int32_t c = 0; c <= columns; ++c) {
+    const int32_t f = frameOf(c);
+    if (!work.Drawable(f)) continue;
+    const TFrameInfo info = work.GetFrameInfo(f);
+    if (info.Width > w || info.Height > h) return false;
+  }
+  // Around the grid.
+  FillOnScreen(dest, 0, 0, W, Clamp32(top), 0);
+  FillOnScreen(dest, 0, Clamp32(bottom), W, H, 0);
+  FillOnScreen(dest, 0, 0, Clamp32(left), H, 0);
+  FillOnScreen(dest, Clamp32(right), 0, W, H, 0);
+  for (int32_t c = 0; c <= columns; ++c) {
+    const int64_t x = left + int64_t(c) * w;
+    if (x >= W || x + w <= 0) continue;
+    const int32_t f = frameOf(c);
+    const TFrameInfo info = work.Drawable(f) ? work.GetFrameInfo(f) : TFrameInfo{};
+    for (int32_t r = 0; r <= rows; ++r) {
+      const int64_t y = top + int64_t(r) * h;
+      if (y >= H || y + h <= 0) continue;
+      const int32_t x0 = int32_t(x), y0 = int32_t(y);
+      // The cell's part beside and below its picture, then the picture (or black where it
+      // could not be drawn).
+      FillOnScreen(dest, Clamp32(x + info.Width), y0, Clamp32(x + w), Clamp32(y + info.Height), 0);
+      FillOnScreen(dest, x0, Clamp32(y + info.Height), Clamp32(x + w), Clamp32(y + h), 0);
+      if (info.Width > 0 && !work.DrawFilled(dest, x0, y0, f, 0))
+        FillOnScreen(dest, x0, y0, Clamp32(x + info.Width), Clamp32(y + info.Height), 0);
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 void TGame::DrawBackground() {
@@ -39,46 +88,52 @@ void TGame::DrawBackground() {
     AdvanceBackground();
     return;
   }
-  dest.Fill(nullptr, 0);
   TDXBaseSurface* work = BackgroundWork.get();
   const TFrameInfo tile = work && work->Capacity > 0 ? work->GetFrameInfo(0) : TFrameInfo{};
   const int32_t w = tile.Width, h = tile.Height;
-  if (work && w > 0 && h > 0) {
-    const int64_t p1 = BackgroundPhaze1, p2 = BackgroundPhaze2;
-    const int64_t N = BackgroundFadeFrames;
-    // Which frame every tile shows, and the shift of the tiling.
-    int32_t frame = 0;
-    int64_t shiftX = 0, shiftY = 0;
-    bool drawn = true;
-    switch (BackgroundType) {
-      case 1:
-        shiftX = p1;
-        shiftY = p2;
-        break;
-      case 2:
-        if (p1 >= -10 && p1 <= 10)
-          frame = 0;
-        else if (p1 > 10 && p1 < N + 10)
-          frame = int32_t(p1 - 10);
-        else if (p1 >= N + 10 || p1 < -N - 10)
-          frame = int32_t(N - 1);
-        else if (p1 > -N - 10 && p1 < -10)
-          frame = int32_t(-10 - p1);
-        else
-          drawn = false;
-        break;
-      case 3: shiftX = std::llabs(p2); break;
-      case 4: frame = Clamp32(std::llabs(p1)); break;
-      default: break;
-    }
-    const int32_t rows = 601 / h + 1, columns = 801 / w + 1;
+  if (!work || w <= 0 || h <= 0) {
+    dest.Fill(nullptr, 0);
+    AdvanceBackground();
+    return;
+  }
+  const int64_t p1 = BackgroundPhaze1, p2 = BackgroundPhaze2;
+  const int64_t N = BackgroundFadeFrames;
+  // Which frame every tile shows, and the shift of the tiling.
+  int32_t frame = 0;
+  int64_t shiftX = 0, shiftY = 0;
+  bool drawn = true;
+  switch (BackgroundType) {
+    case 1:
+      shiftX = p1;
+      shiftY = p2;
+      break;
+    case 2:
+      if (p1 >= -10 && p1 <= 10)
+        frame = 0;
+      else if (p1 > 10 && p1 < N + 10)
+        frame = int32_t(p1 - 10);
+      else if (p1 >= N + 10 || p1 < -N - 10)
+        frame = int32_t(N - 1);
+      else if (p1 > -N - 10 && p1 < -10)
+        frame = int32_t(-10 - p1);
+      else
+        drawn = false;
+      break;
+    case 3: shiftX = std::llabs(p2); break;
+    case 4: frame = Clamp32(std::llabs(p1)); break;
+    default: break;
+  }
+  const int32_t rows = 601 / h + 1, columns = 801 / w + 1;
+  const auto frameOf = [&](int32_t c) {
+    return BackgroundType == 3 ? (int64_t(c) % (2 * p1) < p1 ? 0 : 1) : frame;
+  };
+  if (!drawn || !TileInOnePass(dest, *work, w, h, rows, columns, shiftX, shiftY, frameOf)) {
+    // The tiles may overlap or leave the screen: the black under them first.
+    dest.Fill(nullptr, 0);
     for (int32_t r = 0; drawn && r <= rows; ++r)
-      for (int32_t c = 0; c <= columns; ++c) {
-        int32_t f = frame;
-        if (BackgroundType == 3) f = int64_t(c) % (2 * p1) < p1 ? 0 : 1;
-        work->Draw(dest, Clamp32(int64_t(c) * w - shiftX), Clamp32(int64_t(r) * h - shiftY), f,
-                   daLeft, daTop);
-      }
+      for (int32_t c = 0; c <= columns; ++c)
+        work->Draw(dest, Clamp32(int64_t(c) * w - shiftX), Clamp32(int64_t(r) * h - shiftY),
+                   frameOf(c), daLeft, daTop);
   }
   AdvanceBackground();
 }

@@ -33,11 +33,12 @@ bool Display::SetDisplayMode(int32_t width, int32_t bitsPerPixel, int32_t height
 }
 
 bool Display::CreateFlipChain() {
-  // The flip chain is not taken from video memory: the window's own buffers stand for it.
-  primary_ = SurfacePtr(new Surface(Width, Height, nullptr));
+  // The flip chain is not taken from video memory: the window's own buffers stand for it. The
+  // frame is drawn and shown from one surface, so showing it copies nothing: every state draws
+  // its whole frame before it is shown, and one that draws nothing shows the last frame again.
   back_ = SurfacePtr(new Surface(Width, Height, nullptr));
+  primary_ = back_;
   std::lock_guard lock(mutex_);
-  surfaces_.push_back(primary_);
   surfaces_.push_back(back_);
   return true;
 }
@@ -58,10 +59,9 @@ HRESULT Display::CreateSurface(int32_t width, int32_t height, bool systemMemory,
 }
 
 HRESULT Display::Flip() {
-  if (!primary_ || !back_) return DDERR_GENERIC;
-  if (primary_->IsLost() || back_->IsLost()) return DDERR_SURFACELOST;
-  std::copy_n(back_->Data(), size_t(Width) * Height, primary_->Data());
-  system_.Present(*primary_);
+  if (!back_) return DDERR_GENERIC;
+  if (back_->IsLost()) return DDERR_SURFACELOST;
+  system_.Present(*back_);
   return DD_OK;
 }
 

@@ -36,7 +36,8 @@ class Display {
 
   // Opens the 800 x 600 x 32 mode; false when the window cannot be made.
   bool SetDisplayMode(int32_t width, int32_t bitsPerPixel, int32_t height);
-  // Makes the primary surface with one back buffer.
+  // Makes the flip chain: the back buffer, drawn into and shown as it is, and the primary surface,
+  // which is the same surface (the frame last shown once the back buffer is flipped).
   bool CreateFlipChain();
   SurfacePtr Primary() const { return primary_; }
   SurfacePtr BackBuffer() const { return back_; }
@@ -46,14 +47,14 @@ class Display {
   [[nodiscard]] HRESULT CreateSurface(int32_t width, int32_t height, bool systemMemory,
                                       SurfacePtr& out);
 
-  // Shows the back buffer; DDERR_SURFACELOST while the flip chain is lost.
+  // Shows the back buffer, without copying it; DDERR_SURFACELOST while the flip chain is lost.
   HRESULT Flip();
   // Total and free video memory in bytes.
   void QueryVideoMemory(uint64_t& total, uint64_t& free) const;
 
   // Every surface of the display loses its contents (the window lost its device, or a script).
   void LoseSurfaces();
-  // The last frame shown by Flip (for screenshots).
+  // The last frame shown by Flip (for screenshots, between a flip and the next drawing).
   const Surface& Shown() const { return *primary_; }
 
  private:

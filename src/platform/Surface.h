@@ -42,6 +42,10 @@ class Surface {
   // Copies srcRect of src (all of it when null) to (x, y); with useSrcKey pixels inside the source
   // colour key are skipped. No clipping: a rectangle that does not fit gives DDERR_INVALIDRECT.
   HRESULT BltFast(int32_t x, int32_t y, Surface& src, const TRect* srcRect, bool useSrcKey);
+  // BltFast with the source colour key, but a pixel inside the key is written as fill instead of
+  // skipped: the picture a fill of the rectangle with fill and a keyed BltFast give, in one pass.
+  // Without a key, a plain BltFast.
+  HRESULT BltFastFilled(int32_t x, int32_t y, Surface& src, const TRect* srcRect, uint32_t fill);
   // Copies srcRect of src into dstRect, scaled nearest-neighbour when the sizes differ.
   HRESULT Blt(const TRect* dstRect, Surface& src, const TRect* srcRect, bool useSrcKey);
 
@@ -67,6 +71,8 @@ class Surface {
  private:
   friend class Display;
   Surface(int32_t width, int32_t height, std::shared_ptr<VideoMemoryPool> pool);
+  // The checks of a BltFast: s receives the source rectangle; DD_OK when the copy may go ahead.
+  HRESULT CheckCopy(int32_t x, int32_t y, const Surface& src, const TRect* srcRect, TRect& s) const;
 
   int32_t width_, height_;
   std::vector<uint32_t> pixels_;

@@ -68,9 +68,14 @@ TEST(DisplayDevice, OnlyThe800x600x32ModeOpens) {
   SurfacePtr primary, back;
   ASSERT_TRUE(CreateFlipChain(*display, primary, back));
   ASSERT_TRUE(primary && back);
-  EXPECT_NE(primary, back);
   EXPECT_EQ(back->Width(), 800);
   EXPECT_EQ(back->Height(), 600);
+  // The frame drawn is the frame shown once flipped, and stays shown while nothing is drawn.
+  back->Fill(nullptr, 0x123456);
+  ASSERT_EQ(display->Flip(), DD_OK);
+  ASSERT_EQ(display->Flip(), DD_OK);
+  EXPECT_EQ(display->Shown().Row(599)[799], 0x123456u);
+  EXPECT_EQ(primary->Row(0)[0], 0x123456u);
 }
 
 TEST(DisplayDevice, VideoMemoryIsReportedInWholeKilobytes) {

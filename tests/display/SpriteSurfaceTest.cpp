@@ -1,6 +1,7 @@
 // Sprite sheets: grid, slots, aligned and clipped drawing, stored form, loss and restore.
 #include "display/SpriteSurface.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "DisplayFixture.h"
@@ -253,6 +254,66 @@ TEST_F(SpriteSurfaceTest, ColorKeyMakesBlackTransparent) {
   sheet->SetUseColorKey(false);
   sheet->Draw(dest, 0, 0, 0, daLeft, daTop);
   EXPECT_EQ(At(dest, 0, 0), 0u);
+}
+
+TEST_F(SpriteSurfaceTest, DrawFilledIsAFillOfTheFrameThenADraw) {
+  // A picture of key pixels (one with a high byte set), pixels at the ends of a key range and
+  // others; drawn at several places, some clipped, over a screen that is not black.
+  auto sheet = Sheet(8, 6, 2);
+  Surface pic(7, 5);
+  for (int32_t y = 0; y < 5; ++y)
+    for (int32_t x = 0; x < 7; ++x) pic.Row(y)[x] = uint32_t(0x101010 * ((x + 2 * y) % 6));
+  pic.Row(1)[1] = 0xFF000000;
+  int32_t slot = 1;
+  ASSERT_TRUE(sheet->PutSurface(slot, "p", pic, false));
+  sheet->ClipRect = TRect{0, 0, 30, 20};
+  sheet->ClipEnabled = true;
+  struct Case {
+    bool useKey;
+    uint32_t low, high;
+    int32_t x, y;
+  };
+  for (const Case c : {Case{true, 0, 0, 3, 2}, Case{true, 0x101010, 0x303030, 3, 2},
+                       Case{false, 0, 0, 3, 2}, Case{true, 0, 0, -3, -2},
+                       Case{true, 0x101010, 0x303030, 26, 17}, Case{true, 0, 0, 40, 2}}) {
+    sheet->SetUseColorKey(c.useKey);
+    sheet->Surface->SetColorKey(c.low, c.high);
+    Surface filled(30, 20), expected(30, 20);
+    filled.Fill(nullptr, 0x00ABCDEF);
+    expected.Fill(nullptr, 0x00ABCDEF);
+    EXPECT_TRUE(sheet->DrawFilled(filled, c.x, c.y, 1, 0x00123456));
+    const TRect area{std::clamp(c.x, 0, 30), std::clamp(c.y, 0, 20), std::clamp(c.x + 7, 0, 30),
+                     std::clamp(c.y + 5, 0, 20)};
+    if (area.Left < area.Right && area.Top < area.Bottom) expected.Fill(&area, 0x00123456);
+    sheet->Draw(expected, c.x, c.y, 1, daLeft, daTop);
+    for (int32_t y = 0; y < 20; ++y)
+      for (int32_t x = 0; x < 30; ++x)
+        ASSERT_EQ(At(filled, x, y), At(expected, x, y)) << c.x << "," << c.y << " at " << x << ","
+                                                        << y;
+  }
+  // A free slot draws nothing; a refused copy says so.
+  Surface dest(30, 20);
+  EXPECT_TRUE(sheet->DrawFilled(dest, 0, 0, 0, 1));
+  EXPECT_EQ(Painted(dest), TRect{});
+  sheet->ClipEnabled = false;
+  EXPECT_FALSE(sheet->DrawFilled(dest, -1, 0, 1, 1));
+  EXPECT_EQ(Painted(dest), TRect{});
+}
+
+TEST_F(SpriteSurfaceTest, FilledCopyWithinOneSurfaceMayOverlap) {
+  Surface s(6, 1), expected(6, 1);
+  for (Surface* t : {&s, &expected})
+    for (int32_t x = 0; x < 6; ++x) t->Row(0)[x] = x % 2 ? 0 : uint32_t(x + 1);
+  for (Surface* t : {&s, &expected}) t->SetColorKey(0, 0);
+  const TRect from{0, 0, 4, 1}, to{2, 0, 6, 1};
+  ASSERT_EQ(s.BltFastFilled(2, 0, s, &from, 9), DD_OK);
+  // What a fill of the target and a keyed copy of the source as it was give.
+  Surface source(4, 1);
+  ASSERT_EQ(source.BltFast(0, 0, expected, &from, false), DD_OK);
+  source.SetColorKey(0, 0);
+  expected.Fill(&to, 9);
+  ASSERT_EQ(expected.BltFast(2, 0, source, nullptr, true), DD_OK);
+  for (int32_t x = 0; x < 6; ++x) EXPECT_EQ(At(s, x, 0), At(expected, x, 0)) << x;
 }
 
 TEST_F(SpriteSurfaceTest, ColorMatchTurnsGdiValuesIntoPixels) {

@@ -256,6 +256,50 @@ TEST_F(Loading, AGraphDatInThePlayersCacheIsMadeAgainForOtherCollections) {
   EXPECT_EQ(game_->LoadFailure, 0);
 }
 
+TEST_F(Loading, TheCacheIsTakenByItsStampAndOtherwiseByItsFingerprint) {
+  Collections();
+  const std::string root = std::filesystem::current_path().string();
+  SetFileFolders({root, root + "/player", root + "/cache"});
+  ASSERT_TRUE(Game().LoadGraphics());
+  const auto sources = [] {
+    TMemoryBlocksCollection blocks;
+    blocks.FileName = "cache/graph.dat";
+    EXPECT_TRUE(blocks.Load());
+    const int32_t i = blocks.IndexOf("sources");
+    return i >= 0 ? blocks.GetBlock(i)->Bytes() : std::string();
+  };
+  const std::string made = Get("cache/graph.dat"), stored = sources();
+  const size_t blank = stored.find(' ');
+  ASSERT_NE(blank, std::string::npos) << stored;
+
+  // The same bytes written again (a new stamp) and a cache that keeps only the fingerprint are
+  // taken as they are.
+  Put("graph.ccg", Get("graph.ccg"));
+  ASSERT_TRUE(Game().LoadGraphics());
+  EXPECT_EQ(Get("cache/graph.dat"), made);
+  TMemoryBlocksCollection old;
+  old.FileName = "cache/graph.dat";
+  ASSERT_TRUE(old.Load());
+  TMemoryBlocksCollection fingerprintOnly;
+  for (int i = 0; i < old.Count(); ++i)
+    fingerprintOnly.AddBlock(old.Strings(i), old.Strings(i) == "sources"
+                                                 ? stored.substr(0, blank)
+                                                 : old.GetBlock(i)->Bytes());
+  Put("cache/graph.dat", fingerprintOnly.SaveToBytes());
+  const std::string withoutStamp = Get("cache/graph.dat");
+  ASSERT_TRUE(Game().LoadGraphics());
+  EXPECT_EQ(Get("cache/graph.dat"), withoutStamp);
+
+  // Other bytes of the same size under the old modification time are seen.
+  const auto time = std::filesystem::last_write_time("back.ccg");
+  std::string back = Get("back.ccg");
+  back[back.size() - 1] ^= 0x55;
+  Put("back.ccg", back);
+  std::filesystem::last_write_time("back.ccg", time);
+  ASSERT_TRUE(Game().LoadGraphics());
+  EXPECT_NE(sources().substr(0, blank), stored.substr(0, blank));
+}
+
 TEST_F(Loading, SheetsArePlacedByTheFreeVideoMemory) {
   Collections();
   ASSERT_TRUE(Game().LoadGraphics());

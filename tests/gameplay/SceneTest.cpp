@@ -20,14 +20,15 @@ class Scene : public PlayingGame {
  protected:
   // Backgrounds with one w x h picture whose every pixel differs from its neighbours, and the
   // work sheet as loading makes it.
-  void Backgrounds(int w = 256, int h = 256) {
+  // With pw and ph, the picture is pw x ph in cells of w x h.
+  void Backgrounds(int w = 256, int h = 256, int pw = 0, int ph = 0) {
     Display& dd = *g_->DirectDraw;
     g_->Backgrounds = std::make_unique<TDXBaseSurface>();
     g_->Backgrounds->Allocate(dd, w, h, 1);
     g_->Backgrounds->ClipEnabled = true;
-    Surface picture(w, h);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x)
+    Surface picture(pw ? pw : w, ph ? ph : h);
+    for (int y = 0; y < picture.Height(); ++y)
+      for (int x = 0; x < picture.Width(); ++x)
         picture.Row(y)[x] = 0x404040 | uint32_t(x & 0xFF) << 16 | uint32_t(y & 0xFF) << 8 |
                             uint32_t((x * 7 + y) & 0xBF);
     int32_t slot = 0;
@@ -201,6 +202,43 @@ TEST_F(Scene, HostilePhasesDrawWithoutOverflow) {
       g_->BackgroundPhaze2 = p;
       g_->DrawBackground();
       g_->DrawBackground();
+    }
+  }
+}
+
+TEST_F(Scene, EveryPixelOfTheBackgroundIsDrawnEachFrame) {
+  // Whatever the screen held before, the background leaves the same frame: black wherever no
+  // picture lies (beside smaller frames, around a shifted grid, where a copy is refused) and
+  // where the picture has its key.
+  struct Case {
+    uint8_t type;
+    int32_t phaze1, phaze2;
+    int pictureWidth, pictureHeight;
+    bool keyed, clipped;
+  };
+  for (const Case c : {Case{0, 0, 0, 64, 64, false, true}, Case{1, 5, 7, 64, 64, false, true},
+                       Case{1, -30, -10, 64, 64, false, true}, Case{3, 2, -40, 64, 64, true, true},
+                       Case{4, 0, 0, 40, 30, true, true}, Case{4, 10, 0, 40, 30, true, true},
+                       Case{4, 10, 0, 40, 30, false, true}, Case{1, 5, 7, 64, 64, true, false},
+                       Case{2, 12, 0, 64, 64, false, true}, Case{1, INT32_MAX, 3, 64, 64, true, true}}) {
+    Backgrounds(64, 64, c.pictureWidth, c.pictureHeight);
+    g_->BackgroundWork->ColorKey = 0x0000FF;
+    g_->BackgroundWork->SetUseColorKey(c.keyed);
+    g_->BackgroundWork->ClipEnabled = c.clipped;
+    Level(c.type, c.phaze1, c.phaze2);
+    std::vector<Pixels> frames;
+    for (uint32_t before : {0x111111u, 0x222222u}) {
+      g_->BackgroundPhaze1 = c.phaze1;
+      g_->BackgroundPhaze2 = c.phaze2;
+      Screen().Fill(nullptr, before);
+      frames.push_back(Draw());
+    }
+    const std::string what = "type " + std::to_string(c.type) + " phases " +
+                             std::to_string(c.phaze1) + "," + std::to_string(c.phaze2);
+    EXPECT_EQ(frames[0], frames[1]) << what;
+    EXPECT_EQ(std::count(frames[0].begin(), frames[0].end(), 0x111111u), 0) << what;
+    if (c.keyed) {
+      EXPECT_EQ(std::count(frames[0].begin(), frames[0].end(), 0xFF0000u), 0) << what;
     }
   }
 }
