@@ -198,6 +198,10 @@ void TForm1::Tick() {
   const auto polled = std::chrono::steady_clock::now();
   PollKeyboard();
   PollMouse();
+  if (g.State != shownState_) {
+    shownState_ = g.State;
+    system_.ShowScreen(g.State, WaitedKey());
+  }
   SaveChangedSettings();
   if (levelRun_ && levelRun_->AfterTick()) Close(0);
   const auto end = std::chrono::steady_clock::now();
@@ -269,6 +273,9 @@ void TForm1::ApplyInput(const InputEvent& e) {
   switch (e.kind) {
     case InputEvent::Kind::Char: FormKeyPress(static_cast<unsigned char>(e.a)); break;
     case InputEvent::Kind::LoseSurfaces: Game_->DirectDraw->LoseSurfaces(); break;
+    case InputEvent::Kind::FingerDown:
+    case InputEvent::Kind::FingerMove:
+    case InputEvent::Kind::FingerUp: touch_.Apply(e); break;
     case InputEvent::Kind::PadButton:
     case InputEvent::Kind::PadAxis: {
       std::string chars;
@@ -301,6 +308,18 @@ PadContext TForm1::PadContextNow() const {
     default: break;
   }
   return c;
+}
+
+TouchRole TForm1::TouchRoleNow() const {
+  switch (Game_->State) {
+    case gsMainMenu:
+    case gsGameMenu: return TouchRole::Pointer;
+    case gsPlaying: return TouchRole::Steer;
+    case gsWin:
+    case gsGameOver:
+    case gsRecords: return TouchRole::Tap;
+    default: return TouchRole::None;
+  }
 }
 
 void TForm1::TypePadChars(const std::string& chars) {
@@ -467,6 +486,16 @@ void TForm1::PollKeyboard() {
   }
 }
 
+uint8_t TForm1::WaitedKey() const {
+  switch (Game_->State) {
+    case gsWin:
+    case gsGameOver:
+    case gsRecords:
+    case gsEnterName: return DIK_RETURN;
+    default: return 0;
+  }
+}
+
 void TForm1::PollMouse() {
   TGame& g = *Game_;
   DIMOUSESTATE2 m{};
@@ -475,8 +504,10 @@ void TForm1::PollMouse() {
     while (input_.Acquire() == DIERR_INPUTLOST) {
     }
   }
+  // A finger is read beside the mouse: a tap is a press of the left button.
+  const TouchInput t = touch_.Read(TouchRoleNow());
   bool click = false;
-  if (m.rgbButtons[0] == 0x80) {
+  if (m.rgbButtons[0] == 0x80 || t.click) {
     if (!g.IsButtonLatched(0)) {
       click = true;
       g.SetButtonLatch(0, true);
@@ -487,20 +518,25 @@ void TForm1::PollMouse() {
   switch (g.State) {
     case gsMainMenu:
     case gsGameMenu:
+      if (t.place) g.PlacePointer(t.x, t.y);
       g.MovePointer(m.lX, m.lY);
       if (click) g.MenuClick();
       break;
-    case gsPlaying:
-      if (g.ControlType == 1) {
-        g.MovePointer(m.lX, m.lY);
-        if (click) {
-          if (g.SightActive)
-            g.Shoot();
-          else
-            g.SightActive = 1;
-        }
+    case gsPlaying: {
+      // A finger steers and shoots as the mouse does under either control type.
+      const bool mouse = g.ControlType == 1;
+      if (mouse)
+        g.MovePointer(SaturateToInt(double(m.lX) + t.dx), SaturateToInt(double(m.lY) + t.dy));
+      else if (t.dx || t.dy)
+        g.MovePointer(t.dx, t.dy);
+      if (click && (mouse || t.click)) {
+        if (g.SightActive)
+          g.Shoot();
+        else
+          g.SightActive = 1;
       }
       break;
+    }
     case gsWin:
     case gsGameOver:
       if (click) g.FinishResult(32, true);

@@ -12,6 +12,7 @@
 #include "app/GameUnit.h"
 #include "app/Options.h"
 #include "app/Settings.h"
+#include "controls/Touch.h"
 #include "platform/Input.h"
 #include "platform/OutputFile.h"
 #include "platform/Pad.h"
@@ -40,6 +41,9 @@ class TForm1 {
   HRESULT InitInput();
   void PollKeyboard();
   void PollMouse();
+  // The key the screen shown waits for to go on (Enter ends a result screen, the table of records
+  // and the name entry), 0 where none; a page shows it as a button.
+  uint8_t WaitedKey() const;
   void FormKeyPress(unsigned char key);
 
   TGame* Game() { return Game_.get(); }
@@ -61,6 +65,8 @@ class TForm1 {
   void ApplyInput(const InputEvent& e);
   // What the pad stands for on the screen the game shows now.
   PadContext PadContextNow() const;
+  // What a finger stands for on the screen the game shows now.
+  TouchRole TouchRoleNow() const;
   void TypePadChars(const std::string& chars);
   // Alt+Enter: switch the display and remember the choice for the next start.
   void ToggleFullscreen();
@@ -80,6 +86,9 @@ class TForm1 {
   std::unique_ptr<TGame> Game_;
   InputState input_;
   PadMapper pad_;
+  TouchMapper touch_;
+  // The state last told to the system (ShowScreen), -1 before the first.
+  int32_t shownState_ = -1;
   // A picture written beside the game, on the platform's worker (so also where there are no
   // threads); the pictures still being written are waited for before the program ends.
   struct PictureWrite {
