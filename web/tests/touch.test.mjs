@@ -10,9 +10,8 @@ before(async () => { server = await serve(); });
 after(async () => { await server.close(); });
 
 const Win = 7, GameOver = 8;
-// The menu's lines stand from (200, 200), one under another, kMenuLineStep apart.
-const menuLineStep = 33;
-const line = n => [240, 200 + menuLineStep * n + 10];
+// Points on menu lines: the first ("New game", "Return to game") and "Best results".
+const firstLine = [240, 210], bestResults = [240, 405];
 const sleep = ms => new Promise(r => setTimeout(r, ms));
 
 // A page emulating a phone of that size, touch only.
@@ -91,7 +90,7 @@ for (const [width, height] of [[844, 390], [390, 844]]) {
       const page = await phone(browser, server.url + '?seed=3', width, height);
       await waitForState(page, States.MainMenu, 60000);
 
-      await tap(page, line(0));  // "New game"
+      await tap(page, firstLine);
       await waitForState(page, States.Playing, 5000);
       await tap(page, [400, 300]);
       const launched = await until(page, 'the tap launched the sight', s => s.SightActive === 1);
@@ -105,7 +104,7 @@ for (const [width, height] of [[844, 390], [390, 844]]) {
 
       await tapElement(page, '#vor-touch-menu');
       await waitForState(page, States.GameMenu, 5000);
-      await tap(page, line(0));  // "Return to game"
+      await tap(page, firstLine);
       await waitForState(page, States.Playing, 5000);
 
       // Shooting until the game is over; the screen's key (Enter) goes on to the name.
@@ -143,7 +142,7 @@ for (const [width, height] of [[844, 390], [390, 844]]) {
       await page.reload();
       await waitForState(page, States.MainMenu, 60000);
       assert.ok(await readGameFile(page, '/vor/main.tbl'));
-      await tap(page, line(6));  // "Best results"
+      await tap(page, bestResults);
       const shown = await waitForState(page, States.Records, 5000);
       assert.ok(shown.Records.some(r => r.used === 1 && r.name.trimEnd() === 'Палец'));
       await tap(page, [400, 300]);
