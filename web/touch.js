@@ -20,7 +20,9 @@
     #vor-touch { display: none; gap: .5em; align-items: center; flex-wrap: wrap;
                  justify-content: flex-end; z-index: 10; }
     #vor-touch.shown { display: flex; }
-    #vor-touch.corner { position: fixed; right: .5em; bottom: 2.3em; max-width: 45%; }
+    /* Stacked, so they stay in the bar beside a landscape frame, or under a portrait one. */
+    #vor-touch.corner { position: fixed; right: .5em; bottom: 2.3em; flex-direction: column;
+                        align-items: flex-end; }
     #vor-touch button { font: 16px/1 sans-serif; min-width: 3.2em; min-height: 2.6em;
                         color: #d0d0d0; background: #262626cc; border: 1px solid #555;
                         border-radius: 6px; padding: 0 .8em; touch-action: manipulation; }
