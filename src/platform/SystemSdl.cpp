@@ -292,12 +292,12 @@ class SdlSystem final : public System {
     } else if (!finger_ || finger_->first != f.touchId || finger_->second != f.fingerId) {
       return;
     }
-    int w = 0, h = 0;
-    SDL_GetWindowSize(window_, &w, &h);
-    float x = 0, y = 0;
-    SDL_RenderWindowToLogical(renderer_, int(f.x * float(w)), int(f.y * float(h)), &x, &y);
-    const std::array<int32_t, 2> at = {int32_t(std::lround(std::clamp(x, -1e6f, 1e6f))),
-                                       int32_t(std::lround(std::clamp(y, -1e6f, 1e6f)))};
+    // SDL's renderer gives the place as a fraction of the frame it draws at its logical size (a
+    // finger in the bars around it at the frame's edge).
+    const auto to = [](float at, int32_t pixels) {
+      return int32_t(std::lround(std::clamp(at, -1.0f, 2.0f) * float(pixels)));
+    };
+    const std::array<int32_t, 2> at = {to(f.x, frameW_), to(f.y, frameH_)};
     switch (f.type) {
       case SDL_FINGERDOWN: pending_.push_back({InputEvent::Kind::FingerDown, at[0], at[1]}); break;
       case SDL_FINGERMOTION:
