@@ -46,7 +46,8 @@ void TGame::MovePointer(int32_t dx, int32_t dy) {
   const float f = static_cast<float>((15 - ControlSpeed) / 10.0 + 0.5);
   // Sums in 64 bits: a script may move the mouse by any int32 count.
   if (State == gsMainMenu || State == gsGameMenu) {
-    PlacePointer(int64_t(PointerX) + Round(double(dx) * f), int64_t(PointerY) + Round(double(dy) * f));
+    PlacePointer(int64_t(PointerX) + Round(double(dx) * f),
+                 int64_t(PointerY) + Round(double(dy) * f));
     return;
   }
   if (State != gsPlaying) return;

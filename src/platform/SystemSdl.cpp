@@ -5,14 +5,14 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
-#include <optional>
-#include <utility>
 #include <bitset>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
+#include <utility>
 
 #include "platform/Cp1251.h"
 #include "platform/Pad.h"
@@ -319,7 +319,8 @@ class SdlSystem final : public System {
   bool FingerStillDown() const {
     const int n = SDL_GetNumTouchFingers(finger_->first);
     for (int i = 0; i < n; ++i)
-      if (const SDL_Finger* f = SDL_GetTouchFinger(finger_->first, i); f && f->id == finger_->second)
+      if (const SDL_Finger* f = SDL_GetTouchFinger(finger_->first, i);
+          f && f->id == finger_->second)
         return true;
     return false;
   }

@@ -271,9 +271,9 @@ TEST(Options, BadOptionsAndScriptLinesAreNamed) {
 
 TEST(Options, RecordedLinesReadBackAsTheSameEvents) {
   const InputEvent events[] = {
-      {InputEvent::Kind::Key, DIK_F11, 1},   {InputEvent::Kind::Key, 0x1E, 0},
-      {InputEvent::Kind::MouseMove, -7, 12}, {InputEvent::Kind::Button, 1, 1},
-      {InputEvent::Kind::Char, 200, 0},      {InputEvent::Kind::LoseSurfaces, 0, 0},
+      {InputEvent::Kind::Key, DIK_F11, 1},     {InputEvent::Kind::Key, 0x1E, 0},
+      {InputEvent::Kind::MouseMove, -7, 12},   {InputEvent::Kind::Button, 1, 1},
+      {InputEvent::Kind::Char, 200, 0},        {InputEvent::Kind::LoseSurfaces, 0, 0},
       {InputEvent::Kind::FingerDown, -3, 610}, {InputEvent::Kind::FingerMove, 800, 0},
       {InputEvent::Kind::FingerUp, 0, 0}};
   std::string text = "# vor-script 1\n";
