@@ -100,7 +100,7 @@ nice -n 10 cmake --build "$game" -j"$jobs" --target vor > "$game/build.log" 2>&1
 
 rm -rf build-web
 mkdir -p build-web
-cp "$game/vor.js" "$game/vor.wasm" "$game/vor.data" web/index.html build-web/
+cp "$game/vor.js" "$game/vor.wasm" "$game/vor.data" web/index.html web/touch.js build-web/
 echo "The site is in build-web/ (entry build-web/index.html)."
 
 if [ "${1:-}" = --serve ]; then

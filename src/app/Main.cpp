@@ -198,6 +198,10 @@ void TForm1::Tick() {
   const auto polled = std::chrono::steady_clock::now();
   PollKeyboard();
   PollMouse();
+  if (g.State != shownState_) {
+    shownState_ = g.State;
+    system_.ShowScreen(g.State, WaitedKey());
+  }
   SaveChangedSettings();
   if (levelRun_ && levelRun_->AfterTick()) Close(0);
   const auto end = std::chrono::steady_clock::now();
@@ -347,6 +351,7 @@ void TForm1::SaveFrameToPictures() {
 HRESULT TForm1::InitInput() { return controls_.InitInput(); }
 void TForm1::PollKeyboard() { controls_.PollKeyboard(*Game_); }
 void TForm1::PollMouse() { controls_.PollMouse(*Game_); }
+uint8_t TForm1::WaitedKey() const { return TControls::WaitedKey(*Game_); }
 void TForm1::FormKeyPress(unsigned char key) {
   if (Game_) controls_.FormKeyPress(*Game_, key);
 }

@@ -41,6 +41,9 @@ class TForm1 {
   HRESULT InitInput();
   void PollKeyboard();
   void PollMouse();
+  // The key the screen shown waits for to go on (Enter ends a result screen, the table of records
+  // and the name entry), 0 where none; a page shows it as a button.
+  uint8_t WaitedKey() const;
   void FormKeyPress(unsigned char key);
 
   TGame* Game() { return Game_.get(); }
@@ -77,6 +80,8 @@ class TForm1 {
   System& system_;
   std::unique_ptr<TGame> Game_;
   TControls controls_;
+  // The state last told to the system (ShowScreen), -1 before the first.
+  int32_t shownState_ = -1;
   // A picture written beside the game, on the platform's worker (so also where there are no
   // threads); the pictures still being written are waited for before the program ends.
   struct PictureWrite {

@@ -182,6 +182,18 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
       if (!a || !ParseNumber(args[1], v) || v < -32768 || v > 32767)
         return fail("axis takes leftx, lefty, rightx or righty and a value -32768..32767");
       e.input = {InputEvent::Kind::PadAxis, int32_t(*a), v};
+    } else if (event == "finger") {
+      // The first finger on the screen, at a point of the 800 x 600 frame.
+      int32_t x = 0, y = 0;
+      if (need(1) && args[0] == "up") {
+        e.input = {InputEvent::Kind::FingerUp, 0, 0};
+      } else if (need(3) && (args[0] == "down" || args[0] == "move") && ParseNumber(args[1], x) &&
+                 ParseNumber(args[2], y)) {
+        e.input = {args[0] == "down" ? InputEvent::Kind::FingerDown : InputEvent::Kind::FingerMove,
+                   x, y};
+      } else {
+        return fail("finger takes down X Y, move X Y or up");
+      }
     } else if (event == "lose-surfaces") {
       if (!need(0)) return fail("lose-surfaces takes nothing");
       e.input = {InputEvent::Kind::LoseSurfaces, 0, 0};
@@ -209,6 +221,11 @@ std::string FormatScriptLine(int64_t tick, const InputEvent& e) {
       return t + "pad " + PadButtonName(PadButton(e.a)) + (e.b ? " down" : " up");
     case InputEvent::Kind::PadAxis:
       return t + "axis " + PadAxisName(PadAxis(e.a)) + " " + std::to_string(e.b);
+    case InputEvent::Kind::FingerDown:
+    case InputEvent::Kind::FingerMove:
+      return t + "finger " + (e.kind == InputEvent::Kind::FingerDown ? "down " : "move ") +
+             std::to_string(e.a) + " " + std::to_string(e.b);
+    case InputEvent::Kind::FingerUp: return t + "finger up";
   }
   return t;
 }

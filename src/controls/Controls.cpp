@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "base/Numbers.h"
 #include "game/GameUnit.h"
 
 void LaunchOrShoot(TGame& g) {
@@ -20,6 +21,9 @@ HRESULT TControls::InitInput() {
 void TControls::Apply(TGame& g, const InputEvent& e) {
   switch (e.kind) {
     case InputEvent::Kind::Char: FormKeyPress(g, static_cast<unsigned char>(e.a)); break;
+    case InputEvent::Kind::FingerDown:
+    case InputEvent::Kind::FingerMove:
+    case InputEvent::Kind::FingerUp: touch_.Apply(e); break;
     case InputEvent::Kind::PadButton:
     case InputEvent::Kind::PadAxis: {
       std::string chars;
@@ -56,6 +60,28 @@ PadContext TControls::PadContextNow(const TGame& g) {
     default: break;
   }
   return c;
+}
+
+TouchRole TControls::TouchRoleNow(const TGame& g) {
+  switch (g.State) {
+    case gsMainMenu:
+    case gsGameMenu: return TouchRole::Pointer;
+    case gsPlaying: return TouchRole::Steer;
+    case gsWin:
+    case gsGameOver:
+    case gsRecords: return TouchRole::Tap;
+    default: return TouchRole::None;
+  }
+}
+
+uint8_t TControls::WaitedKey(const TGame& g) {
+  switch (g.State) {
+    case gsWin:
+    case gsGameOver:
+    case gsRecords:
+    case gsEnterName: return DIK_RETURN;
+    default: return 0;
+  }
 }
 
 void TControls::TypeChars(TGame& g, const std::string& chars) {
@@ -148,8 +174,10 @@ void TControls::PollMouse(TGame& g) {
     while (input_.Acquire() == DIERR_INPUTLOST) {
     }
   }
+  // A finger is read beside the mouse: a tap is a press of the left button.
+  const TouchInput t = touch_.Read(TouchRoleNow(g));
   bool click = false;
-  if (m.rgbButtons[0] == 0x80) {
+  if (m.rgbButtons[0] == 0x80 || t.click) {
     if (!g.IsButtonLatched(0)) {
       click = true;
       g.SetButtonLatch(0, true);
@@ -160,15 +188,20 @@ void TControls::PollMouse(TGame& g) {
   switch (g.State) {
     case gsMainMenu:
     case gsGameMenu:
+      if (t.place) g.PlacePointer(t.x, t.y);
       g.MovePointer(m.lX, m.lY);
       if (click) g.MenuClick();
       break;
-    case gsPlaying:
-      if (g.ControlType == 1) {
-        g.MovePointer(m.lX, m.lY);
-        if (click) LaunchOrShoot(g);
-      }
+    case gsPlaying: {
+      // A finger steers and shoots as the mouse does under either control type.
+      const bool mouse = g.ControlType == 1;
+      if (mouse)
+        g.MovePointer(SaturateToInt(double(m.lX) + t.dx), SaturateToInt(double(m.lY) + t.dy));
+      else if (t.dx || t.dy)
+        g.MovePointer(t.dx, t.dy);
+      if (click && (mouse || t.click)) LaunchOrShoot(g);
       break;
+    }
     case gsWin:
     case gsGameOver:
       if (click) g.FinishResult(32, true);

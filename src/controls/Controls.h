@@ -1,4 +1,4 @@
-// The controls: keys, mouse and pads become the game's inputs, per screen and control type. The
+// The controls: keys, mouse, pads and fingers become the game's inputs, per screen and control type. The
 // window only hands its events and script lines here (Apply), and the tick polls the devices
 // (PollKeyboard, PollMouse) as the game reads them once a frame; every screen's meaning of a key,
 // a click or a pad button is decided in this one place.
@@ -8,6 +8,7 @@
 
 #include "base/Result.h"
 #include "controls/PadMapper.h"
+#include "controls/Touch.h"
 #include "platform/Input.h"
 
 class TGame;
@@ -30,14 +31,20 @@ class TControls {
   void PollMouse(TGame& g);
   // A character typed (cp1251; 13 Enter, 8 Backspace): the name entry takes it.
   void FormKeyPress(TGame& g, unsigned char key);
+  // The key the screen the game shows waits for (Enter on the result screens, the table of
+  // records and the name entry), 0 where none: what a touch screen offers as a button.
+  static uint8_t WaitedKey(const TGame& g);
 
  private:
   // What the pad stands for on the screen the game shows now.
   static PadContext PadContextNow(const TGame& g);
+  // What a finger stands for on the screen the game shows now.
+  static TouchRole TouchRoleNow(const TGame& g);
   void TypeChars(TGame& g, const std::string& chars);
 
   InputState input_;
   PadMapper pad_;
+  TouchMapper touch_;
 };
 
 // A press of fire in play: launches the sight when it waits for launch, else shoots.

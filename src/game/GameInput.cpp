@@ -35,15 +35,19 @@ void TGame::ClearButtonLatches() {
   std::fill(std::begin(ButtonLatch), std::end(ButtonLatch), 0);
 }
 
+void TGame::PlacePointer(int64_t x, int64_t y) {
+  if (State != gsMainMenu && State != gsGameMenu) return;
+  PointerX = int32_t(std::clamp<int64_t>(x, 0, kScreenWidth));
+  PointerY = int32_t(std::clamp<int64_t>(y, 0, kScreenHeight));
+}
+
 void TGame::MovePointer(int32_t dx, int32_t dy) {
   // The factor is held as a 32-bit float, as the products are rounded from it.
   const float f = static_cast<float>((15 - ControlSpeed) / 10.0 + 0.5);
   // Sums in 64 bits: a script may move the mouse by any int32 count.
   if (State == gsMainMenu || State == gsGameMenu) {
-    PointerX =
-        int32_t(std::clamp<int64_t>(int64_t(PointerX) + Round(double(dx) * f), 0, kScreenWidth));
-    PointerY =
-        int32_t(std::clamp<int64_t>(int64_t(PointerY) + Round(double(dy) * f), 0, kScreenHeight));
+    PlacePointer(int64_t(PointerX) + Round(double(dx) * f),
+                 int64_t(PointerY) + Round(double(dy) * f));
     return;
   }
   if (State != gsPlaying) return;

@@ -214,6 +214,9 @@ class TGame {
   void ClearKeyLatches();
   void ClearButtonLatches();
   void MovePointer(int32_t dx, int32_t dy);
+  // Puts the menu pointer at a point of the frame (a finger's), kept on the screen as the mouse
+  // keeps it; only in the menus, where the pointer is shown.
+  void PlacePointer(int64_t x, int64_t y);
 
   // --- Asset loading ---
   void CreateLogo();

@@ -70,7 +70,10 @@ void InputState::Apply(const InputEvent& e) {
     case InputEvent::Kind::Char:
     case InputEvent::Kind::LoseSurfaces:
     case InputEvent::Kind::PadButton:
-    case InputEvent::Kind::PadAxis: break;
+    case InputEvent::Kind::PadAxis:
+    case InputEvent::Kind::FingerDown:
+    case InputEvent::Kind::FingerMove:
+    case InputEvent::Kind::FingerUp: break;
   }
 }
 

@@ -27,10 +27,25 @@ enum : uint8_t {
 };
 
 struct InputEvent {
-  enum class Kind : uint8_t { Key, MouseMove, Button, Char, LoseSurfaces, PadButton, PadAxis };
+  enum class Kind : uint8_t {
+    Key,
+    MouseMove,
+    Button,
+    Char,
+    LoseSurfaces,
+    PadButton,
+    PadAxis,
+    FingerDown,
+    FingerMove,
+    FingerUp
+  };
   Kind kind = Kind::Key;
-  int32_t a = 0;  // key code, dx, button, character code, pad button, pad axis
-  int32_t b = 0;  // 1 down / 0 up, dy, axis value -32768..32767
+  // key code, dx, button, character code, pad button, pad axis, finger x
+  int32_t a = 0;
+  // 1 down / 0 up, dy, axis value -32768..32767, finger y. A finger is the first one on the screen,
+  // at a point of the 800 x 600 frame (outside it in the bars around it); it lifts where it last
+  // moved to.
+  int32_t b = 0;
 };
 
 struct PadInput;

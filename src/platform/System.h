@@ -63,6 +63,11 @@ class System {
     return r;
   }
 
+  // What the screen asks of the page around the game, for the controls it shows beside it: the
+  // game's state (its number) and the key the screen waits for (a DirectInput code, 0 for none).
+  // Only a page has such controls.
+  virtual void ShowScreen(int32_t /*state*/, uint8_t /*waitedKey*/) {}
+
   // A modal message box where one can be shown, and always a line on standard error; text and
   // caption are cp1251.
   virtual void ShowMessageBox(const std::string& text, const std::string& caption) = 0;

@@ -261,7 +261,8 @@ TEST(Options, BadOptionsAndScriptLinesAreNamed) {
         "x key Up down", "1 button 9 down", "9223372036854775807 key Up down",
         "9223372036854775808 key Up down", "9007199254740992 key Up down",
         "9007199254740991 text ab", "9223372036854775807 text ab", "1 mouse 2147483648 0",
-        "1 char 4294967297", "-9223372036854775808 key Up down"}) {
+        "1 char 4294967297", "-9223372036854775808 key Up down", "1 finger down 5",
+        "1 finger up 5 5", "1 finger lift", "1 finger move 1 2147483648"}) {
     events.clear();
     EXPECT_FALSE(ParseScript(std::string("# first\n") + bad + "\n", "s", events, error)) << bad;
     EXPECT_NE(error.find("s:2:"), std::string::npos) << error;
@@ -270,9 +271,11 @@ TEST(Options, BadOptionsAndScriptLinesAreNamed) {
 
 TEST(Options, RecordedLinesReadBackAsTheSameEvents) {
   const InputEvent events[] = {
-      {InputEvent::Kind::Key, DIK_F11, 1},   {InputEvent::Kind::Key, 0x1E, 0},
-      {InputEvent::Kind::MouseMove, -7, 12}, {InputEvent::Kind::Button, 1, 1},
-      {InputEvent::Kind::Char, 200, 0},      {InputEvent::Kind::LoseSurfaces, 0, 0}};
+      {InputEvent::Kind::Key, DIK_F11, 1},     {InputEvent::Kind::Key, 0x1E, 0},
+      {InputEvent::Kind::MouseMove, -7, 12},   {InputEvent::Kind::Button, 1, 1},
+      {InputEvent::Kind::Char, 200, 0},        {InputEvent::Kind::LoseSurfaces, 0, 0},
+      {InputEvent::Kind::FingerDown, -3, 610}, {InputEvent::Kind::FingerMove, 800, 0},
+      {InputEvent::Kind::FingerUp, 0, 0}};
   std::string text = "# vor-script 1\n";
   for (const auto& e : events) text += FormatScriptLine(9, e) + "\n";
   std::vector<ScriptEvent> read;

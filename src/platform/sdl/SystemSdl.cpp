@@ -4,11 +4,15 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <array>
 #include <bitset>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
+#include <utility>
 
 #include "base/Cp1251.h"
 #include "platform/Pad.h"
@@ -63,6 +67,10 @@ class SdlSystem final : public System {
   // pads are welcome but not needed.
   void Init() {
     NameTheApplication();
+    // A finger is the game's own input (Touch.h): SDL's mouse made from it would act twice, and a
+    // mouse makes no fingers.
+    SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
     if (SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
       initError_ = SDL_GetError();
       return;
@@ -129,10 +137,12 @@ class SdlSystem final : public System {
             if (c >= 32 && c != 127) pending_.push_back({InputEvent::Kind::Char, c, 0});
           break;
         case SDL_MOUSEMOTION:
+          if (FromFinger(e.motion.which)) break;
           pending_.push_back({InputEvent::Kind::MouseMove, e.motion.xrel, e.motion.yrel});
           break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
+          if (e.button.which == SDL_TOUCH_MOUSEID) break;
           int b = -1;
           switch (e.button.button) {
             case SDL_BUTTON_LEFT: b = 0; break;
@@ -146,6 +156,9 @@ class SdlSystem final : public System {
                 {InputEvent::Kind::Button, b, e.type == SDL_MOUSEBUTTONDOWN ? 1 : 0});
           break;
         }
+        case SDL_FINGERDOWN:
+        case SDL_FINGERMOTION:
+        case SDL_FINGERUP: Finger(e.tfinger); break;
         case SDL_CONTROLLERDEVICEADDED: AddPad(e.cdevice.which); break;
         case SDL_CONTROLLERDEVICEREMOVED: RemovePad(e.cdevice.which); break;
         case SDL_CONTROLLERBUTTONDOWN:
@@ -266,6 +279,52 @@ class SdlSystem final : public System {
       pending_.push_back({InputEvent::Kind::Char, 8, 0});
   }
 
+  // The first finger on the screen is the one the game follows; others are ignored until it lifts.
+  // Its place is a point of the frame, whose pixels SDL's renderer maps into the window.
+  void Finger(const SDL_TouchFingerEvent& f) {
+    if (!window_ || !renderer_) return;
+    // A lift that went missing (the window lost the screen) frees the finger followed; the new
+    // touch starts afresh without a tap.
+    if (f.type == SDL_FINGERDOWN && finger_ && !FingerStillDown()) finger_.reset();
+    if (f.type == SDL_FINGERDOWN) {
+      if (finger_) return;
+      finger_ = {f.touchId, f.fingerId};
+    } else if (!finger_ || finger_->first != f.touchId || finger_->second != f.fingerId) {
+      return;
+    }
+    // SDL's renderer gives the place as a fraction of the frame it draws at its logical size (a
+    // finger in the bars around it at the frame's edge).
+    const auto to = [](float at, int32_t pixels) {
+      return int32_t(std::lround(std::clamp(at, -1.0f, 2.0f) * float(pixels)));
+    };
+    const std::array<int32_t, 2> at = {to(f.x, frameW_), to(f.y, frameH_)};
+    switch (f.type) {
+      case SDL_FINGERDOWN: pending_.push_back({InputEvent::Kind::FingerDown, at[0], at[1]}); break;
+      case SDL_FINGERMOTION:
+        if (at != fingerAt_) pending_.push_back({InputEvent::Kind::FingerMove, at[0], at[1]});
+        break;
+      case SDL_FINGERUP:
+        if (at != fingerAt_) pending_.push_back({InputEvent::Kind::FingerMove, at[0], at[1]});
+        pending_.push_back({InputEvent::Kind::FingerUp, at[0], at[1]});
+        finger_.reset();
+        break;
+    }
+    fingerAt_ = at;
+  }
+
+  // Mouse motion a finger makes: SDL's own, and what a system makes of a touch while a finger is
+  // followed (on X11 the raw motion of relative mode comes from every device, a touch screen too).
+  bool FromFinger(Uint32 mouse) const { return mouse == SDL_TOUCH_MOUSEID || finger_.has_value(); }
+
+  bool FingerStillDown() const {
+    const int n = SDL_GetNumTouchFingers(finger_->first);
+    for (int i = 0; i < n; ++i)
+      if (const SDL_Finger* f = SDL_GetTouchFinger(finger_->first, i);
+          f && f->id == finger_->second)
+        return true;
+    return false;
+  }
+
   // Only the last position of an axis within one pass counts: a stick reports every small move.
   void PadAxisEvent(PadAxis a, int32_t value) {
     if (!pending_.empty() && pending_.back().kind == InputEvent::Kind::PadAxis &&
@@ -349,6 +408,9 @@ class SdlSystem final : public System {
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
   std::map<SDL_JoystickID, Pad> pads_;
+  // The finger followed (touch device, finger) and where it was last told.
+  std::optional<std::pair<SDL_TouchID, SDL_FingerID>> finger_;
+  std::array<int32_t, 2> fingerAt_{};
 };
 
 }  // namespace

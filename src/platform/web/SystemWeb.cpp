@@ -17,6 +17,13 @@ EM_JS(void, VorPageGameEnded, (int status), {
   if (Module.vorEnded) Module.vorEnded(status);
 });
 EM_JS(int, VorPageTakeEscape, (), { return Module.vorTakeEscape ? Module.vorTakeEscape() : 0; });
+// The page's on-screen keys (web/touch.js): a DirectInput code pressed, or 0.
+EM_JS(int, VorPageTakeKey, (), { return Module.vorTakeKey ? Module.vorTakeKey() : 0; });
+// What the page's text field typed: one character (a Unicode code point; 13 Enter, 8 Backspace),
+// or 0 when nothing more waits.
+EM_JS(int, VorPageTakeChar, (), { return Module.vorTakeChar ? Module.vorTakeChar() : 0; });
+EM_JS(void, VorPageScreen, (int state, int waitedKey),
+      { if (Module.vorScreen) Module.vorScreen(state, waitedKey); });
 
 namespace {
 
@@ -45,20 +52,36 @@ class WebSystem final : public System {
   void PumpEvents() override {
     window_->PumpEvents();
     for (const InputEvent& e : window_->TakeEvents()) pending_.push_back(e);
-    // The game reads the keys once a tick: the Escape stays down until two frames (ticks) later.
-    if (escapeDownAt_ >= 0) {
-      if (presented_ - escapeDownAt_ >= 2) {
-        pending_.push_back({InputEvent::Kind::Key, DIK_ESCAPE, 0});
-        escapeDownAt_ = -1;
+    // The game reads the keys once a tick: a key of the page stays down until two frames (ticks)
+    // later, then the next one goes down.
+    if (pageKeyDownAt_ >= 0) {
+      if (presented_ - pageKeyDownAt_ >= 2) {
+        pending_.push_back({InputEvent::Kind::Key, pageKey_, 0});
+        pageKeyDownAt_ = -1;
       }
-    } else if (VorPageTakeEscape()) {
-      pending_.push_back({InputEvent::Kind::Key, DIK_ESCAPE, 1});
-      escapeDownAt_ = presented_;
+    } else if (const int key = VorPageTakeEscape() ? DIK_ESCAPE : VorPageTakeKey();
+               key > 0 && key < 256) {
+      pageKey_ = key;
+      pending_.push_back({InputEvent::Kind::Key, pageKey_, 1});
+      pageKeyDownAt_ = presented_;
+    }
+    // Typed as characters, as the keyboard's text is; at most a line's worth a pass.
+    for (int i = 0; i < 64; ++i) {
+      const int c = VorPageTakeChar();
+      if (c <= 0) break;
+      if (c == 13 || c == 8) {
+        pending_.push_back({InputEvent::Kind::Char, c, 0});
+        continue;
+      }
+      if (const auto b = CodePointToCp1251(char32_t(c)); b && *b >= 32 && *b != 127)
+        pending_.push_back({InputEvent::Kind::Char, *b, 0});
     }
     focused_ = window_->HasFocus();
     quit_ = window_->QuitRequested();
     if (window_->TakeSurfacesReset()) surfacesReset_ = true;
   }
+
+  void ShowScreen(int32_t state, uint8_t waitedKey) override { VorPageScreen(state, waitedKey); }
 
   void ShowMessageBox(const std::string& text, const std::string& caption) override {
     const std::string line = Cp1251ToUtf8(caption) + ": " + Cp1251ToUtf8(text);
@@ -96,8 +119,9 @@ class WebSystem final : public System {
   std::unique_ptr<System> window_;
   double start_;
   int64_t presented_ = 0, presentedAtWork_ = -1;
-  // The frame count when the page's Escape went down, or -1.
-  int64_t escapeDownAt_ = -1;
+  // The page's key held down and the frame count when it went down, or -1.
+  int32_t pageKey_ = 0;
+  int64_t pageKeyDownAt_ = -1;
 };
 
 }  // namespace
