@@ -1,13 +1,17 @@
 # Renders one screenshot with the headless game: the script's "# ticks: N" line says how long the
 # run is, its "# args: ..." line adds parameters. The run happens in WORK, a folder linking the
 # game's data, so the build's data folder is left as it is.
-#   cmake -DVOR=PROGRAM -DDATA=DIR -DSCRIPT=FILE -DWORK=DIR -DOUTPUT=FILE.png -P Screenshot.cmake
+# FILES names the data files to link, by commas; GRAPH_DAT the file the run makes from the
+# collections among them.
+#   cmake -DVOR=PROGRAM -DDATA=DIR -DSCRIPT=FILE -DWORK=DIR -DOUTPUT=FILE.png -DFILES=A,B,...
+#         -DGRAPH_DAT=NAME -P Screenshot.cmake
 file(MAKE_DIRECTORY ${WORK})
-foreach(f back.ccg targets.ccg graph.ccg font.ccg wave.col main.lev training.lev)
+string(REPLACE "," ";" FILES "${FILES}")
+foreach(f ${FILES})
   file(CREATE_LINK ${DATA}/${f} ${WORK}/${f} SYMBOLIC)
   # The run's "graph.dat" is made again from new collections.
-  if(f MATCHES "ccg$" AND ${DATA}/${f} IS_NEWER_THAN ${WORK}/graph.dat)
-    file(REMOVE ${WORK}/graph.dat)
+  if(f MATCHES "ccg$" AND ${DATA}/${f} IS_NEWER_THAN ${WORK}/${GRAPH_DAT})
+    file(REMOVE ${WORK}/${GRAPH_DAT})
   endif()
 endforeach()
 file(STRINGS ${SCRIPT} ticks REGEX "^# ticks: [0-9]+$")

@@ -3,20 +3,20 @@
 
 #include <filesystem>
 
+#include "game/GameUnit.h"
 #include "platform/ProgramFolder.h"
 #include "platform/UserDirs.h"
 
 namespace {
 
-// Any of these makes a folder one the game can start in: the collections it builds "graph.dat"
-// from, or "graph.dat" itself.
-constexpr const char* kDataFiles[] = {"graph.dat", "back.ccg", "targets.ccg", "graph.ccg",
-                                      "font.ccg"};
+// "graph.dat" itself, or any of the collections it is built from, makes a folder one the game can
+// start in.
 // Where a build puts the data it makes, beside the program.
 constexpr const char* kBuildDataFolder = "data";
 
 bool HoldsData(const std::string& dir) {
-  for (const char* name : kDataFiles)
+  if (FileExists(dir + "/" + kGraphDat)) return true;
+  for (const char* name : kCollectionFiles)
     if (FileExists(dir + "/" + name)) return true;
   return false;
 }

@@ -27,16 +27,12 @@ constexpr int32_t kFieldTop = int32_t(kSightFieldTop), kFieldBottom = int32_t(kS
 constexpr int32_t kStartX = int32_t(kSightStartX), kStartY = int32_t(kSightStartY);
 // The flattest climb steering keeps on normal difficulty: the top speed against the lowest.
 constexpr int32_t kReachRatio = int32_t(kSightMaxSpeed / SightSpeedFloor(0));
-// How far from its point a target can be hit at most: the biggest circle (radius 19, and the
-// hit test's 1 more), from the sight's last step beyond the field, where it fires.
-constexpr double kFarthestHit = 19 + 1 + kSightMaxSpeed;
+// How far from its point a target can be hit at most: the biggest circle (and the hit test's 1
+// more), from the sight's last step beyond the field, where it fires.
+constexpr double kFarthestHit = TargetRadius(0) + 1 + kSightMaxSpeed;
 // A magnet that takes the launched sight within this many frames (half a second) leaves the
 // player no time to steer away.
 constexpr int kCaptureFrames = 20;
-
-double MagnetRadius(const TMagnetRec& m) {
-  return MagnetDiameter(m.SIZE) / 2;
-}
 
 // Everything the parser said about one text.
 class Findings : public TLevelReport {
@@ -91,7 +87,7 @@ std::string Point(int32_t x, int32_t y) {
 }
 
 bool InField(int32_t x, int32_t y) {
-  return x >= kFieldLeft && x <= kFieldRight && y >= kFieldTop && y <= kFieldBottom;
+  return SightFieldHolds(float(x), float(y));
 }
 
 // Whether a shot can ever land within the biggest circle of (x, y).
@@ -99,6 +95,15 @@ bool NearField(double x, double y) {
   const double dx = std::max({kFieldLeft - x, 0.0, x - kFieldRight});
   const double dy = std::max({kFieldTop - y, 0.0, y - kFieldBottom});
   return std::hypot(dx, dy) < kFarthestHit;
+}
+
+// Whether a glide from a to b comes near the field somewhere on the way (sampled every 5 pixels,
+// at most 4000 times).
+bool GlidesNear(double ax, double ay, double bx, double by) {
+  const double steps = std::min(4000.0, std::hypot(bx - ax, by - ay) / 5 + 1);
+  for (double s = 0; s <= steps; ++s)
+    if (NearField(ax + (bx - ax) * s / steps, ay + (by - ay) * s / steps)) return true;
+  return false;
 }
 
 bool StartsWith(std::string_view s, std::string_view start) {
@@ -258,20 +263,12 @@ int CaptureFrame(TGame& g, int& magnet) {
   g.SightActive = 1;
   int frame = 0;
   for (int f = 1; f <= kCaptureFrames && !frame; ++f) {
-    const float x = g.SightX + g.SightSpeedX, y = g.SightY - g.SightSpeedY;
+    float x, y;
+    g.NextSightPoint(x, y);
     g.MoveSight();
     if (g.SightActive) continue;
     // Fired: by leaving the field (tested first), else by a core.
-    if (x > kSightFieldRight || y < kSightFieldTop || x < kSightFieldLeft || y > kSightFieldBottom)
-      break;
-    for (int i = 1; i <= kMagnetSlots && !frame; ++i) {
-      const TMagnetRec& m = g.Magnets[i];
-      if (m.VISIBLE && std::hypot(double(x) - m.X, double(y) - m.Y) <
-                           kMagnetCoreRadii * MagnetRadius(m)) {
-        frame = f;
-        magnet = i;
-      }
-    }
+    if (SightFieldHolds(x, y) && (magnet = g.MagnetCoreAt(x, y)) != 0) frame = f;
     break;
   }
   GameRandom() = saved;
@@ -287,330 +284,389 @@ std::string JoinNames(const std::vector<std::string>& names) {
 
 }  // namespace
 
-std::vector<TLintFinding> TLevelLint::Check(const std::string& stored,
-                                            const std::vector<int32_t>& lines) {
-  TIndexCollection pairs;
-  SplitLevelText(stored, pairs);
-  // The file line of each stored piece, and the line of each pair (the pieces that hold "=").
-  const auto pieceLine = [&](size_t piece) {
-    return piece < lines.size() ? lines[piece] : int32_t(piece + 1);
-  };
-  std::vector<int32_t> pairLine;
-  {
+namespace {
+
+// One check of one stored level: the parse's findings, the file lines they point at, and what
+// the checks find, in the order they are made.
+class LevelCheck {
+ public:
+  LevelCheck(TGame& game, const std::set<std::string>& known, const std::string& stored,
+             const std::vector<int32_t>& lines)
+      : g_(game), known_(known), stored_(stored), lines_(lines) {
+    SplitLevelText(stored, pairs_);
+    // The line of each pair: the stored pieces that hold "=".
     size_t pos = 0, piece = 0;
     while (pos < stored.size()) {
       const size_t end = std::min(stored.find('\r', pos), stored.size());
-      if (stored.find('=', pos) < end) pairLine.push_back(pieceLine(piece));
+      if (stored.find('=', pos) < end) pairLine_.push_back(PieceLine(piece));
       pos = end + 1;
       ++piece;
     }
-  }
-  const auto lineOf = [&](int32_t entry) {
-    return entry >= 0 && size_t(entry) < pairLine.size() ? pairLine[size_t(entry)] : 1;
-  };
-
-  Findings f;
-  TGame& g = *game_;
-  {
     // Linting draws no numbers from the game's generator, so a run that lints stays as it was.
     const Random saved = GameRandom();
-    g.ParseLevel(stored, &f);
+    g_.ParseLevel(stored, &f_);
     GameRandom() = saved;
   }
 
-  std::vector<TLintFinding> out;
-  const auto add = [&](int32_t line, bool error, std::string message) {
-    out.push_back({line, error, std::move(message)});
-  };
-  const auto keyLine = [&](const std::string& key) {
-    const auto it = f.keys.find(key);
-    return it != f.keys.end() && it->second >= 0 ? lineOf(it->second) : 0;
-  };
+  std::vector<TLintFinding> Run() {
+    Encoding();
+    Stop();
+    for (const auto& [entry, why] : f_.changes) Add(LineOf(entry), false, why);
+    Keys();
+    SlotsWithoutVisible();
+    Magnets();
+    Targets();
+    Difficulties();
+    std::stable_sort(out_.begin(), out_.end(),
+                     [](const TLintFinding& a, const TLintFinding& b) { return a.line < b.line; });
+    return std::move(out_);
+  }
+
+ private:
+  // The file line of a stored piece.
+  int32_t PieceLine(size_t piece) const {
+    return piece < lines_.size() ? lines_[piece] : int32_t(piece + 1);
+  }
+  int32_t LineOf(int32_t entry) const {
+    return entry >= 0 && size_t(entry) < pairLine_.size() ? pairLine_[size_t(entry)] : 1;
+  }
+  // The line of a key the parser read; 0 when it read none.
+  int32_t KeyLine(const std::string& key) const {
+    const auto it = f_.keys.find(key);
+    return it != f_.keys.end() && it->second >= 0 ? LineOf(it->second) : 0;
+  }
+  // The line of the first of a slot's properties the parser read; 1 when none.
+  int32_t SlotLine(char kind, int slot, std::initializer_list<const char*> properties) const {
+    for (const char* p : properties)
+      if (const int32_t l = KeyLine(kind + std::to_string(slot) + "_" + p)) return l;
+    return 1;
+  }
+  void Add(int32_t line, bool error, std::string message) {
+    out_.push_back({line, error, std::move(message)});
+  }
 
   // The text's encoding: the game reads one byte a letter, cp1251.
-  const bool marked = StartsWith(stored, kUtf8Mark);
-  if (size_t first; IsUtf8Text(std::string_view(stored).substr(marked ? kUtf8Mark.size() : 0), first)) {
-    first += marked ? kUtf8Mark.size() : 0;
-    size_t end = first;
-    while (end < stored.size() && end - first < 24 && static_cast<unsigned char>(stored[end]) >= 0x80)
-      ++end;
-    while (end > first && end < stored.size() &&
-           (static_cast<unsigned char>(stored[end]) & 0xC0) == 0x80)
-      --end;
-    const std::string word = stored.substr(first, end - first);
-    add(pieceLine(size_t(std::count(stored.begin(), stored.begin() + ptrdiff_t(first), '\r'))), false,
-        "the text is UTF-8, but the game reads level texts as cp1251, one byte a letter: '" +
-            word + "' shows as '" + Cp1251ToUtf8(word) + "'; save the file as cp1251 (Windows-1251)");
-  }
-  // A UTF-8 mark is read as the start of the first key.
-  bool markedKey = false;
-  if (marked && pairs.Count() > 0 && StartsWith(pairs.GetKey(0), kUtf8Mark)) {
-    markedKey = true;
-    const std::string key = pairs.GetKey(0).substr(kUtf8Mark.size());
-    add(lineOf(0), false,
-        "the file starts with a UTF-8 byte order mark, which the game reads as part of the first "
-        "key: " + key + (known_.count(key) ? " on this line does nothing" : " is not what it seems") +
-            "; save the file without the mark, as cp1251 (Windows-1251)");
+  void Encoding() {
+    const bool marked = StartsWith(stored_, kUtf8Mark);
+    if (size_t first;
+        IsUtf8Text(std::string_view(stored_).substr(marked ? kUtf8Mark.size() : 0), first)) {
+      first += marked ? kUtf8Mark.size() : 0;
+      size_t end = first;
+      while (end < stored_.size() && end - first < 24 &&
+             static_cast<unsigned char>(stored_[end]) >= 0x80)
+        ++end;
+      while (end > first && end < stored_.size() &&
+             (static_cast<unsigned char>(stored_[end]) & 0xC0) == 0x80)
+        --end;
+      const std::string word = stored_.substr(first, end - first);
+      Add(PieceLine(size_t(std::count(stored_.begin(), stored_.begin() + ptrdiff_t(first), '\r'))),
+          false,
+          "the text is UTF-8, but the game reads level texts as cp1251, one byte a letter: '" +
+              word + "' shows as '" + Cp1251ToUtf8(word) +
+              "'; save the file as cp1251 (Windows-1251)");
+    }
+    // A UTF-8 mark is read as the start of the first key.
+    if (marked && pairs_.Count() > 0 && StartsWith(pairs_.GetKey(0), kUtf8Mark)) {
+      markedKey_ = true;
+      const std::string key = pairs_.GetKey(0).substr(kUtf8Mark.size());
+      Add(LineOf(0), false,
+          "the file starts with a UTF-8 byte order mark, which the game reads as part of the "
+          "first key: " +
+              key + (known_.count(key) ? " on this line does nothing" : " is not what it seems") +
+              "; save the file without the mark, as cp1251 (Windows-1251)");
+    }
   }
 
-  if (f.stop >= 0) {
-    // The parse ends at the key: every key it would look up later keeps its default, wherever
-    // the file has it.
+  // Where the parse stopped: every key it would look up later keeps its default, wherever the
+  // file has it.
+  void Stop() {
+    if (f_.stop < 0) return;
     std::vector<std::string> skipped;
     int32_t count = 0;
-    for (int32_t i = 0; i < pairs.Count(); ++i) {
-      const std::string key = pairs.GetKey(i);
-      if (!known_.count(key) || pairs.FindKey(key) != i || f.keys.count(key)) continue;
-      if (++count <= 4) skipped.push_back(key + " (line " + std::to_string(lineOf(i)) + ")");
+    for (int32_t i = 0; i < pairs_.Count(); ++i) {
+      const std::string key = pairs_.GetKey(i);
+      if (!known_.count(key) || pairs_.FindKey(key) != i || f_.keys.count(key)) continue;
+      if (++count <= 4) skipped.push_back(key + " (line " + std::to_string(LineOf(i)) + ")");
     }
     if (count > 4) skipped.push_back(std::to_string(count - 4) + " more");
-    add(lineOf(f.stop), true,
-        f.stopWhy +
+    Add(LineOf(f_.stop), true,
+        f_.stopWhy +
             ": the game stops reading the level here; the keys it reads after this one (its "
             "order is the level keys, T1 to T10, M1 to M10, not the file's) keep their defaults" +
             (count > 0 ? "; not read: " + JoinNames(skipped) : std::string()));
   }
-  for (const auto& [entry, why] : f.changes) add(lineOf(entry), false, why);
 
-  for (int32_t i = 0; i < pairs.Count(); ++i) {
-    const std::string key = pairs.GetKey(i);
-    const int32_t line = lineOf(i);
-    if (!known_.count(key)) {
-      if (i == 0 && markedKey) continue;
-      const std::string trimmed = Trimmed(key);
-      if (trimmed != key && known_.count(trimmed)) {
-        add(line, false,
-            "blank around the key '" + key + "': the game knows only " + trimmed +
-                ", so this line does nothing");
+  // Keys the game does not know, and keys given again.
+  void Keys() {
+    for (int32_t i = 0; i < pairs_.Count(); ++i) {
+      const std::string key = pairs_.GetKey(i);
+      if (!known_.count(key)) {
+        if (i != 0 || !markedKey_) UnknownKey(key, LineOf(i));
         continue;
       }
-      std::string message =
-          key.empty() ? "a line with no key before '='" : "unknown key " + key;
-      // Slot numbers beyond ten: the property is right, the number is not.
-      const size_t bar = key.find('_');
-      if (bar != std::string::npos && bar > 1 && (key[0] == 'T' || key[0] == 'M') &&
-          key.find_first_not_of("0123456789", 1) == bar &&
-          known_.count(key.substr(0, 1) + "1" + key.substr(bar))) {
-        message +=
-            std::string(": ") + (key[0] == 'T' ? "targets" : "magnets") + " are numbered 1 to 10";
-      } else if (!key.empty() && key.size() <= 64) {
-        const std::string* nearest = nullptr;
-        size_t best = key.size() >= 6 ? 3 : 2;
-        for (const std::string& k : known_)
-          if (const size_t d = Distance(key, k); d < best) {
-            best = d;
-            nearest = &k;
-          }
-        if (nearest) message += "; did you mean " + *nearest + "?";
-      }
-      add(line, false, message);
-      continue;
+      const int32_t first = pairs_.FindKey(key);
+      if (first != i)
+        Add(LineOf(i), false,
+            key + " is given again; the first, on line " + std::to_string(LineOf(first)) +
+                ", counts");
     }
-    const int32_t first = pairs.FindKey(key);
-    if (first != i)
-      add(line, false,
-          key + " is given again; the first, on line " + std::to_string(lineOf(first)) +
-              ", counts");
+  }
+
+  void UnknownKey(const std::string& key, int32_t line) {
+    const std::string trimmed = Trimmed(key);
+    if (trimmed != key && known_.count(trimmed)) {
+      Add(line, false,
+          "blank around the key '" + key + "': the game knows only " + trimmed +
+              ", so this line does nothing");
+      return;
+    }
+    std::string message = key.empty() ? "a line with no key before '='" : "unknown key " + key;
+    // Slot numbers beyond ten: the property is right, the number is not.
+    const size_t bar = key.find('_');
+    if (bar != std::string::npos && bar > 1 && (key[0] == 'T' || key[0] == 'M') &&
+        key.find_first_not_of("0123456789", 1) == bar &&
+        known_.count(key.substr(0, 1) + "1" + key.substr(bar))) {
+      message +=
+          std::string(": ") + (key[0] == 'T' ? "targets" : "magnets") + " are numbered 1 to 10";
+    } else if (!key.empty() && key.size() <= 64) {
+      const std::string* nearest = nullptr;
+      size_t best = key.size() >= 6 ? 3 : 2;
+      for (const std::string& k : known_)
+        if (const size_t d = Distance(key, k); d < best) {
+          best = d;
+          nearest = &k;
+        }
+      if (nearest) message += "; did you mean " + *nearest + "?";
+    }
+    Add(line, false, message);
   }
 
   // A slot whose keys are given without its VISIBLE is not in the level.
-  for (const char kind : {'T', 'M'})
-    for (int i = 1; i <= 10; ++i) {
-      const std::string prefix = kind + std::to_string(i) + "_";
-      if (pairs.FindKey(prefix + "VISIBLE") >= 0) continue;
-      for (int32_t k = 0; k < pairs.Count(); ++k)
-        if (StartsWith(pairs.GetKey(k), prefix) && known_.count(pairs.GetKey(k))) {
-          add(lineOf(k), false,
-              prefix.substr(0, prefix.size() - 1) + " has keys but no " + prefix +
-                  "VISIBLE: the " + (kind == 'T' ? "target" : "magnet") +
-                  " is not in the level (" + prefix + "VISIBLE=1 puts it there)");
-          break;
-        }
-    }
-
-  // Where the targets and magnets stand, as the level starts.
-  const auto slotLine = [&](char kind, int slot, std::initializer_list<const char*> properties) {
-    for (const char* p : properties)
-      if (const int32_t l = keyLine(kind + std::to_string(slot) + "_" + p)) return l;
-    return 1;
-  };
-  std::vector<TSightReach::Circle> cores;
-  bool startCovered = false;
-  for (int i = 1; i <= kMagnetSlots; ++i) {
-    const TMagnetRec& m = g.Magnets[i];
-    if (!m.VISIBLE) continue;
-    const double radius = MagnetRadius(m);
-    const std::string name = "M" + std::to_string(i);
-    const int32_t line = slotLine('M', i, {"X", "Y", "VISIBLE"});
-    if (m.X < 0 || m.X > kScreenWidth || m.Y < 0 || m.Y > kScreenHeight)
-      add(line, false, name + " at " + Point(m.X, m.Y) + " is outside the 800 x 600 field");
-    if (std::hypot(double(m.X) - kStartX, double(m.Y) - kStartY) < kMagnetCoreRadii * radius + 1) {
-      startCovered = true;
-      add(line, false,
-          name + "'s core covers the sight's start " + Point(kStartX, kStartY) +
-              ": the sight fires at once, every time");
-    }
-    if (m.PHAZE1 < 0 || m.PHAZE1 > 29)
-      add(slotLine('M', i, {"PHAZE1"}), false,
-          name + "_PHAZE1=" + std::to_string(m.PHAZE1) + " is outside the frames 0..29");
-    cores.push_back({double(m.X), double(m.Y), kMagnetCoreRadii * radius});
+  void SlotsWithoutVisible() {
+    for (const char kind : {'T', 'M'})
+      for (int i = 1; i <= 10; ++i) {
+        const std::string prefix = kind + std::to_string(i) + "_";
+        if (pairs_.FindKey(prefix + "VISIBLE") >= 0) continue;
+        for (int32_t k = 0; k < pairs_.Count(); ++k)
+          if (StartsWith(pairs_.GetKey(k), prefix) && known_.count(pairs_.GetKey(k))) {
+            Add(LineOf(k), false,
+                prefix.substr(0, prefix.size() - 1) + " has keys but no " + prefix +
+                    "VISIBLE: the " + (kind == 'T' ? "target" : "magnet") +
+                    " is not in the level (" + prefix + "VISIBLE=1 puts it there)");
+            break;
+          }
+      }
   }
-  // The search is the costly part: made only when a target asks.
-  std::optional<TSightReach> reach;
 
-  bool needed = false, canFinish = false, neverNear = false;
-  std::vector<std::string> falling;
-  int32_t fallingLine = 0;
-  for (int i = 1; i <= kTargetSlots; ++i) {
-    const TTargetRec& t = g.Targets[i];
-    const std::string name = "T" + std::to_string(i);
-    if (!t.VISIBLE) continue;
-    const int32_t at = slotLine('T', i, {"X", "Y", "VISIBLE"});
-    const int32_t pathLine = slotLine('T', i, {"COORDARRAY", "GOTYPE"});
+  // Where the magnets stand as the level starts, and the cores the sight must keep clear of.
+  void Magnets() {
+    for (int i = 1; i <= kMagnetSlots; ++i) {
+      const TMagnetRec& m = g_.Magnets[i];
+      if (!m.VISIBLE) continue;
+      const std::string name = "M" + std::to_string(i);
+      const int32_t line = SlotLine('M', i, {"X", "Y", "VISIBLE"});
+      if (m.X < 0 || m.X > kScreenWidth || m.Y < 0 || m.Y > kScreenHeight)
+        Add(line, false,
+            name + " at " + Point(m.X, m.Y) + " is outside the " + std::to_string(kScreenWidth) +
+                " x " + std::to_string(kScreenHeight) + " field");
+      if (MagnetDistance(m, kStartX, kStartY) < MagnetCoreRadius(m) + 1) {
+        startCovered_ = true;
+        Add(line, false,
+            name + "'s core covers the sight's start " + Point(kStartX, kStartY) +
+                ": the sight fires at once, every time");
+      }
+      if (m.PHAZE1 < 0 || m.PHAZE1 >= kMagnetFrames)
+        Add(SlotLine('M', i, {"PHAZE1"}), false,
+            name + "_PHAZE1=" + std::to_string(m.PHAZE1) + " is outside the frames 0.." +
+                std::to_string(kMagnetFrames - 1));
+      cores_.push_back({double(m.X), double(m.Y), MagnetCoreRadius(m)});
+    }
+  }
+
+  // Where each target stands and goes, whether the sight can reach it, and whether the level can
+  // be finished.
+  void Targets() {
+    bool needed = false, canFinish = false, neverNear = false;
+    std::vector<std::string> falling;
+    int32_t fallingLine = 0;
+    for (int i = 1; i <= kTargetSlots; ++i) {
+      const TTargetRec& t = g_.Targets[i];
+      if (!t.VISIBLE) continue;
+      const std::string name = "T" + std::to_string(i);
+      const bool near = Target(i, t, name);
+      if (!t.NEEDHIT) continue;
+      needed = true;
+      if (t.TYPE == 6) {
+        // A falling target vanishes after its fall: the level goes on without it.
+        falling.push_back(name);
+        if (!fallingLine) fallingLine = SlotLine('T', i, {"TYPE"});
+        Add(SlotLine('T', i, {"TYPE"}), false,
+            name + " falls at once (TYPE=6) and vanishes: it can never be hit, and needs no hit");
+      } else if (!near) {
+        neverNear = true;
+        Add(SlotLine('T', i, {"NEEDHIT"}), true,
+            name + " needs a hit but never comes near the field the sight flies in: the level "
+                   "can never be finished");
+      } else {
+        canFinish = true;
+      }
+    }
+    if (!needed) {
+      // An invisible target marked to be hit is the likely slip.
+      int32_t line = 1;
+      for (int i = kTargetSlots; i >= 1; --i)
+        if (g_.Targets[i].NEEDHIT) line = SlotLine('T', i, {"NEEDHIT"});
+      Add(line, true,
+          "no visible target needs a hit (VISIBLE=1 with NEEDHIT=1): the level ends at once" +
+              (f_.stop >= 0 ? " (the reading stopped on line " + std::to_string(LineOf(f_.stop)) + ")"
+                            : std::string()));
+    } else if (!canFinish && !neverNear) {
+      Add(fallingLine, true,
+          "every target that needs a hit falls at once (" + JoinNames(falling) +
+              "): the level ends after ten frames");
+    }
+  }
+
+  // One visible target: its place and path, and the sight's reach. Whether it ever comes near
+  // the field.
+  bool Target(int i, const TTargetRec& t, const std::string& name) {
+    const int32_t at = SlotLine('T', i, {"X", "Y", "VISIBLE"});
     // Where it stands: its start, then the points of its path that it visits.
     std::vector<std::pair<int32_t, int32_t>> places{{t.X, t.Y}};
-    bool inField = InField(t.X, t.Y), reached = false, near = NearField(t.X, t.Y);
+    bool inField = InField(t.X, t.Y), near = NearField(t.X, t.Y);
     if (!inField)
-      add(at, false,
+      Add(at, false,
           name + " at " + Point(t.X, t.Y) + " is outside the field the sight flies in (x " +
               std::to_string(kFieldLeft) + ".." + std::to_string(kFieldRight) + ", y " +
               std::to_string(kFieldTop) + ".." + std::to_string(kFieldBottom) + ")");
     const std::string pathKey = name + "_COORDARRAY";
-    const int32_t pathEntry = pairs.FindKey(pathKey);
+    const int32_t pathEntry = pairs_.FindKey(pathKey);
     if (t.GOTYPE == 0 && pathEntry >= 0)
-      add(lineOf(pathEntry), false,
+      Add(LineOf(pathEntry), false,
           pathKey + " is given but " + name + "_GOTYPE is " +
-              (pairs.FindKey(name + "_GOTYPE") >= 0 ? "0" : "missing") +
+              (pairs_.FindKey(name + "_GOTYPE") >= 0 ? "0" : "missing") +
               ": the target stands still (GOTYPE=1 glides along the path, 2 jumps)");
-    if (t.GOTYPE != 0) {
-      int last = 0;
-      while (last + 1 < kPathPoints && t.COORDARRAY[last + 1].n != 0) ++last;
-      // The points written: the path's value holds one more than its ":".
-      const std::string value = pathEntry >= 0 ? pairs.GetValue(pathEntry) : std::string();
-      const int written = std::min<int>(
-          kPathPoints, int(std::count(value.begin(), value.end(), ':')) + (value.empty() ? 0 : 1));
-      for (int k = 0; k <= last; ++k) {
-        const TPathPoint& p = t.COORDARRAY[k];
-        if (p.n <= 0 && k < written)
-          add(pathLine, false,
-              name + "'s path point " + std::to_string(k) + " has n=" + std::to_string(p.n) +
-                  (t.GOTYPE == 1 ? ": the target glides there in a single frame"
-                                 : ": the target waits there only one frame"));
-      }
-      if (last + 1 < written)
-        add(pathLine, false,
-            name + "'s path point " + std::to_string(last + 1) +
-                " has n=0, which ends the path: the target never goes to point" +
-                (last + 2 < written ? "s " + std::to_string(last + 1) + ".." + std::to_string(written - 1)
-                                    : " " + std::to_string(last + 1)));
-      const TPathPoint* from = nullptr;
-      for (int k = 0; k <= last; ++k) {
-        const TPathPoint& p = t.COORDARRAY[k];
-        places.push_back({p.x, p.y});
-        if (InField(p.x, p.y))
-          inField = true;
-        else
-          add(pathLine, false,
-              name + "'s path point " + std::to_string(k) + " " + Point(p.x, p.y) +
-                  " is outside the field the sight flies in");
-        near = near || NearField(p.x, p.y);
-        // A glide passes the field between two points outside it.
-        if (t.GOTYPE == 1 && !near) {
-          const double ax = from ? from->x : t.X, ay = from ? from->y : t.Y;
-          const double steps = std::min(4000.0, std::hypot(p.x - ax, p.y - ay) / 5 + 1);
-          for (double s = 0; s <= steps && !near; ++s)
-            near = NearField(ax + (p.x - ax) * s / steps, ay + (p.y - ay) * s / steps);
-        }
-        from = &p;
-      }
-      if (t.GOTYPE == 1 && !near && last > 0) {
-        // ... and from the last point back to point 0.
-        const TPathPoint& a = t.COORDARRAY[last];
-        const TPathPoint& b = t.COORDARRAY[0];
-        const double steps = std::min(4000.0, std::hypot(b.x - a.x, b.y - a.y) / 5 + 1);
-        for (double s = 0; s <= steps && !near; ++s)
-          near = NearField(a.x + (b.x - a.x) * s / steps, a.y + (b.y - a.y) * s / steps);
-      }
-    }
+    if (t.GOTYPE != 0) Path(i, t, name, pathEntry, places, inField, near);
+
     const bool hittable = t.TYPE != 6 && inField;
+    bool reached = false;
     for (const auto& [x, y] : places) {
       if (reached || !hittable || !InField(x, y)) continue;
-      if (!reach) reach.emplace(cores);
-      reached = reach->Reaches(x, y);
+      // The search is the costly part: made only when a target asks.
+      if (!reach_) reach_.emplace(cores_);
+      reached = reach_->Reaches(x, y);
     }
     if (hittable && !reached)
-      add(at, false,
-          name + " at " + Point(t.X, t.Y) + " is out of the sight's reach: it flies only right and up from " +
+      Add(at, false,
+          name + " at " + Point(t.X, t.Y) +
+              " is out of the sight's reach: it flies only right and up from " +
               Point(kStartX, kStartY) + ", no flatter than 1 in " + std::to_string(kReachRatio) +
               " nor steeper than " + std::to_string(kReachRatio) + " in 1");
-    if (!t.NEEDHIT) continue;
-    needed = true;
-    const int32_t needLine = slotLine('T', i, {"NEEDHIT"});
-    if (t.TYPE == 6) {
-      // A falling target vanishes after its fall: the level goes on without it.
-      falling.push_back(name);
-      if (!fallingLine) fallingLine = slotLine('T', i, {"TYPE"});
-      add(slotLine('T', i, {"TYPE"}), false,
-          name + " falls at once (TYPE=6) and vanishes: it can never be hit, and needs no hit");
-    } else if (!near) {
-      neverNear = true;
-      add(needLine, true,
-          name + " needs a hit but never comes near the field the sight flies in: the level can "
-                 "never be finished");
-    } else {
-      canFinish = true;
-    }
+    return near;
   }
-  if (!needed) {
-    // An invisible target marked to be hit is the likely slip.
-    int32_t line = 1;
-    for (int i = 10; i >= 1; --i)
-      if (g.Targets[i].NEEDHIT) line = slotLine('T', i, {"NEEDHIT"});
-    add(line, true,
-        "no visible target needs a hit (VISIBLE=1 with NEEDHIT=1): the level ends at once" +
-            (f.stop >= 0 ? " (the reading stopped on line " + std::to_string(lineOf(f.stop)) + ")"
-                         : std::string()));
-  } else if (!canFinish && !neverNear) {
-    add(fallingLine, true,
-        "every target that needs a hit falls at once (" + JoinNames(falling) +
-            "): the level ends after ten frames");
+
+  // The path of a moving target: its points' frame counts, where it ends, the points it visits
+  // (added to places), whether one of them is in the field and whether it comes near it.
+  void Path(int i, const TTargetRec& t, const std::string& name, int32_t pathEntry,
+            std::vector<std::pair<int32_t, int32_t>>& places, bool& inField, bool& near) {
+    const int32_t pathLine = SlotLine('T', i, {"COORDARRAY", "GOTYPE"});
+    const int last = LastPathPoint(t);
+    // The points written: the path's value holds one more than its ":".
+    const std::string value = pathEntry >= 0 ? pairs_.GetValue(pathEntry) : std::string();
+    const int written = std::min<int>(
+        kPathPoints, int(std::count(value.begin(), value.end(), ':')) + (value.empty() ? 0 : 1));
+    for (int k = 0; k <= last; ++k) {
+      const TPathPoint& p = t.COORDARRAY[k];
+      if (p.n <= 0 && k < written)
+        Add(pathLine, false,
+            name + "'s path point " + std::to_string(k) + " has n=" + std::to_string(p.n) +
+                (t.GOTYPE == 1 ? ": the target glides there in a single frame"
+                               : ": the target waits there only one frame"));
+    }
+    if (last + 1 < written)
+      Add(pathLine, false,
+          name + "'s path point " + std::to_string(last + 1) +
+              " has n=0, which ends the path: the target never goes to point" +
+              (last + 2 < written
+                   ? "s " + std::to_string(last + 1) + ".." + std::to_string(written - 1)
+                   : " " + std::to_string(last + 1)));
+    for (int k = 0; k <= last; ++k) {
+      const TPathPoint& p = t.COORDARRAY[k];
+      places.push_back({p.x, p.y});
+      if (InField(p.x, p.y))
+        inField = true;
+      else
+        Add(pathLine, false,
+            name + "'s path point " + std::to_string(k) + " " + Point(p.x, p.y) +
+                " is outside the field the sight flies in");
+      near = near || NearField(p.x, p.y);
+    }
+    if (t.GOTYPE != 1) return;
+    // A glide passes the field between two points outside it: from the start to the point after
+    // point 0, then from each point to the next, as the game moves it.
+    const TPathPoint* p = t.COORDARRAY;
+    const TPathPoint& second = p[NextPathPoint(t, 0)];
+    near = near || GlidesNear(t.X, t.Y, second.x, second.y);
+    for (int k = 0; k <= last && !near; ++k) {
+      const TPathPoint& next = p[NextPathPoint(t, k)];
+      near = GlidesNear(p[k].x, p[k].y, next.x, next.y);
+    }
   }
 
   // The rules that need the level on every difficulty, and the sight's own flight.
-  std::vector<std::string> early, captured;
-  int captureFrame = 0, captureMagnet = 0;
-  for (uint8_t d = 0; d < 3; ++d) {
-    ParseAt(g, stored, d);
-    if (g.TimeLimitOn && g.TimeCounter <= 1) early.push_back(kDifficultyNames[d]);
-    int magnet = 0;
-    if (!startCovered)
-      if (const int frame = CaptureFrame(g, magnet)) {
-        captured.push_back(kDifficultyNames[d]);
-        if (!captureFrame || frame < captureFrame) {
-          captureFrame = frame;
-          captureMagnet = magnet;
+  void Difficulties() {
+    std::vector<std::string> early, captured;
+    int captureFrame = 0, captureMagnet = 0;
+    for (uint8_t d = 0; d < 3; ++d) {
+      ParseAt(g_, stored_, d);
+      if (g_.TimeLimitOn && g_.TimeCounter <= 1) early.push_back(kDifficultyNames[d]);
+      int magnet = 0;
+      if (!startCovered_)
+        if (const int frame = CaptureFrame(g_, magnet)) {
+          captured.push_back(kDifficultyNames[d]);
+          if (!captureFrame || frame < captureFrame) {
+            captureFrame = frame;
+            captureMagnet = magnet;
+          }
         }
-      }
+    }
+    if (!early.empty()) {
+      const int32_t line = KeyLine("TIMELIMIT") ? KeyLine("TIMELIMIT") : KeyLine("ISTIME");
+      Add(line ? line : 1, false,
+          "the time limit runs out on the first frame" +
+              (early.size() < 3 ? " on " + JoinNames(early) : std::string()) + " (TIMELIMIT=" +
+              std::to_string(ParseTextInt(pairs_.GetValue(pairs_.FindKey("TIMELIMIT")))) +
+              " with ISTIME on): it costs three bullets at once, and again every 1500 frames");
+    }
+    if (captureMagnet) {
+      const std::string name = "M" + std::to_string(captureMagnet);
+      Add(SlotLine('M', captureMagnet, {"X", "Y", "VISIBLE"}), false,
+          name + " pulls the sight into its core " + std::to_string(captureFrame) +
+              (captureFrame == 1 ? " frame" : " frames") + " after a launch without steering" +
+              (captured.size() < 3 ? " (on " + JoinNames(captured) + ")" : std::string()) +
+              ", too soon to steer away: the shot is wasted");
+    }
   }
-  if (!early.empty()) {
-    const int32_t line = keyLine("TIMELIMIT") ? keyLine("TIMELIMIT") : keyLine("ISTIME");
-    add(line ? line : 1, false,
-        "the time limit runs out on the first frame" +
-            (early.size() < 3 ? " on " + JoinNames(early) : std::string()) +
-            " (TIMELIMIT=" + std::to_string(ParseTextInt(pairs.GetValue(pairs.FindKey("TIMELIMIT")))) +
-            " with ISTIME on): it costs three bullets at once, and again every 1500 frames");
-  }
-  if (captureMagnet) {
-    const std::string name = "M" + std::to_string(captureMagnet);
-    add(slotLine('M', captureMagnet, {"X", "Y", "VISIBLE"}), false,
-        name + " pulls the sight into its core " + std::to_string(captureFrame) +
-            (captureFrame == 1 ? " frame" : " frames") + " after a launch without steering" +
-            (captured.size() < 3 ? " (on " + JoinNames(captured) + ")" : std::string()) +
-            ", too soon to steer away: the shot is wasted");
-  }
-  std::stable_sort(out.begin(), out.end(),
-                   [](const TLintFinding& a, const TLintFinding& b) { return a.line < b.line; });
-  return out;
+
+  TGame& g_;
+  const std::set<std::string>& known_;
+  const std::string& stored_;
+  const std::vector<int32_t>& lines_;
+  TIndexCollection pairs_;
+  std::vector<int32_t> pairLine_;
+  Findings f_;
+  std::vector<TLintFinding> out_;
+  bool markedKey_ = false;
+  bool startCovered_ = false;
+  std::vector<TSightReach::Circle> cores_;
+  std::optional<TSightReach> reach_;
+};
+
+}  // namespace
+
+std::vector<TLintFinding> TLevelLint::Check(const std::string& stored,
+                                            const std::vector<int32_t>& lines) {
+  return LevelCheck(*game_, known_, stored, lines).Run();
 }
 
 // --- Files ---

@@ -70,21 +70,19 @@ void DrawPaths(Surface& s, const TTargetRec (&targets)[kTargetSlots + 1],
   for (int i = 1; i <= kMagnetSlots; ++i) {
     const TMagnetRec& m = magnets[i];
     if (!m.VISIBLE) continue;
-    const double r = MagnetDiameter(m.SIZE) / 2;
-    Circle(s, m.X, m.Y, kMagnetPullRadii * r, kReachColor);
-    Circle(s, m.X, m.Y, kMagnetCoreRadii * r, kCoreColor);
+    Circle(s, m.X, m.Y, MagnetPullRadius(m), kReachColor);
+    Circle(s, m.X, m.Y, MagnetCoreRadius(m), kCoreColor);
   }
   for (int i = 1; i <= kTargetSlots; ++i) {
     const TTargetRec& t = targets[i];
     if (!t.VISIBLE || t.GOTYPE == 0) continue;
     const bool dashed = t.GOTYPE == 2;
-    int last = 0;
-    while (last + 1 < kPathPoints && t.COORDARRAY[last + 1].n != 0) ++last;
+    const int last = LastPathPoint(t);
     const TPathPoint* p = t.COORDARRAY;
-    const TPathPoint& second = p[last >= 1 ? 1 : 0];
+    const TPathPoint& second = p[NextPathPoint(t, 0)];
     Line(s, t.X, t.Y, second.x, second.y, kPathColor, dashed);
     for (int k = 0; k <= last; ++k) {
-      const TPathPoint& next = p[k == last ? 0 : k + 1];
+      const TPathPoint& next = p[NextPathPoint(t, k)];
       Line(s, p[k].x, p[k].y, next.x, next.y, kPathColor, dashed);
       Cross(s, p[k].x, p[k].y, kPathColor);
     }
@@ -118,9 +116,12 @@ bool PreviewLevel(const TLevelSource& source, const TPreviewOptions& options,
     return false;
   }
   if (!game.LoadGraphics()) {
-    error =
-        "cannot load the game's pictures: run it in the game's data folder (graph.dat, or the "
-        "files back.ccg, targets.ccg, graph.ccg and font.ccg)";
+    error = "cannot load the game's pictures: run it in the game's data folder (graph.dat, or the "
+            "files";
+    for (size_t i = 0; i < std::size(kCollectionFiles); ++i)
+      error += (i == 0 ? " " : i + 1 == std::size(kCollectionFiles) ? " and " : ", ") +
+               std::string(kCollectionFiles[i]);
+    error += ")";
     return false;
   }
   // Seeded after loading, which may draw numbers while it builds graph.dat: one picture for a

@@ -20,7 +20,7 @@ bool TGame::InitSound() {
 
 bool TGame::LoadSounds() {
   if (!Sounds) return false;
-  Sounds->FileName = "wave.col";
+  Sounds->FileName = kSoundFile;
   if (Sounds->Load()) return true;
   SoundOn = 0;
   Sounds.reset();

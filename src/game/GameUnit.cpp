@@ -143,16 +143,17 @@ void TGame::UpdateFrame() {
     }
   }
   if (State != gsPlaying) return;
-  // 3. Effect timers; timer 2 ("frost") pauses timers 1, 4 and 5.
+  // 3. Effect timers; the frost pauses the light, the target and the sight.
   for (int i = 1; i <= kEffectTimers; ++i) {
-    const bool paused = (i == 1 || i == 4 || i == 5) && EffectTimers[2] != 0;
+    const bool paused =
+        (i == kBonusLight || i == kBonusTarget || i == kBonusSight) && EffectTimers[kBonusFrost] != 0;
     if (EffectTimers[i] > 0 && !paused) --EffectTimers[i];
   }
   // 4. Time limit.
   if (TimeLimitOn) {
     // A counter at 0 or below takes the penalty anyway; not counting it down keeps a level's
     // lowest value from wrapping.
-    if (EffectTimers[2] == 0 && TimeCounter > 0) --TimeCounter;
+    if (EffectTimers[kBonusFrost] == 0 && TimeCounter > 0) --TimeCounter;
     if (TimeCounter <= 0) {
       Bullets -= 3;
       TimeCounter = 1500;

@@ -37,12 +37,16 @@ enum TGameState : uint8_t {
   gsGameMenu = 11,
 };
 
-constexpr int kScreenWidth = 800;
-constexpr int kScreenHeight = 600;
+// The screen is the display's one mode.
+constexpr int kScreenWidth = Display::Width;
+constexpr int kScreenHeight = Display::Height;
 // Screens outside play are drawn on this colour.
 constexpr uint32_t kScreenColor = 0x000032;
 constexpr int kMessageBoxFrames = 200;
 constexpr int kEffectTimers = 7;
+// The bonuses by number; each has its effect timer, EffectTimers[number].
+constexpr int kBonusLight = 1, kBonusFrost = 2, kBonusBullets = 3, kBonusTarget = 4,
+              kBonusSight = 5, kBonus2500 = 6, kBonusCup = 7;
 constexpr int kTransitionColumns = 41;
 constexpr int kTransitionRows = 31;
 
@@ -67,6 +71,39 @@ constexpr int32_t MagnetDiameter(uint8_t size) {
 constexpr const char* kDifficultyNames[3] = {"normal", "kindly", "hardly"};
 constexpr double kMagnetCoreRadii = 0.8;
 constexpr double kMagnetPullRadii = 3.0;
+// A magnet turns through this many frames (its PHAZE1 0..kMagnetFrames - 1).
+constexpr int kMagnetFrames = 30;
+// A target's circle by SIZE: its radius (drawn 2 x radius + 1 pixels wide); a size the table
+// lacks is the big one.
+constexpr int32_t kTargetRadiusBySize[3] = {19, 13, 7};
+constexpr int32_t TargetRadius(uint8_t size) {
+  return kTargetRadiusBySize[size <= 2 ? size : 0];
+}
+
+// Whether (x, y) lies in the field the sight flies in; a sight beyond it shoots.
+constexpr bool SightFieldHolds(float x, float y) {
+  return !(x > kSightFieldRight || y < kSightFieldTop || x < kSightFieldLeft ||
+           y > kSightFieldBottom);
+}
+// A magnet's radius in whole pixels, the reach of its core (a sight inside it shoots) and of its
+// pull, and how far (x, y) lies from its centre.
+constexpr int32_t MagnetRadius(const TMagnetRec& m) {
+  return MagnetDiameter(m.SIZE) / 2;
+}
+constexpr double MagnetCoreRadius(const TMagnetRec& m) {
+  return kMagnetCoreRadii * MagnetRadius(m);
+}
+constexpr double MagnetPullRadius(const TMagnetRec& m) {
+  return kMagnetPullRadii * MagnetRadius(m);
+}
+double MagnetDistance(const TMagnetRec& m, double x, double y);
+
+// The game's data files: the four picture collections, in the order "graph.dat" takes them; the
+// sounds; "graph.dat", the pictures made ready from the collections. The build reads these three
+// lines (CMakeLists.txt): keep each on one line.
+constexpr const char* kCollectionFiles[4] = {"back.ccg", "targets.ccg", "graph.ccg", "font.ccg"};
+constexpr const char* kSoundFile = "wave.col";
+constexpr const char* kGraphDat = "graph.dat";
 
 class TGame {
  public:
@@ -274,6 +311,10 @@ class TGame {
   // --- Sight, shooting, scoring ---
   void ResetSight();
   void SteerSight(int dx, int dy);
+  // Where the flying sight stands after its next step.
+  void NextSightPoint(float& x, float& y) const;
+  // The first visible magnet slot (1..10) whose core holds (x, y); 0 for none.
+  int32_t MagnetCoreAt(float x, float y) const;
   void MoveSight();
   void Shoot();
   // The first visible target slot (1..10) whose circle holds (x, y); slot -1 for none. centre

@@ -30,12 +30,10 @@
 
 namespace {
 
-constexpr const char* kGraphDat = "graph.dat";
 // A "graph.dat" kept in the player's cache, apart from the collections it is made from, carries
 // this block: a fingerprint of those collections, so that new ones (an update of the game) make
 // it again. One kept beside its collections is the player's own business, as ever.
 constexpr const char* kSourcesBlock = "sources";
-constexpr const char* kCollections[4] = {"back.ccg", "targets.ccg", "graph.ccg", "font.ccg"};
 // Free video memory (KB) below which a sheet goes to system memory.
 constexpr uint32_t kSmallSheetsKB = 2000;
 constexpr uint32_t kLargeSheetsKB = 4000;
@@ -111,7 +109,7 @@ bool ReadWholeFile(const std::string& name, std::string& bytes, std::string& rea
 std::string CollectionsFingerprint() {
   uint64_t h = 0xcbf29ce484222325ull;
   const auto mix = [&h](unsigned char c) { h = (h ^ c) * 0x100000001b3ull; };
-  for (const char* name : kCollections) {
+  for (const char* name : kCollectionFiles) {
     std::string bytes, reason;
     if (!ReadWholeFile(ResolveFileName(name), bytes, reason)) bytes.clear();
     for (char c : std::to_string(bytes.size()) + ":") mix(static_cast<unsigned char>(c));

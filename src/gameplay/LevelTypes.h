@@ -31,6 +31,19 @@ struct TTargetRec {
   float GlideStepX = 0, GlideStepY = 0;
 };
 
+// The point a path moves on to after point i: the next one, or 0 after point 19 or before a point
+// whose frame count is 0.
+constexpr int32_t NextPathPoint(const TTargetRec& t, int32_t i) {
+  const int32_t next = i + 1;
+  return next >= kPathPoints || t.COORDARRAY[next].n == 0 ? 0 : next;
+}
+// The last point the path visits before it heads for point 0 again.
+constexpr int32_t LastPathPoint(const TTargetRec& t) {
+  int32_t last = 0;
+  while (NextPathPoint(t, last) != 0) ++last;
+  return last;
+}
+
 struct TMagnetRec {
   uint8_t VISIBLE = 0;
   int32_t X = 0;

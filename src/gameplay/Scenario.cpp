@@ -84,6 +84,7 @@ class LevelKeys {
     field = keys_.GetValue(i);
     return true;
   }
+  bool Reporting() const { return report_ != nullptr; }
   // Tells the report that the value of key is not taken as written.
   void Changed(const std::string& key, const std::string& why) const {
     if (report_) report_->ValueChanged(keys_.FindKey(key), why);
@@ -101,6 +102,94 @@ class LevelKeys {
 
 std::string SlotKey(char kind, int slot, const char* property) {
   return kind + std::to_string(slot) + "_" + property;
+}
+
+// The level's name, its conditions and its time limit (scaled by the difficulty); false on a
+// format error.
+bool ParseConditions(TGame& g, const LevelKeys& keys) {
+  if (keys.Text("NAME", g.LevelName) && g.LevelName.size() > kLevelNameLength) {
+    g.LevelName.resize(kLevelNameLength);
+    keys.Changed("NAME", "the name is cut to its first 128 characters");
+  }
+  if (!keys.Flag("ISNIGHT", g.NightOn) || !keys.Flag("ISWIND", g.WindOn) ||
+      !keys.Flag("ISMIRROR", g.MirrorOn) || !keys.Flag("ISTIME", g.TimeLimitOn))
+    return false;
+  int32_t v;
+  // Seven tenths as 7 / 10 of the whole value: 0.7 has no exact binary form, and v x 0.7 would
+  // land beside the halves (45 x 0.7 is 31.5, to be rounded to 32).
+  if (keys.Int("TIMELIMIT", v))
+    g.TimeCounter = g.Difficulty == 1   ? Round(v * 1.5)
+                    : g.Difficulty == 2 ? Round(double(int64_t(v) * 7) / 10.0)
+                                        : v;
+  if (keys.Int("WINDX", v)) g.WindX = float(v);
+  if (keys.Int("WINDY", v)) g.WindY = float(v);
+  return keys.Flag("ISMAGNET", g.MagnetOn) &&
+         keys.Flag("ISUNIFORMBACKGROUND", g.UniformBackground);
+}
+
+// The background's colour, picture (one at random when it is missing or not one of the sheet's),
+// kind and phases.
+void ParseBackground(TGame& g, const LevelKeys& keys) {
+  int32_t v;
+  if (keys.Int("BACKGROUNDCOLOR", v)) g.BackgroundColor = uint32_t(v);
+  const bool backgroundGiven = keys.Int("BACKGROUNDINDEX", g.BackgroundIndex);
+  const int32_t backgrounds = g.BackgroundCount();
+  if (backgroundGiven && (g.BackgroundIndex < 0 || g.BackgroundIndex >= backgrounds))
+    keys.Changed("BACKGROUNDINDEX", "BACKGROUNDINDEX=" + std::to_string(g.BackgroundIndex) +
+                                        " is outside the " + std::to_string(backgrounds) +
+                                        " backgrounds (0.." + std::to_string(backgrounds - 1) +
+                                        "); one is chosen at random at every start");
+  if (g.BackgroundIndex < 0 || g.BackgroundIndex >= backgrounds)
+    g.BackgroundIndex = GameRandom().Int(backgrounds);
+  keys.Ranged("BACKGROUNDTYPE", g.BackgroundType, 4);
+  keys.Int("BACKGROUNDPHAZE1", g.BackgroundPhaze1);
+  keys.Int("BACKGROUNDPHAZE2", g.BackgroundPhaze2);
+}
+
+// Target slot i (1..10); the difficulty sets the size. False on a format error.
+bool ParseTarget(TGame& g, const LevelKeys& keys, int i) {
+  TTargetRec& t = g.Targets[i];
+  if (!keys.Flag(SlotKey('T', i, "VISIBLE"), t.VISIBLE) ||
+      !keys.Flag(SlotKey('T', i, "NEEDHIT"), t.NEEDHIT))
+    return false;
+  keys.Int(SlotKey('T', i, "X"), t.X);
+  keys.Int(SlotKey('T', i, "Y"), t.Y);
+  keys.Ranged(SlotKey('T', i, "ISBONUS"), t.ISBONUS, 3);
+  keys.Ranged(SlotKey('T', i, "BONUSNUMBER"), t.BONUSNUMBER, 8);
+  keys.Ranged(SlotKey('T', i, "TYPE"), t.TYPE, 7);
+  keys.Ranged(SlotKey('T', i, "SIZE"), t.SIZE, 2);
+  if (g.Difficulty == 1) t.SIZE = 0;
+  if (g.Difficulty == 2) t.SIZE = 2;
+  const int32_t pictures = g.TargetPictureCount();
+  const std::string pictureKey = SlotKey('T', i, "PICTUREINDEX");
+  if (keys.Int(pictureKey, t.PICTUREINDEX) && (t.PICTUREINDEX < 0 || t.PICTUREINDEX >= pictures)) {
+    keys.Changed(pictureKey, pictureKey + "=" + std::to_string(t.PICTUREINDEX) +
+                                 " is outside the " + std::to_string(pictures) +
+                                 " target pictures (0.." + std::to_string(pictures - 1) +
+                                 "); one other than 0 is chosen at random at every start");
+    t.PICTUREINDEX = RandomPictureIndex(pictures);
+  }
+  keys.Int(SlotKey('T', i, "PHAZE1"), t.PHAZE1);
+  keys.Int(SlotKey('T', i, "PHAZE2"), t.PHAZE2);
+  keys.Ranged(SlotKey('T', i, "GOTYPE"), t.GOTYPE, 2);
+  const std::string pathKey = SlotKey('T', i, "COORDARRAY");
+  std::string path;
+  if (keys.Text(pathKey, path))
+    ParsePathPoints(path, t.COORDARRAY,
+                    keys.Reporting() ? [&](const std::string& why) {
+                      keys.Changed(pathKey, pathKey + ": " + why);
+                    } : std::function<void(const std::string&)>());
+  return true;
+}
+
+// Magnet slot i (1..10); false on a format error.
+bool ParseMagnet(TMagnetRec& m, const LevelKeys& keys, int i) {
+  if (!keys.Flag(SlotKey('M', i, "VISIBLE"), m.VISIBLE)) return false;
+  keys.Int(SlotKey('M', i, "X"), m.X);
+  keys.Int(SlotKey('M', i, "Y"), m.Y);
+  keys.Ranged(SlotKey('M', i, "SIZE"), m.SIZE, 2);
+  keys.Int(SlotKey('M', i, "PHAZE1"), m.PHAZE1);
+  return true;
 }
 
 }  // namespace
@@ -188,85 +277,12 @@ bool TGame::ParseLevel(const std::string& text, TLevelReport* report) {
   TIndexCollection collection;
   SplitLevelText(text, collection);
   const LevelKeys keys(collection, report);
-
-  auto parse = [&]() -> bool {
-    if (keys.Text("NAME", LevelName) && LevelName.size() > kLevelNameLength) {
-      LevelName.resize(kLevelNameLength);
-      keys.Changed("NAME", "the name is cut to its first 128 characters");
-    }
-    if (!keys.Flag("ISNIGHT", NightOn) || !keys.Flag("ISWIND", WindOn) ||
-        !keys.Flag("ISMIRROR", MirrorOn) || !keys.Flag("ISTIME", TimeLimitOn))
-      return false;
-    int32_t v;
-    // Seven tenths as 7 / 10 of the whole value: 0.7 has no exact binary form, and v x 0.7 would
-    // land beside the halves (45 x 0.7 is 31.5, to be rounded to 32).
-    if (keys.Int("TIMELIMIT", v))
-      TimeCounter = Difficulty == 1   ? Round(v * 1.5)
-                    : Difficulty == 2 ? Round(double(int64_t(v) * 7) / 10.0)
-                                      : v;
-    if (keys.Int("WINDX", v)) WindX = float(v);
-    if (keys.Int("WINDY", v)) WindY = float(v);
-    if (!keys.Flag("ISMAGNET", MagnetOn) || !keys.Flag("ISUNIFORMBACKGROUND", UniformBackground))
-      return false;
-    if (keys.Int("BACKGROUNDCOLOR", v)) BackgroundColor = uint32_t(v);
-    const bool backgroundGiven = keys.Int("BACKGROUNDINDEX", BackgroundIndex);
-    const int32_t backgrounds = BackgroundCount();
-    if (backgroundGiven && (BackgroundIndex < 0 || BackgroundIndex >= backgrounds))
-      keys.Changed("BACKGROUNDINDEX", "BACKGROUNDINDEX=" + std::to_string(BackgroundIndex) +
-                                          " is outside the " + std::to_string(backgrounds) +
-                                          " backgrounds (0.." + std::to_string(backgrounds - 1) +
-                                          "); one is chosen at random at every start");
-    if (BackgroundIndex < 0 || BackgroundIndex >= backgrounds)
-      BackgroundIndex = GameRandom().Int(backgrounds);
-    keys.Ranged("BACKGROUNDTYPE", BackgroundType, 4);
-    keys.Int("BACKGROUNDPHAZE1", BackgroundPhaze1);
-    keys.Int("BACKGROUNDPHAZE2", BackgroundPhaze2);
-
-    const int32_t pictures = TargetPictureCount();
-    for (int i = 1; i <= kTargetSlots; ++i) {
-      TTargetRec& t = Targets[i];
-      if (!keys.Flag(SlotKey('T', i, "VISIBLE"), t.VISIBLE) ||
-          !keys.Flag(SlotKey('T', i, "NEEDHIT"), t.NEEDHIT))
-        return false;
-      keys.Int(SlotKey('T', i, "X"), t.X);
-      keys.Int(SlotKey('T', i, "Y"), t.Y);
-      keys.Ranged(SlotKey('T', i, "ISBONUS"), t.ISBONUS, 3);
-      keys.Ranged(SlotKey('T', i, "BONUSNUMBER"), t.BONUSNUMBER, 8);
-      keys.Ranged(SlotKey('T', i, "TYPE"), t.TYPE, 7);
-      keys.Ranged(SlotKey('T', i, "SIZE"), t.SIZE, 2);
-      if (Difficulty == 1) t.SIZE = 0;
-      if (Difficulty == 2) t.SIZE = 2;
-      const std::string pictureKey = SlotKey('T', i, "PICTUREINDEX");
-      if (keys.Int(pictureKey, t.PICTUREINDEX) &&
-          (t.PICTUREINDEX < 0 || t.PICTUREINDEX >= pictures)) {
-        keys.Changed(pictureKey, pictureKey + "=" + std::to_string(t.PICTUREINDEX) +
-                                     " is outside the " + std::to_string(pictures) +
-                                     " target pictures (0.." + std::to_string(pictures - 1) +
-                                     "); one other than 0 is chosen at random at every start");
-        t.PICTUREINDEX = RandomPictureIndex(pictures);
-      }
-      keys.Int(SlotKey('T', i, "PHAZE1"), t.PHAZE1);
-      keys.Int(SlotKey('T', i, "PHAZE2"), t.PHAZE2);
-      keys.Ranged(SlotKey('T', i, "GOTYPE"), t.GOTYPE, 2);
-      const std::string pathKey = SlotKey('T', i, "COORDARRAY");
-      std::string path;
-      if (keys.Text(pathKey, path))
-        ParsePathPoints(
-            path, t.COORDARRAY,
-            report ? [&](const std::string& why) { keys.Changed(pathKey, pathKey + ": " + why); }
-                   : std::function<void(const std::string&)>());
-    }
-    for (int i = 1; i <= kMagnetSlots; ++i) {
-      TMagnetRec& m = Magnets[i];
-      if (!keys.Flag(SlotKey('M', i, "VISIBLE"), m.VISIBLE)) return false;
-      keys.Int(SlotKey('M', i, "X"), m.X);
-      keys.Int(SlotKey('M', i, "Y"), m.Y);
-      keys.Ranged(SlotKey('M', i, "SIZE"), m.SIZE, 2);
-      keys.Int(SlotKey('M', i, "PHAZE1"), m.PHAZE1);
-    }
-    return true;
-  };
-  if (parse()) return true;
+  // The keys are read in this order, which tells what an early format error leaves unread.
+  bool read = ParseConditions(*this, keys);
+  if (read) ParseBackground(*this, keys);
+  for (int i = 1; read && i <= kTargetSlots; ++i) read = ParseTarget(*this, keys, i);
+  for (int i = 1; read && i <= kMagnetSlots; ++i) read = ParseMagnet(Magnets[i], keys, i);
+  if (read) return true;
   LoadFailure = 2;
   return false;
 }

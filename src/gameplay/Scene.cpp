@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kBonusLight = 1;
 constexpr int32_t kNightRadius = 120;
 constexpr int32_t kIconY = 550;
 

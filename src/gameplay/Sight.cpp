@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int kBonusLight = 1, kBonusFrost = 2, kBonusBullets = 3, kBonusTarget = 4,
-              kBonusSight = 5, kBonus2500 = 6, kBonusCup = 7;
 // Random bonuses: "frost" 3, "3bullets" 2, "target" 5, "sight1" 5, "2500" 8 chances in 23.
 constexpr char kRandomBonuses[] = "22233444445555566666666";
 
@@ -51,30 +49,41 @@ void TGame::SteerSight(int dx, int dy) {
   SightSpeedY = StepSpeed(SightSpeedY, dy, Difficulty);
 }
 
-void TGame::MoveSight() {
-  if (SightActive) {
-    SightX += SightSpeedX;
-    SightY -= SightSpeedY;
+double MagnetDistance(const TMagnetRec& m, double x, double y) {
+  return std::hypot(x - m.X, y - m.Y);
+}
+
+void TGame::NextSightPoint(float& x, float& y) const {
+  x = SightX + SightSpeedX;
+  y = SightY - SightSpeedY;
+}
+
+int32_t TGame::MagnetCoreAt(float x, float y) const {
+  for (int i = 1; i <= kMagnetSlots; ++i) {
+    const TMagnetRec& m = Magnets[i];
+    if (m.VISIBLE && MagnetCoreRadius(m) > MagnetDistance(m, x, y)) return i;
   }
+  return 0;
+}
+
+void TGame::MoveSight() {
+  if (SightActive) NextSightPoint(SightX, SightY);
   bool hit, centre;
   HitTest(SightX, SightY, hit, centre, SightTargetSlot);
   SightOnTarget = hit;
   SightOnCentre = centre;
-  if (SightX > kSightFieldRight || SightY < kSightFieldTop || SightX < kSightFieldLeft ||
-      SightY > kSightFieldBottom) {
+  // Leaving the field or meeting a core shoots (the pull of the magnets before it would only
+  // change the speed the shot resets).
+  if (!SightFieldHolds(SightX, SightY) || MagnetCoreAt(SightX, SightY)) {
     Shoot();
     return;
   }
   for (int i = 1; i <= kMagnetSlots; ++i) {
     const TMagnetRec& m = Magnets[i];
     if (!m.VISIBLE) continue;
-    const int32_t g = MagnetDiameter(m.SIZE) / 2;
-    const double dist = std::hypot(double(SightX) - m.X, double(SightY) - m.Y);
-    if (kMagnetCoreRadii * g > dist) {
-      Shoot();
-      return;
-    }
-    if (kMagnetPullRadii * g > dist) {
+    const int32_t g = MagnetRadius(m);
+    const double dist = MagnetDistance(m, SightX, SightY);
+    if (MagnetPullRadius(m) > dist) {
       const double k = Difficulty == 1   ? 0.1 - 0.033 * dist / g
                        : Difficulty == 2 ? 0.3 - 0.1 * dist / g
                                          : 0.2 - 0.066 * dist / g;
@@ -105,8 +114,7 @@ void TGame::HitTest(float x, float y, bool& hit, bool& centre, int32_t& slot) co
   for (int i = 1; i <= kTargetSlots; ++i) {
     const TTargetRec& t = Targets[i];
     if (!t.VISIBLE) continue;
-    static constexpr float kRadii[3] = {19, 13, 7};
-    const float R = EffectTimers[kBonusTarget] > 0 ? 19.0f : kRadii[t.SIZE <= 2 ? t.SIZE : 0];
+    const float R = float(TargetRadius(EffectTimers[kBonusTarget] > 0 ? 0 : t.SIZE));
     const float r1 = R / 3;
     const float r2 = (R + r1) / 2;
     const double e = std::hypot(double(x) - t.X, double(y) - t.Y);

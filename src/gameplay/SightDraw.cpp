@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int kBonusSight = 5;
 constexpr int32_t kSightOffset = 75;
 constexpr int32_t kLastShotFrame = 17;
 // The bonus pictures, by bonus number 1..7.

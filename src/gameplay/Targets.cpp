@@ -13,15 +13,9 @@
 
 namespace {
 
-constexpr int kBonusFrost = 2, kBonusTarget = 4;
 constexpr int kFadePeriod = 70;
 constexpr int kGleamPeriod = 30;
-constexpr int kCircleCell = 39;
-constexpr int kMagnetFrames = 30;
-
-// Diameter, radius and number of gleam frames of the circle of each size.
-constexpr int kCircleDiameter[3] = {39, 27, 15};
-constexpr int kCircleRadius[3] = {19, 13, 7};
+constexpr int kCircleCell = 2 * TargetRadius(0) + 1;
 
 std::string CircleName(int size, int kind, int frame) {
   char name[40];
@@ -33,13 +27,6 @@ std::string CircleName(int size, int kind, int frame) {
 // near the int32 limit cannot overflow.
 int32_t NextPhase(int32_t value, int32_t period) {
   return int32_t((int64_t(value) + 1) % period);
-}
-
-// The point a path moves on to after point i: the next one, or 0 after point 19 or before a point
-// whose frame count is 0.
-int32_t NextPathIndex(const TTargetRec& t, int32_t i) {
-  const int32_t next = i + 1;
-  return next >= kPathPoints || t.COORDARRAY[next].n == 0 ? 0 : next;
 }
 
 // Ring class of a pixel of a circle of radius R: 1 centre disc and outer ring, 2 middle ring, 0
@@ -104,7 +91,7 @@ void TGame::UpdateTarget(int slot) {
       arrived = t.X == p.x && t.Y == p.y;
     }
     if (arrived) {
-      t.PathIndex = NextPathIndex(t, t.PathIndex);
+      t.PathIndex = NextPathPoint(t, t.PathIndex);
       const TPathPoint& p = t.COORDARRAY[t.PathIndex];
       // A negative frame count from a level file must not divide by zero or flip the direction.
       const float steps = float(std::max<int64_t>(int64_t(p.n) + 1, 1));
@@ -121,7 +108,7 @@ void TGame::UpdateTarget(int slot) {
     ++t.JumpCounter;
     if (t.COORDARRAY[t.PathIndex].n > t.JumpCounter) return;
     t.JumpCounter = 0;
-    t.PathIndex = NextPathIndex(t, t.PathIndex);
+    t.PathIndex = NextPathPoint(t, t.PathIndex);
     t.X = t.COORDARRAY[t.PathIndex].x;
     t.Y = t.COORDARRAY[t.PathIndex].y;
   }
@@ -220,7 +207,7 @@ bool TGame::BuildTargetCircles(TDXBaseSurface& sheet) {
   if (Failed(CreateWorkSurface(dd, kCircleCell, kCircleCell, work))) return false;
   bool ok = true;
   for (int size = 0; size < 3; ++size) {
-    const int d = kCircleDiameter[size], R = kCircleRadius[size];
+    const int R = TargetRadius(uint8_t(size)), d = 2 * R + 1;
     const auto put = [&](Surface& source, int kind, int frame) {
       int32_t slot = -1;
       ok = sheet.PutFrame(slot, d, d, CircleName(size, kind, frame), source, false) && ok;

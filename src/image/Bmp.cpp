@@ -145,133 +145,151 @@ bool DecodeRle(const uint8_t* p, size_t n, bool four, TBmpImage& img, std::strin
   }
 }
 
-// Decodes info header, masks, palette and rows found at data[0..size). pixelOffset is the offset
-// of the rows from data, or 0 when they follow the palette.
-bool DecodeInfo(const uint8_t* data, size_t size, size_t pixelOffset, TBmpImage& img,
-                std::string& error, int64_t maxPixels = kBmpMaxPixels) {
-  img = TBmpImage{};
+// The fields of an info header that decoding needs.
+struct InfoHeader {
+  uint32_t size = 0;
+  int64_t width = 0, height = 0;
+  uint32_t bitCount = 0, compression = kBiRgb, colorsUsed = 0, imageSize = 0;
+  // Bytes of a palette entry: 3 after the short (12-byte) header, else 4.
+  size_t entrySize = 4;
+};
+
+// Reads the info header at data[0..size) and checks its size, bit count and dimensions; img
+// takes the bit count, the dimensions and the row order.
+bool ReadInfoHeader(const uint8_t* data, size_t size, InfoHeader& h, TBmpImage& img,
+                    std::string& error, int64_t maxPixels) {
   if (size < 4) {
     error = "bitmap header is truncated";
     return false;
   }
-  const uint32_t headerSize = Le32(data);
-  if (headerSize != 12 && headerSize != 40 && headerSize != 52 && headerSize != 56 &&
-      headerSize != 108 && headerSize != 124) {
-    error = "bitmap header has an unknown size " + std::to_string(headerSize);
+  h.size = Le32(data);
+  if (h.size != 12 && h.size != 40 && h.size != 52 && h.size != 56 && h.size != 108 &&
+      h.size != 124) {
+    error = "bitmap header has an unknown size " + std::to_string(h.size);
     return false;
   }
-  if (size < headerSize) {
+  if (size < h.size) {
     error = "bitmap header is truncated";
     return false;
   }
-  int64_t width, height;
-  uint32_t bitCount, compression = kBiRgb, colorsUsed = 0, imageSize = 0;
-  size_t entrySize = 4;
-  if (headerSize == 12) {
-    width = Le16(data + 4);
-    height = Le16(data + 6);
-    bitCount = Le16(data + 10);
-    entrySize = 3;
+  if (h.size == 12) {
+    h.width = Le16(data + 4);
+    h.height = Le16(data + 6);
+    h.bitCount = Le16(data + 10);
+    h.entrySize = 3;
   } else {
-    width = static_cast<int32_t>(Le32(data + 4));
-    height = static_cast<int32_t>(Le32(data + 8));
-    bitCount = Le16(data + 14);
-    compression = Le32(data + 16);
-    imageSize = Le32(data + 20);
-    colorsUsed = Le32(data + 32);
+    h.width = static_cast<int32_t>(Le32(data + 4));
+    h.height = static_cast<int32_t>(Le32(data + 8));
+    h.bitCount = Le16(data + 14);
+    h.compression = Le32(data + 16);
+    h.imageSize = Le32(data + 20);
+    h.colorsUsed = Le32(data + 32);
   }
-  if (!ValidBitCount(bitCount) || (headerSize == 12 && (bitCount == 16 || bitCount == 32))) {
-    error = "bitmap has an unsupported bit count " + std::to_string(bitCount);
+  if (!ValidBitCount(h.bitCount) || (h.size == 12 && (h.bitCount == 16 || h.bitCount == 32))) {
+    error = "bitmap has an unsupported bit count " + std::to_string(h.bitCount);
     return false;
   }
-  img.BitCount = static_cast<uint16_t>(bitCount);
+  img.BitCount = static_cast<uint16_t>(h.bitCount);
+  int64_t height = h.height;
   if (height < 0) {
     img.TopDown = true;
     height = -height;
   }
-  if (SizeError(width, height, error, maxPixels)) return false;
-  img.Width = static_cast<int32_t>(width);
+  if (SizeError(h.width, height, error, maxPixels)) return false;
+  img.Width = static_cast<int32_t>(h.width);
   img.Height = static_cast<int32_t>(height);
+  return true;
+}
 
-  const bool rle = compression == kBiRle8 || compression == kBiRle4;
-  if (compression == kBiRle8 && bitCount != 8) {
+bool IsRle(const InfoHeader& h) {
+  return h.compression == kBiRle8 || h.compression == kBiRle4;
+}
+
+// Whether the compression is one the decoder knows and fits the bit count and row order.
+bool CheckCompression(const InfoHeader& h, const TBmpImage& img, std::string& error) {
+  if (h.compression == kBiRle8 && h.bitCount != 8) {
     error = "bitmap RLE8 compression needs 8 bits per pixel";
     return false;
   }
-  if (compression == kBiRle4 && bitCount != 4) {
+  if (h.compression == kBiRle4 && h.bitCount != 4) {
     error = "bitmap RLE4 compression needs 4 bits per pixel";
     return false;
   }
-  if (compression == kBiBitFields && bitCount != 16 && bitCount != 32) {
+  if (h.compression == kBiBitFields && h.bitCount != 16 && h.bitCount != 32) {
     error = "bitmap bit fields need 16 or 32 bits per pixel";
     return false;
   }
-  if (compression > kBiBitFields) {
-    error = "bitmap compression " + std::to_string(compression) + " is not supported";
+  if (h.compression > kBiBitFields) {
+    error = "bitmap compression " + std::to_string(h.compression) + " is not supported";
     return false;
   }
-  if (rle && img.TopDown) {
+  if (IsRle(h) && img.TopDown) {
     error = "bitmap with run-length data cannot be top-down";
     return false;
   }
+  return true;
+}
 
-  size_t pos = headerSize;
+// The colour masks: the default ones, or with bit fields those of the longer headers or of the
+// 12 bytes after the header (pos moves past them).
+bool ReadMasks(const uint8_t* data, size_t size, const InfoHeader& h, size_t& pos, TBmpImage& img,
+               std::string& error) {
   DefaultMasks(img);
-  if (compression == kBiBitFields) {
-    const uint8_t* m;
-    if (headerSize >= 52) {
-      m = data + 40;  // the masks are part of the longer headers
-    } else {
-      if (size - pos < 12) {
-        error = "bitmap masks are truncated";
-        return false;
-      }
-      m = data + pos;
-      pos += 12;
-    }
-    img.RedMask = Le32(m), img.GreenMask = Le32(m + 4), img.BlueMask = Le32(m + 8);
-    img.BitFields = true;
-    if (!MaskUsable(img.RedMask, img.BitCount) || !MaskUsable(img.GreenMask, img.BitCount) ||
-        !MaskUsable(img.BlueMask, img.BitCount)) {
-      error = "bitmap has an unusable bit-field mask";
+  if (h.compression != kBiBitFields) return true;
+  const uint8_t* m;
+  if (h.size >= 52) {
+    m = data + 40;  // the masks are part of the longer headers
+  } else {
+    if (size - pos < 12) {
+      error = "bitmap masks are truncated";
       return false;
     }
+    m = data + pos;
+    pos += 12;
   }
-
-  size_t entries = colorsUsed;
-  if (entries == 0 && bitCount <= 8) entries = size_t{1} << bitCount;
-  if (entries > 256) {
-    error = "bitmap palette has too many colours (" + std::to_string(colorsUsed) + ")";
+  img.RedMask = Le32(m), img.GreenMask = Le32(m + 4), img.BlueMask = Le32(m + 8);
+  img.BitFields = true;
+  if (!MaskUsable(img.RedMask, img.BitCount) || !MaskUsable(img.GreenMask, img.BitCount) ||
+      !MaskUsable(img.BlueMask, img.BitCount)) {
+    error = "bitmap has an unusable bit-field mask";
     return false;
   }
-  if ((size - pos) / entrySize < entries) {
+  return true;
+}
+
+// The palette at pos (pos moves past it): the colours the header counts, or all of a bit count
+// up to 8.
+bool ReadPalette(const uint8_t* data, size_t size, const InfoHeader& h, size_t& pos,
+                 TBmpImage& img, std::string& error) {
+  size_t entries = h.colorsUsed;
+  if (entries == 0 && h.bitCount <= 8) entries = size_t{1} << h.bitCount;
+  if (entries > 256) {
+    error = "bitmap palette has too many colours (" + std::to_string(h.colorsUsed) + ")";
+    return false;
+  }
+  if ((size - pos) / h.entrySize < entries) {
     error = "bitmap palette is truncated";
     return false;
   }
   img.Palette.resize(entries);
-  for (size_t k = 0; k < entries; ++k, pos += entrySize) {
+  for (size_t k = 0; k < entries; ++k, pos += h.entrySize) {
     const uint8_t* e = data + pos;
-    img.Palette[k] = entrySize == 4 ? Le32(e) : (uint32_t{e[0]} | (e[1] << 8) | (e[2] << 16));
+    img.Palette[k] = h.entrySize == 4 ? Le32(e) : (uint32_t{e[0]} | (e[1] << 8) | (e[2] << 16));
   }
+  return true;
+}
 
-  if (pixelOffset == 0) pixelOffset = pos;
-  if (pixelOffset < pos) {
-    error = "bitmap pixel offset points into the header";
-    return false;
-  }
-  if (pixelOffset > size) {
-    error = "bitmap pixel offset lies past the end of the data";
-    return false;
-  }
-
+// The rows at data[pixelOffset..size), run-length coded or plain.
+bool ReadRows(const uint8_t* data, size_t size, const InfoHeader& h, size_t pixelOffset,
+              TBmpImage& img, std::string& error) {
   const size_t rowBytes = img.RowBytes();
   const size_t total = rowBytes * static_cast<size_t>(img.Height);
   const uint8_t* src = data + pixelOffset;
   const size_t avail = size - pixelOffset;
-  if (rle) {
+  if (IsRle(h)) {
     img.Bits.assign(total, 0);
-    size_t n = (imageSize != 0 && imageSize < avail) ? imageSize : avail;
-    return DecodeRle(src, n, compression == kBiRle4, img, error);
+    size_t n = (h.imageSize != 0 && h.imageSize < avail) ? h.imageSize : avail;
+    return DecodeRle(src, n, h.compression == kBiRle4, img, error);
   }
   if (avail < total) {
     error = "bitmap pixel data is truncated";
@@ -285,6 +303,29 @@ bool DecodeInfo(const uint8_t* data, size_t size, size_t pixelOffset, TBmpImage&
                 rowBytes);
   }
   return true;
+}
+
+// Decodes info header, masks, palette and rows found at data[0..size). pixelOffset is the offset
+// of the rows from data, or 0 when they follow the palette.
+bool DecodeInfo(const uint8_t* data, size_t size, size_t pixelOffset, TBmpImage& img,
+                std::string& error, int64_t maxPixels = kBmpMaxPixels) {
+  img = TBmpImage{};
+  InfoHeader h;
+  if (!ReadInfoHeader(data, size, h, img, error, maxPixels) || !CheckCompression(h, img, error))
+    return false;
+  size_t pos = h.size;
+  if (!ReadMasks(data, size, h, pos, img, error) || !ReadPalette(data, size, h, pos, img, error))
+    return false;
+  if (pixelOffset == 0) pixelOffset = pos;
+  if (pixelOffset < pos) {
+    error = "bitmap pixel offset points into the header";
+    return false;
+  }
+  if (pixelOffset > size) {
+    error = "bitmap pixel offset lies past the end of the data";
+    return false;
+  }
+  return ReadRows(data, size, h, pixelOffset, img, error);
 }
 
 }  // namespace

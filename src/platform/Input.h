@@ -1,7 +1,7 @@
 // Keyboard and mouse as polled devices: the keyboard's immediate state as 256 bytes indexed by
 // DirectInput key code (0x80 = down), the mouse's relative motion since the last read and 8
-// buttons. Both backends feed the same InputState through InputEvent values, so scripts, recording
-// and the real window share one path. A key or button pressed and released between two reads is
+// buttons. Every backend (sdl, headless, web) feeds the same InputState through InputEvent values,
+// so scripts, recording and the real window share one path. A key or button pressed and released between two reads is
 // read as down by the first read and as up by the next, so a quick tap is never lost.
 #pragma once
 #include <array>

@@ -142,6 +142,13 @@ TEST_F(Lint, EachFindingNamesItsLine) {
        {{3, false, "T1 at (-100, 300) is outside the field"},
         {6, false, "T1's path point 0 (-100, 300) is outside"},
         {6, false, "T1's path point 1 (900, 300) is outside"}}},
+      // The glide goes from the start to point 1 first: that crossing counts, though the way
+      // between the points passes around the field.
+      {"T1_VISIBLE=1\nT1_NEEDHIT=1\nT1_X=-100\nT1_Y=700\nT1_GOTYPE=1\n"
+       "T1_COORDARRAY=-100,-100,50:900,-100,50\n",
+       {{3, false, "T1 at (-100, 700) is outside the field"},
+        {6, false, "T1's path point 0 (-100, -100) is outside"},
+        {6, false, "T1's path point 1 (900, -100) is outside"}}},
       // Just beyond the edge is near enough: a big circle there is hit from the field.
       {"T1_VISIBLE=1\nT1_NEEDHIT=1\nT1_X=800\nT1_Y=300\n",
        {{3, false, "T1 at (800, 300) is outside the field"}}},

@@ -193,14 +193,30 @@ TEST_F(Scene, BadBackgroundIndexLeavesTheFramesAlone) {
   }
 }
 
-TEST_F(Scene, HostilePhasesDrawWithoutOverflow) {
+// Phases from a level file at the ends of int32 step on as they would in wide numbers: the top
+// one wraps into the animation's range (a 32-bit sum would wrap to the bottom), the bottom one
+// counts up.
+TEST_F(Scene, HostilePhasesStepWithoutOverflow) {
   Backgrounds(64, 64);
+  constexpr int32_t kMin = INT32_MIN, kMax = INT32_MAX;
   for (uint8_t type = 0; type <= 4; ++type) {
     Level(type);
-    for (int32_t p : {INT32_MIN, INT32_MAX, -50, 50}) {
-      g_->BackgroundPhaze1 = p;
-      g_->BackgroundPhaze2 = p;
+    const int32_t fadeLimit = g_->BackgroundFadeFrames + 20, swing = g_->BackgroundSwingFrames;
+    // Both phases before the frame, each phase after it.
+    const struct {
+      int32_t before, phase1, phase2;
+    } cases[5][2] = {
+        {{kMax, kMax, kMax}, {kMin, kMin, kMin}},
+        {{kMax, 0, 0}, {kMin, -63, -63}},
+        {{kMax, -fadeLimit, 0}, {kMin, kMin, -1}},
+        {{kMax, kMax, -64}, {kMin, kMin, kMin + 1}},
+        {{kMax, 1 - swing, kMax}, {kMin, kMin + 1, kMin}},
+    };
+    for (const auto& c : cases[type]) {
+      g_->BackgroundPhaze1 = g_->BackgroundPhaze2 = c.before;
       g_->DrawBackground();
+      EXPECT_EQ(g_->BackgroundPhaze1, c.phase1) << int(type) << " from " << c.before;
+      EXPECT_EQ(g_->BackgroundPhaze2, c.phase2) << int(type) << " from " << c.before;
       g_->DrawBackground();
     }
   }

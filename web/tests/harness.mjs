@@ -14,7 +14,17 @@ const require = createRequire(path.resolve(process.env.VOR_NODE_MODULES || 'buil
 const puppeteer = require('puppeteer-core');
 
 export const site = path.resolve(process.env.VOR_WEB_SITE || 'build-web');
-export const States = { MainMenu: 2, Playing: 3, EnterName: 9, Records: 10, GameMenu: 11 };
+// The game's states by name, read from the game's own header: "gsMainMenu = 2," is States.MainMenu.
+export const States = (() => {
+  const header = fs.readFileSync(new URL('../../src/game/GameUnit.h', import.meta.url), 'utf8');
+  const body = header.match(/enum TGameState[^{]*\{([^}]*)\}/);
+  if (!body) throw new Error('src/game/GameUnit.h declares no enum TGameState');
+  const states = {};
+  for (const [, name, value] of body[1].matchAll(/\bgs(\w+)\s*=\s*(\d+)/g)) states[name] = Number(value);
+  for (const name of ['MainMenu', 'Playing', 'EnterName', 'Records', 'GameMenu'])
+    if (!(name in states)) throw new Error(`src/game/GameUnit.h names no state gs${name}`);
+  return Object.freeze(states);
+})();
 
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
                 '.data': 'application/octet-stream' };
