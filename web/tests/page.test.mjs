@@ -155,6 +155,8 @@ test('a page that cannot load names the cause and says to reload', async () => {
   try {
     for (const c of cases) {
       const page = await browser.newPage();
+      // The offline copy an earlier case left would answer in place of the broken file.
+      await page.setBypassServiceWorker(true);
       await page.setRequestInterception(true);
       page.on('request', r => r.url().endsWith('/' + c.file) ? r.respond(c.respond) : r.continue());
       await page.goto(server.url);
