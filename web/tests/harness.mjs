@@ -21,8 +21,9 @@ const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'applic
                 '.png': 'image/png' };
 
 // Serves the site on a free port of 127.0.0.1 as web/serve.py does (a .br or .gz copy where the
-// browser accepts it); resolves to { url, close }. close also drops the open connections.
-export function serve(root = site) {
+// browser accepts it), on a free port unless one is given; resolves to { url, close }. close also
+// drops the open connections.
+export function serve(root = site, port = 0) {
   const server = http.createServer((req, res) => {
     const name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
     const file = path.join(root, name.endsWith('/') ? name + 'index.html' : name);
@@ -39,7 +40,7 @@ export function serve(root = site) {
     res.writeHead(200, headers);
     fs.createReadStream(copy ? file + copy[1] : file).pipe(res);
   });
-  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve({
+  return new Promise(resolve => server.listen(port, '127.0.0.1', () => resolve({
     url: `http://127.0.0.1:${server.address().port}/`,
     close: () => new Promise(r => {
       server.close(r);
