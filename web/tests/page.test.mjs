@@ -180,7 +180,11 @@ test('two tabs that each save a result keep both', async () => {
     // Both tabs read the tables before either saves.
     const tabs = [];
     for (let i = 0; i < 2; ++i) tabs.push(await openPage(browser, server.url + '?seed=3&script=record.txt'));
-    for (const tab of tabs) await waitForState(tab, States.EnterName, 90000);
+    // A hidden tab holds its game still: each plays to the name screen in front.
+    for (const tab of tabs) {
+      await tab.bringToFront();
+      await waitForState(tab, States.EnterName, 90000);
+    }
     const names = ['Alpha', 'Bravo'];
     for (let i = 0; i < 2; ++i) {
       const tab = tabs[i];
