@@ -2,8 +2,9 @@
 # Builds the game for the web: ./web.sh [--serve]
 # Installs what is missing, builds SDL2, zlib, libpng and libjpeg-turbo for the web from Debian's
 # source packages once (cached in build-emcc/libs/, keyed by their versions), builds the game and
-# leaves a static site in build-web/ (entry build-web/index.html). --serve then serves it on
-# 127.0.0.1 until Ctrl+C.
+# leaves a static site in build-web/ (entry build-web/index.html), with a .gz and a .br copy of each
+# file a server may send compressed. --serve then serves it on 127.0.0.1 until Ctrl+C, sending
+# those copies to browsers that accept them.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
@@ -99,11 +100,32 @@ nice -n 10 cmake --build "$game" -j"$jobs" --target vor > "$game/build.log" 2>&1
   { tail -50 "$game/build.log"; exit 1; }
 
 rm -rf build-web
-mkdir -p build-web
-cp "$game/vor.js" "$game/vor.wasm" "$game/vor.data" web/index.html web/touch.js build-web/
-echo "The site is in build-web/ (entry build-web/index.html)."
+mkdir -p build-web/icons
+cp "$game/vor.js" "$game/vor.wasm" "$game/vor.data" web/scale.js web/touch.js web/manifest.webmanifest build-web/
+# The icons of the manifest and the page, drawn by the data maker as the desktop's are.
+icons=build-emcc/icons
+rm -rf "$icons"
+build/tools/assetgen/vor-assetgen --icons "$icons" vor
+for size in 48 128 256; do cp "$icons/${size}x$size/apps/vor.png" "build-web/icons/$size.png"; done
+
+# The build's name (for the offline cache) comes from everything the site holds; the page learns
+# the sizes of the two large files, which a compressing server does not say.
+offline=(./ vor.js vor.wasm vor.data scale.js touch.js manifest.webmanifest icons/48.png icons/128.png
+         icons/256.png)
+version=$(cd build-web && cat vor.js vor.wasm vor.data scale.js touch.js manifest.webmanifest icons/* \
+          "$root/web/index.html" "$root/web/sw.js" | sha256sum | cut -c1-16)
+sizes="{\"vor.wasm\":$(stat -c %s build-web/vor.wasm),\"vor.data\":$(stat -c %s build-web/vor.data)}"
+files="[$(printf '"%s",' "${offline[@]}" | sed 's/,$//')]"
+sed -e "s|@VERSION@|$version|g" -e "s|@SIZES@|$sizes|g" web/index.html > build-web/index.html
+sed -e "s|@VERSION@|$version|g" -e "s|@FILES@|$files|g" web/sw.js > build-web/sw.js
+
+# Compressed copies for servers that send them (not the pictures: PNG is compressed already).
+for f in build-web/*.html build-web/*.js build-web/*.wasm build-web/*.data build-web/*.webmanifest; do
+  gzip -9 -n -k -f "$f"
+  brotli -q 11 -f -k "$f"
+done
+echo "The site is in build-web/ (entry build-web/index.html), build $version."
 
 if [ "${1:-}" = --serve ]; then
-  # Port 0: the system picks a free one, which the server prints.
-  exec python3 -m http.server --bind 127.0.0.1 --directory build-web 0
+  exec python3 web/serve.py build-web
 fi

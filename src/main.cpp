@@ -60,6 +60,13 @@ int main(int argc, char** argv) {
     config.fullscreen = options.fullscreen;
   else if (!headless)
     config.fullscreen = saved.fullscreen.value_or(true);
+  config.scale = options.scale.value_or(saved.scale.value_or(ScaleMode::Sharp));
+  // A scale chosen on the command line holds for the next runs too.
+  if (options.scale && !settingsPath.empty() && saved.scale != options.scale) {
+    Settings file = LoadSettings(settingsPath, true);
+    file.scale = options.scale;
+    (void)SaveSettings(settingsPath, file);
+  }
   std::unique_ptr<System> system = System::Create(config);
   if (!system) return 1;
   TForm1 form(options, *system, std::move(script));

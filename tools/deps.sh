@@ -15,9 +15,9 @@ case "${1:-play}" in
                libclang-rt-14-dev
                desktop-file-utils appstream man-db "${package_tools[@]}")
     # The browser tests (VOR_WEB_TESTS=0 skips them) need the web build's tools too.
-    [ "${VOR_WEB_TESTS:-1}" = 0 ] || packages+=(emscripten chromium dpkg-dev)
+    [ "${VOR_WEB_TESTS:-1}" = 0 ] || packages+=(emscripten chromium dpkg-dev brotli gzip)
     ;;
-  web) packages+=(emscripten chromium dpkg-dev) ;;
+  web) packages+=(emscripten chromium dpkg-dev brotli gzip) ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

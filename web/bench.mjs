@@ -1,6 +1,8 @@
 // The web figures of the README: tick cost in the browser against native on the same script
-// (the game's own --bench line), the size of build-web/ raw and gzipped, and the time from opening
-// the page to the main menu in headless Chromium. Run by web/bench.sh after ./web.sh.
+// (the game's own --bench line), the size of build-web/ raw and gzipped, the bytes a first visit
+// transfers from a server that sends the compressed copies, and the time from opening the page to
+// the main menu in headless Chromium, on a local and on a slow connection (VOR_BENCH_SLOW bytes a
+// second, 50 KB/s unless set). Run by web/bench.sh after ./web.sh.
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
@@ -22,7 +24,31 @@ for (let i = 0; i < runs; ++i) {
 }
 
 const server = await serve();
-const web = [], webHeadless = [], toMenu = [];
+const web = [], webHeadless = [], toMenu = [], toMenuSlow = [], transferred = [];
+const slow = Number(process.env.VOR_BENCH_SLOW || 50e3);
+// A first visit in a fresh profile: seconds to the main menu and bytes over the wire.
+const firstVisit = async (conditions) => {
+  const browser = await launch(tempDir('vor-profile-'));
+  try {
+    const page = await browser.newPage();
+    const cdp = await page.createCDPSession();
+    await cdp.send('Network.enable');
+    let bytes = 0;
+    cdp.on('Network.loadingFinished', e => { bytes += e.encodedDataLength; });
+    if (conditions) await page.emulateNetworkConditions(conditions);
+    const start = Date.now();
+    await page.goto(server.url);
+    await waitForState(page, States.MainMenu, 600000);
+    return { seconds: (Date.now() - start) / 1000, bytes };
+  } finally {
+    await browser.close();
+  }
+};
+for (let i = 0; i < runs; ++i) {
+  const fast = await firstVisit(null);
+  transferred.push(fast.bytes);
+  toMenuSlow.push((await firstVisit({ download: slow, upload: slow, latency: 100 })).seconds);
+}
 const benchPage = async (page, query, into) => {
   await page.goto(`${server.url}?bench&seed=3&ticks=${ticks}&script=record.txt${query}`);
   await waitForEnd(page);
@@ -47,7 +73,7 @@ await server.close();
 const median = xs => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
 const pick = (list, key) => median(list.map(r => r[key]));
 let raw = 0, gz = 0;
-for (const f of fs.readdirSync(site)) {
+for (const f of fs.readdirSync(site).filter(f => !/\.(gz|br)$/.test(f) && fs.statSync(path.join(site, f)).isFile())) {
   const bytes = fs.readFileSync(path.join(site, f));
   raw += bytes.length;
   gz += zlib.gzipSync(bytes, { level: 9 }).length;
@@ -62,3 +88,9 @@ row('headless Chromium, frames shown (?bench)', web);
 row('headless Chromium, frames not shown (?bench&headless)', webHeadless);
 console.log(`\nbuild-web/: ${mb(raw)} MB raw, ${mb(gz)} MB gzipped (gzip -9 per file)`);
 console.log(`Page opened to main menu: ${fmt(median(toMenu), 2)} s (runs: ${toMenu.map(t => fmt(t, 2)).join(', ')})`);
+console.log(`Page opened to main menu at ${fmt(slow / 1e3, 0)} KB/s, 100 ms latency: ${fmt(median(toMenuSlow), 1)} s ` +
+            `(runs: ${toMenuSlow.map(t => fmt(t, 1)).join(', ')})`);
+console.log(`First visit transfers ${mb(median(transferred))} MB (the page's requests, compressed copies)`);
+let br = 0;
+for (const f of fs.readdirSync(site).filter(f => f.endsWith('.br'))) br += fs.statSync(path.join(site, f)).size;
+console.log(`build-web/*.br: ${mb(br)} MB (brotli -q 11)`);

@@ -46,6 +46,10 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
     } else if (a == "--fullscreen") {
       out.fullscreen = true;
       out.window = false;
+    } else if (a == "--scale") {
+      if (!value(v)) return false;
+      if (v != "sharp" && v != "integer") return bad("sharp or integer");
+      out.scale = v == "sharp" ? ScaleMode::Sharp : ScaleMode::Integer;
     } else if (a == "--audio") {
       if (!value(v)) return false;
       if (v != "sdl" && v != "silent") return bad("sdl or silent");

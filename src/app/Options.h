@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Input.h"
+#include "platform/System.h"
 
 // The last tick a run can have: far beyond any real run, and every tick stays exact where state
 // dumps are read as JSON numbers (doubles).
@@ -15,6 +16,8 @@ constexpr int64_t kMaxTick = (int64_t{1} << 53) - 1;
 struct Options {
   bool window = false;
   bool fullscreen = false;
+  // How full screen scales the frame, from now on (kept in the settings).
+  std::optional<ScaleMode> scale;
   // The machine's sound device or a silent one; unset: silent when headless.
   std::optional<bool> machineSound;
   bool headless = false;

@@ -52,6 +52,8 @@ constexpr Word kDifficulties[] = {
     {kDifficultyNames[0], 0}, {kDifficultyNames[1], 1}, {kDifficultyNames[2], 2}};
 constexpr Word kControlTypes[] = {{"mouse", 1}, {"keyboard", 0}};
 constexpr Word kSounds[] = {{"on", 1}, {"off", 0}};
+constexpr Word kScaleModes[] = {{"sharp", uint8_t(ScaleMode::Sharp)},
+                                {"integer", uint8_t(ScaleMode::Integer)}};
 
 template <size_t N>
 std::optional<uint8_t> FromWord(const Word (&words)[N], const std::string& v) {
@@ -135,6 +137,10 @@ bool ParseSettings(const std::string& text, Settings& out, std::string& error,
            : value == "0" ? std::optional<bool>(false)
                           : std::nullopt,
            "0 or 1");
+    } else if (key == "scale") {
+      const std::optional<uint8_t> mode = FromWord(kScaleModes, value);
+      take(out.scale, mode ? std::optional<ScaleMode>(ScaleMode(*mode)) : std::nullopt,
+           Expected(kScaleModes));
     } else if (key == "scenario") {
       take(out.scenario,
            ValidScenarioName(value) ? std::optional<std::string>(value) : std::nullopt,
@@ -165,6 +171,7 @@ std::string FormatSettings(const Settings& s) {
     text += std::string(key) + "=" + value + "\n";
   };
   if (s.fullscreen) line("fullscreen", *s.fullscreen ? "1" : "0");
+  if (s.scale) line("scale", ToWord(kScaleModes, uint8_t(*s.scale)));
   if (s.scenario) line("scenario", *s.scenario);
   if (s.difficulty) line("difficulty", ToWord(kDifficulties, *s.difficulty));
   if (s.brightness) line("brightness", std::to_string(*s.brightness));
@@ -263,6 +270,7 @@ constexpr std::string_view kScriptSettingPrefix = "# vor-setting ";
 std::string SettingsScriptLines(const Settings& start) {
   Settings menu = start;
   menu.fullscreen.reset();
+  menu.scale.reset();
   menu.others.clear();
   std::string lines;
   const std::string text = FormatSettings(menu);
@@ -298,7 +306,7 @@ bool SettingsFromScript(const std::string& script, Settings& out,
     for (std::string& why : bad)
       damaged.push_back(why.rfind("line 1", 0) == 0 ? at + why.substr(6) : at + ": " + why);
     // Only the menu's settings travel with a script.
-    if (one.fullscreen || !one.others.empty())
+    if (one.fullscreen || one.scale || !one.others.empty())
       damaged.push_back(at + ": not a setting a script carries");
     EachMenuSetting(
         [](auto& to, const auto& from) {

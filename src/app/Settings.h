@@ -1,6 +1,6 @@
 // The player's settings kept between runs: "vor.ini", a small file of key=value lines in the
-// player's configuration folder. It holds whether the game shows full screen and the menu's
-// settings; keys it does not know are kept as they are, so a newer game's settings survive an
+// player's configuration folder. It holds whether the game shows full screen, how full screen
+// scales the frame, and the menu's settings; keys it does not know are kept as they are, so a newer game's settings survive an
 // older one.
 #pragma once
 #include <cstdint>
@@ -9,12 +9,15 @@
 #include <utility>
 #include <vector>
 
+#include "platform/System.h"
+
 class TGame;
 
 // Each setting is unset when the file does not hold it (or holds a damaged value): the game's
 // own default then stands. The values are the game's fields; the file says them as the menu does.
 struct Settings {
   std::optional<bool> fullscreen;          // "fullscreen=1" or "=0"
+  std::optional<ScaleMode> scale;          // "scale=sharp" or "integer"
   std::optional<std::string> scenario;     // "scenario=main.lev": a file name, no folders
   std::optional<uint8_t> difficulty;       // "difficulty=normal", "kindly" or "hardly" (0, 1, 2)
   std::optional<uint8_t> brightness;       // "brightness=50": 0..100 in steps of 10

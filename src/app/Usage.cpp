@@ -29,6 +29,10 @@ const TUsageEntry kCommands[] = {
 const TUsageEntry kOptions[] = {
     {"--window", "play in a window this time (Alt+Enter switches and is remembered)"},
     {"--fullscreen", "play full screen this time"},
+    {"--scale sharp|integer",
+     "how full screen enlarges the frame from now on (remembered): sharp (the default) enlarges "
+     "every pixel by the same whole factor and smooths the result down to fit the screen; "
+     "integer uses the largest whole factor that fits, with wider borders"},
     {"--audio sdl|silent",
      "the machine's sound device (default with a window) or a silent one (default headless)"},
     {"--headless", "no window and silent sound; ticks run back to back"},

@@ -12,6 +12,10 @@
 #include "platform/Input.h"
 #include "platform/Surface.h"
 
+// How a frame smaller than its window is enlarged (see platform/sdl/FrameFit.h): sharp (whole-factor
+// pixels smoothed down to the largest size that fits) or integer (the largest whole factor).
+enum class ScaleMode : uint8_t { Sharp, Integer };
+
 class System {
  public:
   virtual ~System() = default;
@@ -20,6 +24,7 @@ class System {
     bool headless = false;      // no window, ticks back to back
     bool fullscreen = true;     // else an ordinary resizable window
     bool machineSound = false;  // the machine's sound device, else a silent one
+    ScaleMode scale = ScaleMode::Sharp;  // in full screen (a window is scaled by whole factors)
   };
   static std::unique_ptr<System> Create(const Config& config);
   // A silent system; windowed: an ordinary window instead of full screen.
@@ -52,10 +57,13 @@ class System {
     return r;
   }
 
-  // Full screen (the frame letterboxed at the largest scale that fits the screen) or a window (the
-  // frame scaled by a whole factor that fits the desktop, letterboxed when resized). Any time.
+  // Full screen (the frame letterboxed as the scale mode says) or a window (the frame scaled by a
+  // whole factor that fits the desktop, letterboxed when resized). Any time.
   virtual void SetFullscreen(bool on) { fullscreen_ = on; }
   bool Fullscreen() const { return fullscreen_; }
+  // How full screen (and the page) scales the frame. Any time.
+  virtual void SetScaleMode(ScaleMode mode) { scale_ = mode; }
+  ScaleMode Scale() const { return scale_; }
   // The player asked to switch between full screen and a window (Alt+Enter) since the last call.
   bool TakeFullscreenToggle() {
     const bool r = toggleFullscreen_;
@@ -90,5 +98,6 @@ class System {
   bool quit_ = false;
   bool surfacesReset_ = false;
   bool fullscreen_ = true;
+  ScaleMode scale_ = ScaleMode::Sharp;
   bool toggleFullscreen_ = false;
 };

@@ -204,12 +204,36 @@ TEST(SettingsTest, ARecordingCarriesTheMenuSettingsOnly) {
                                   read, damaged));
 }
 
+TEST(SettingsTest, KeepsTheScaleModeInWords) {
+  const struct {
+    const char* text;
+    std::optional<ScaleMode> scale;
+  } cases[] = {{"scale=sharp", ScaleMode::Sharp},
+               {"scale = integer", ScaleMode::Integer},
+               {"scale=Integer", std::nullopt},
+               {"scale=1", std::nullopt},
+               {"scale=", std::nullopt}};
+  for (const auto& c : cases) {
+    Settings s;
+    std::string error;
+    std::vector<std::string> damaged;
+    ASSERT_TRUE(ParseSettings(c.text, s, error, damaged)) << c.text;
+    EXPECT_EQ(s.scale, c.scale) << c.text;
+    EXPECT_EQ(damaged.size(), c.scale ? 0u : 1u) << c.text;
+    if (!c.scale) continue;
+    Settings again;
+    ASSERT_TRUE(ParseSettings(FormatSettings(s), again, error, damaged));
+    EXPECT_EQ(again, s) << c.text;
+  }
+}
+
 TEST(SettingsTest, ADamagedSettingOfAScriptNamesItsLine) {
   const struct {
     const char* line;
     const char* why;
   } cases[] = {{"# vor-setting difficulty=awful", "line 2: difficulty is"},
                {"# vor-setting fullscreen=1", "line 2: not a setting a script carries"},
+               {"# vor-setting scale=integer", "line 2: not a setting a script carries"},
                {"# vor-setting colour=blue", "line 2: not a setting a script carries"},
                {"# vor-setting garbage", "line 2 is not key=value"}};
   for (const auto& c : cases) {

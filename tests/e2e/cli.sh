@@ -12,7 +12,9 @@ set +e
 printf '1 key Up down\n5 kee Escape down\n' > bad.txt
 "$vor" --headless --script bad.txt 2> err3; s3=$?
 "$vor" --headless --script missing.txt 2> err4; s4=$?
+"$vor" --headless --scale wide 2> err6; s6=$?
 set -e
+[ $s6 -eq 2 ] && grep -q -- "--scale needs sharp or integer, not 'wide'" err6 || fail "bad --scale: status $s6, $(cat err6)"
 [ $s1 -eq 2 ] && grep -q -- --bogus err1 || fail "unknown option: status $s1, $(cat err1)"
 [ $s2 -eq 2 ] && grep -q -- --ticks err2 || fail "option without value: status $s2"
 [ $s3 -eq 2 ] && grep -q 'bad.txt:2:' err3 || fail "malformed script line: status $s3, $(cat err3)"
@@ -21,7 +23,7 @@ set -e
 # --help and --version print and exit at once, whatever else is on the line.
 "$vor" --help a b > help.txt || fail "--help: status $?"
 head -n 1 help.txt | grep -q '^Usage: vor' || fail "--help: $(head -n 1 help.txt)"
-for item in compile plimb --window --headless --script --help --version; do
+for item in compile plimb --window --scale --headless --script --help --version; do
   grep -q "^  $item" help.txt || fail "--help lacks $item"
 done
 "$vor" --version | grep -qx 'vor [0-9]*\.[0-9]*\.[0-9]*' || fail "--version: $("$vor" --version)"

@@ -3,7 +3,8 @@
 # X server with no window manager, full screen letterboxes the frame at x 160..1119; Alt+Enter
 # switches to an 800 x 600 window and back, and the choice in vor.ini holds for the next start
 # unless --window or --fullscreen says otherwise; a larger window keeps the frame at a whole factor;
-# a damaged value in vor.ini is named and its default used.
+# a damaged value in vor.ini is named and its default used; --scale integer keeps the frame at a
+# whole factor in full screen, and vor.ini keeps that choice.
 source "$(dirname "$0")/common.sh"
 command -v xvfb-run > /dev/null || fail "xvfb-run is not installed"
 command -v import > /dev/null && command -v xdotool > /dev/null || fail "imagemagick and xdotool are needed"
@@ -90,6 +91,16 @@ echo 'fullscreen=1' > "$XDG_CONFIG_HOME/vor/vor.ini"
 printf 'fullscreen=maybe\n' > "$XDG_CONFIG_HOME/vor/vor.ini"
 "$vor" --ticks 100000 2> damaged.txt & pid=$!; w=$(window); until_size 1280x720; quit
 grep -q 'settings file .*vor.ini: line 1: fullscreen is 0 or 1' damaged.txt || fail "the damaged vor.ini was not named"
+# Integer scaling: no whole factor above 1 fits 1280 x 720, so the frame stays 800 x 600 at
+# x 240..1039; the choice holds for the next start.
+integer() {
+  for _ in $(seq 100); do [ "$(lit 240)" -gt 0 ] && break; sleep 0.3; done
+  [ "$(lit 239)" = 0 ] && [ "$(lit 1040)" = 0 ] && [ "$(lit 240)" -gt 0 ] && [ "$(lit 1039)" -gt 0 ] ||
+    fail "integer scaling does not show the frame at x 240..1039"
+}
+"$vor" --fullscreen --scale integer --ticks 100000 & pid=$!; w=$(window); until_size 1280x720; integer; quit
+grep -qx 'scale=integer' "$XDG_CONFIG_HOME/vor/vor.ini" || fail "vor.ini does not keep scale=integer"
+"$vor" --fullscreen --ticks 100000 & pid=$!; w=$(window); until_size 1280x720; integer; quit
 echo ok
 SESSION
 xvfb-run -a -s "-screen 0 1280x720x24" bash session.sh "$vor" || fail "the X session failed"

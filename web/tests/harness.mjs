@@ -27,23 +27,35 @@ export const States = (() => {
 })();
 
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.data': 'application/octet-stream' };
+                '.data': 'application/octet-stream', '.webmanifest': 'application/manifest+json',
+                '.png': 'image/png' };
 
-// Serves the site on a free port of 127.0.0.1; resolves to { url, close }.
-export function serve(root = site) {
+// Serves the site on a free port of 127.0.0.1 as web/serve.py does (a .br or .gz copy where the
+// browser accepts it), on a free port unless one is given; resolves to { url, close }. close also
+// drops the open connections.
+export function serve(root = site, port = 0) {
   const server = http.createServer((req, res) => {
     const name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
-    const file = path.join(root, name === '/' ? 'index.html' : name);
+    const file = path.join(root, name.endsWith('/') ? name + 'index.html' : name);
     if (!file.startsWith(root + path.sep) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
       res.writeHead(404).end();
       return;
     }
-    res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
-    fs.createReadStream(file).pipe(res);
+    const accepted = String(req.headers['accept-encoding'] || '').split(',').map(e => e.split(';')[0].trim());
+    const copy = [['br', '.br'], ['gzip', '.gz']].find(([e, suffix]) =>
+      accepted.includes(e) && fs.existsSync(file + suffix));
+    const headers = { 'Content-Type': types[path.extname(file)] || 'application/octet-stream',
+                      'Cache-Control': 'no-cache', 'Vary': 'Accept-Encoding' };
+    if (copy) headers['Content-Encoding'] = copy[0];
+    res.writeHead(200, headers);
+    fs.createReadStream(copy ? file + copy[1] : file).pipe(res);
   });
-  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve({
+  return new Promise(resolve => server.listen(port, '127.0.0.1', () => resolve({
     url: `http://127.0.0.1:${server.address().port}/`,
-    close: () => new Promise(r => server.close(r)),
+    close: () => new Promise(r => {
+      server.close(r);
+      server.closeAllConnections();
+    }),
   })));
 }
 

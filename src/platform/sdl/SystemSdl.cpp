@@ -1,5 +1,6 @@
-// The sdl backend: a window showing the 800 x 600 frame scaled to fit, letterboxed,
-// nearest-neighbour, in full screen or a window; relative mouse; text input; game controllers
+// The sdl backend: a window showing the 800 x 600 frame scaled to fit, letterboxed (by whole
+// factors in a window; in full screen and on the page sharp or integer, see sdl/FrameFit.h), in
+// full screen or a window, at the display's own pixels; relative mouse; text input; game controllers
 // with hot-plug; the machine's sound device.
 #include <SDL.h>
 
@@ -18,6 +19,7 @@
 #include "platform/Pad.h"
 #include "platform/Resources.h"
 #include "platform/Backend.h"
+#include "platform/sdl/FrameFit.h"
 #include "platform/sdl/SdlBackend.h"
 
 std::unique_ptr<System> CreateSdlSystem(const System::Config& config);
@@ -57,6 +59,7 @@ class SdlSystem final : public System {
   explicit SdlSystem(bool machineSound) : machineSound_(machineSound) {}
   ~SdlSystem() override {
     for (auto& [id, pad] : pads_) SDL_GameControllerClose(pad.controller);
+    if (enlarged_) SDL_DestroyTexture(enlarged_);
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
@@ -91,13 +94,12 @@ class SdlSystem final : public System {
     frameW_ = width;
     frameH_ = height;
     window_ = SDL_CreateWindow("Vor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                               SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+                               SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
     if (!window_) return Refuse("cannot make the window", SDL_GetError());
     SetIcon();
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
     if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
     if (!renderer_) return Refuse("cannot make the renderer", SDL_GetError());
-    SDL_RenderSetLogicalSize(renderer_, width, height);
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
                                  width, height);
     if (!texture_) return Refuse("cannot make the frame texture", SDL_GetError());
@@ -116,12 +118,43 @@ class SdlSystem final : public System {
     if (window_) ApplyMode();
   }
 
+  // The frame goes to the rectangle FitFrame gives for the output's pixels: straight at a whole
+  // factor (nearest-neighbour), else enlarged to the whole factor first and smoothed down.
   void Present(const Surface& frame) override {
     if (!texture_) return;
     SDL_UpdateTexture(texture_, nullptr, frame.Data(), frame.Pitch());
+    int outW = 0, outH = 0, winW = 0, winH = 0;
+    if (SDL_GetRendererOutputSize(renderer_, &outW, &outH) != 0) {
+      outW = frameW_;
+      outH = frameH_;
+    }
+    SDL_GetWindowSize(window_, &winW, &winH);
+    const FrameFit fit = FitFrame(outW, outH, frameW_, frameH_, ShownMode());
+    shownFit_ = fit;
+    shownOutW_ = outW;
+    shownOutH_ = outH;
+    // Relative mouse motion comes in window units and counts in frame pixels.
+    if (fit.w > 0 && fit.h > 0 && winW > 0 && winH > 0) {
+      motionScaleX_ = double(fit.w) / frameW_ * winW / outW;
+      motionScaleY_ = double(fit.h) / frameH_ * winH / outH;
+    }
+    const bool smooth = fit.w != fit.factor * frameW_ || fit.h != fit.factor * frameH_;
+    SDL_Texture* shown = texture_;
+    if (smooth && fit.factor > 1) {
+      if (SDL_Texture* big = Enlarged(fit.factor)) {
+        SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
+        if (SDL_SetRenderTarget(renderer_, big) == 0) {
+          SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+          SDL_SetRenderTarget(renderer_, nullptr);
+          shown = big;
+        }
+      }
+    }
+    SDL_SetTextureScaleMode(shown, smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    const SDL_Rect dest{fit.x, fit.y, fit.w, fit.h};
+    SDL_RenderCopy(renderer_, shown, nullptr, &dest);
     SDL_RenderPresent(renderer_);
   }
 
@@ -136,10 +169,17 @@ class SdlSystem final : public System {
           for (unsigned char c : Utf8ToCp1251(e.text.text))
             if (c >= 32 && c != 127) pending_.push_back({InputEvent::Kind::Char, c, 0});
           break;
-        case SDL_MOUSEMOTION:
+        case SDL_MOUSEMOTION: {
           if (FromFinger(e.motion.which)) break;
-          pending_.push_back({InputEvent::Kind::MouseMove, e.motion.xrel, e.motion.yrel});
+          // In frame pixels, the fractions carried to the next motion.
+          const double x = motionRestX_ + e.motion.xrel / motionScaleX_;
+          const double y = motionRestY_ + e.motion.yrel / motionScaleY_;
+          const int32_t dx = int32_t(x), dy = int32_t(y);
+          motionRestX_ = x - dx;
+          motionRestY_ = y - dy;
+          if (dx || dy) pending_.push_back({InputEvent::Kind::MouseMove, dx, dy});
           break;
+        }
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
           if (e.button.which == SDL_TOUCH_MOUSEID) break;
@@ -193,7 +233,6 @@ class SdlSystem final : public System {
               if (fullscreen_) ApplyMode();
               activated_ = true;
               break;
-            case SDL_WINDOWEVENT_SIZE_CHANGED: UpdateScale(); break;
           }
           break;
         case SDL_RENDER_TARGETS_RESET:
@@ -226,10 +265,12 @@ class SdlSystem final : public System {
   // follows does not go through a driver that shows nothing.
   bool Refuse(const char* what, const char* why) {
     std::fprintf(stderr, "vor: %s: %s\n", what, why);
+    if (enlarged_) SDL_DestroyTexture(enlarged_);
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
     texture_ = nullptr;
+    enlarged_ = nullptr;
     renderer_ = nullptr;
     window_ = nullptr;
     if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -292,12 +333,16 @@ class SdlSystem final : public System {
     } else if (!finger_ || finger_->first != f.touchId || finger_->second != f.fingerId) {
       return;
     }
-    // SDL's renderer gives the place as a fraction of the frame it draws at its logical size (a
-    // finger in the bars around it at the frame's edge).
-    const auto to = [](float at, int32_t pixels) {
-      return int32_t(std::lround(std::clamp(at, -1.0f, 2.0f) * float(pixels)));
+    // SDL gives the place as a fraction of the window; the frame stands where the last present put
+    // it, and a finger in the bars around it counts at the frame's edge.
+    const auto to = [](float at, int32_t out, int32_t start, int32_t size, int32_t pixels) {
+      if (size <= 0) return int32_t(0);
+      const double p = (double(std::clamp(at, 0.0f, 1.0f)) * out - start) * pixels / size;
+      return int32_t(std::clamp<long>(std::lround(p), 0, pixels));
     };
-    const std::array<int32_t, 2> at = {to(f.x, frameW_), to(f.y, frameH_)};
+    const std::array<int32_t, 2> at = {
+        to(f.x, shownOutW_, shownFit_.x, shownFit_.w, frameW_),
+        to(f.y, shownOutH_, shownFit_.y, shownFit_.h, frameH_)};
     switch (f.type) {
       case SDL_FINGERDOWN: pending_.push_back({InputEvent::Kind::FingerDown, at[0], at[1]}); break;
       case SDL_FINGERMOTION:
@@ -382,22 +427,29 @@ class SdlSystem final : public System {
                             SDL_WINDOWPOS_CENTERED_DISPLAY(display));
     }
 #endif
-    UpdateScale();
   }
 
   // A window shows the frame at a whole factor (crisp pixels) when it is large enough for one, and
-  // otherwise at the factor that fits; full screen always uses the largest factor that fits.
-  void UpdateScale() {
-    if (!window_ || !renderer_) return;
-    int w = 0, h = 0;
-    SDL_GetWindowSize(window_, &w, &h);
+  // otherwise smoothed to fit; full screen and the page as the player chose.
+  ScaleMode ShownMode() const {
 #ifdef __EMSCRIPTEN__
-    // A page shows the frame at the largest scale that fits the space the page gives it.
-    const bool whole = false;
+    return scale_;
 #else
-    const bool whole = !fullscreen_ && w >= frameW_ && h >= frameH_;
+    return fullscreen_ ? scale_ : ScaleMode::Integer;
 #endif
-    SDL_RenderSetIntegerScale(renderer_, whole ? SDL_TRUE : SDL_FALSE);
+  }
+
+  // The render target the frame is enlarged into, at factor x its size; null where the renderer
+  // has no targets or the size is too large for it (the frame is then smoothed straight).
+  SDL_Texture* Enlarged(int32_t factor) {
+    if (enlarged_ && enlargedFactor_ == factor) return enlarged_;
+    if (enlarged_) SDL_DestroyTexture(enlarged_);
+    enlarged_ = nullptr;
+    enlargedFactor_ = factor;
+    if (!SDL_RenderTargetSupported(renderer_)) return nullptr;
+    enlarged_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                  frameW_ * factor, frameH_ * factor);
+    return enlarged_;
   }
 
   bool machineSound_;
@@ -407,6 +459,14 @@ class SdlSystem final : public System {
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
+  SDL_Texture* enlarged_ = nullptr;
+  int32_t enlargedFactor_ = 0;
+  // Window units per frame pixel of the frame as last shown, and the motion not yet a whole pixel.
+  double motionScaleX_ = 1, motionScaleY_ = 1, motionRestX_ = 0, motionRestY_ = 0;
+  // Where the last present put the frame, on an output of that many pixels (fingers are placed
+  // by it).
+  FrameFit shownFit_;
+  int32_t shownOutW_ = 0, shownOutH_ = 0;
   std::map<SDL_JoystickID, Pad> pads_;
   // The finger followed (touch device, finger) and where it was last told.
   std::optional<std::pair<SDL_TouchID, SDL_FingerID>> finger_;
@@ -419,5 +479,6 @@ std::unique_ptr<System> CreateSdlSystem(const System::Config& config) {
   auto s = std::make_unique<SdlSystem>(config.machineSound);
   s->Init();
   s->SetFullscreen(config.fullscreen);
+  s->SetScaleMode(config.scale);
   return s;
 }

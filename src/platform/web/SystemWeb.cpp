@@ -1,7 +1,9 @@
 // The web backend: the sdl backend's window, input and sound on the page's canvas, plus what a
 // page needs besides. Sleeping yields to the browser (the game's waiting loops never hold the
 // page), the clock is the page's, a message box is a line on the page, the game gets an Escape
-// when the browser takes the pointer back on that key, and the loading job runs between frames.
+// when the page asks for one (the browser took the pointer back on that key, or the tab comes back
+// during a level), the frame is scaled as the page's setting says, a hidden tab holds the game
+// still, and the loading job runs between frames.
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -24,6 +26,9 @@ EM_JS(int, VorPageTakeKey, (), { return Module.vorTakeKey ? Module.vorTakeKey() 
 EM_JS(int, VorPageTakeChar, (), { return Module.vorTakeChar ? Module.vorTakeChar() : 0; });
 EM_JS(void, VorPageScreen, (int state, int waitedKey),
       { if (Module.vorScreen) Module.vorScreen(state, waitedKey); });
+// 1 for integer scaling, else sharp.
+EM_JS(int, VorPageScale, (), { return Module.vorScale ? Module.vorScale() : 0; });
+EM_JS(int, VorPageHidden, (), { return typeof document !== 'undefined' && document.hidden ? 1 : 0; });
 
 namespace {
 
@@ -43,6 +48,10 @@ class WebSystem final : public System {
     return window_->OpenWindow(width, height);
   }
   bool IsHeadless() const override { return window_->IsHeadless(); }
+  void SetScaleMode(ScaleMode mode) override {
+    scale_ = mode;
+    window_->SetScaleMode(mode);
+  }
 
   void Present(const Surface& frame) override {
     window_->Present(frame);
@@ -76,6 +85,9 @@ class WebSystem final : public System {
       if (const auto b = CodePointToCp1251(char32_t(c)); b && *b >= 32 && *b != 127)
         pending_.push_back({InputEvent::Kind::Char, *b, 0});
     }
+    if (const ScaleMode mode = VorPageScale() ? ScaleMode::Integer : ScaleMode::Sharp;
+        mode != scale_)
+      SetScaleMode(mode);
     focused_ = window_->HasFocus();
     quit_ = window_->QuitRequested();
     if (window_->TakeSurfacesReset()) surfacesReset_ = true;
@@ -103,6 +115,9 @@ class WebSystem final : public System {
 
   void Sleep(uint32_t ms) override {
     emscripten_sleep(ms);
+    // A hidden tab holds the game still: no tick runs until it is shown again, and the time it
+    // was hidden is not made up (the tick loop runs at most one late tick).
+    while (VorPageHidden()) emscripten_sleep(250);
     // A job waiting to run blocks the page while it runs: first let the page show two frames
     // drawn after it started (the loading screen).
     if (!HasPendingWork()) {
