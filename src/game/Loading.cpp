@@ -123,7 +123,7 @@ std::string CollectionsFingerprint() {
 // The collections' file stamps, one after another: the same stamps mean the same collections.
 std::string CollectionsStamp() {
   std::string stamp;
-  for (const char* name : kCollections) stamp += FileStamp(ResolveFileName(name)) + ";";
+  for (const char* name : kCollectionFiles) stamp += FileStamp(ResolveFileName(name)) + ";";
   return stamp;
 }
 

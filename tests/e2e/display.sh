@@ -103,5 +103,5 @@ grep -qx 'scale=integer' "$XDG_CONFIG_HOME/vor/vor.ini" || fail "vor.ini does no
 "$vor" --fullscreen --ticks 100000 & pid=$!; w=$(window); until_size 1280x720; integer; quit
 echo ok
 SESSION
-xvfb-run -a -s "-screen 0 1280x720x24" bash session.sh "$vor" || fail "the X session failed"
+xvfb-run -a -n 140 -s "-screen 0 1280x720x24" bash session.sh "$vor" || fail "the X session failed"
 echo ok

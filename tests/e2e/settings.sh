@@ -9,7 +9,7 @@ command -v xvfb-run > /dev/null || fail "xvfb-run is not installed"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
 ini=$XDG_CONFIG_HOME/vor/vor.ini
 # windowed ARGS...: the game in a window under a virtual X server, silent.
-windowed() { xvfb-run -a -s "-screen 0 1024x768x24" "$vor" --window --audio silent "$@"; }
+windowed() { xvfb-run -a -n 160 -s "-screen 0 1024x768x24" "$vor" --window --audio silent "$@"; }
 # str FILE KEY: the text stored under "KEY" in a state dump.
 str() { grep -o "\"$2\":\"[^\"]*\"" "$1" | head -n 1 | cut -d'"' -f4; }
 

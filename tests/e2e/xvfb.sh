@@ -35,7 +35,7 @@ KEYS
 # The class comes from the program, not from a variable the caller may have set.
 env -u SDL_VIDEO_X11_WMCLASS -u SDL_VIDEO_WAYLAND_WMCLASS -u SDL_APP_ID \
   ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0 SDL_AUDIODRIVER=dummy \
-  xvfb-run -a -s "-screen 0 1024x768x24" bash run.sh "$vor" --window --seed 3 --ticks 120 \
+  xvfb-run -a -n 120 -s "-screen 0 1024x768x24" bash run.sh "$vor" --window --seed 3 --ticks 120 \
   --script keys.txt --record live.txt --screenshot end.png --dump-state s.json ||
   fail "the windowed run ended with status $?"
 [ "$(json s.json Tick)" = 120 ] || fail "the windowed run did not run 120 ticks"
