@@ -21,7 +21,7 @@ export const States = (() => {
   if (!body) throw new Error('src/game/GameUnit.h declares no enum TGameState');
   const states = {};
   for (const [, name, value] of body[1].matchAll(/\bgs(\w+)\s*=\s*(\d+)/g)) states[name] = Number(value);
-  for (const name of ['MainMenu', 'Playing', 'EnterName', 'Records', 'GameMenu'])
+  for (const name of ['MainMenu', 'Playing', 'EnterName', 'Records', 'GameMenu', 'Win', 'GameOver'])
     if (!(name in states)) throw new Error(`src/game/GameUnit.h names no state gs${name}`);
   return Object.freeze(states);
 })();
