@@ -4,6 +4,7 @@
 
 #include "app/GameUnit.h"
 #include "assets/FileUtils.h"
+#include "base/PortableMath.h"
 #include "platform/Input.h"
 #include "platform/Numbers.h"
 #include "platform/Random.h"
@@ -69,7 +70,7 @@ void TGame::MoveSight() {
     const TMagnetRec& m = Magnets[i];
     if (!m.VISIBLE) continue;
     const int32_t g = MagnetDiameter(m.SIZE) / 2;
-    const double dist = std::hypot(double(SightX) - m.X, double(SightY) - m.Y);
+    const double dist = PortableHypot(double(SightX) - m.X, double(SightY) - m.Y);
     if (kMagnetCoreRadii * g > dist) {
       Shoot();
       return;
@@ -80,8 +81,8 @@ void TGame::MoveSight() {
                                          : 0.2 - 0.066 * dist / g;
       const int32_t dx = Trunc(double(SightX) - m.X), dy = Trunc(double(SightY) - m.Y);
       const double a = AngleOf(dx, dy);
-      SightSpeedX = float(SightSpeedX - std::cos(a) * k);
-      SightSpeedY = float(SightSpeedY + std::sin(a) * k);
+      SightSpeedX = float(SightSpeedX - PortableCos(a) * k);
+      SightSpeedY = float(SightSpeedY + PortableSin(a) * k);
     }
   }
   if (WindOn && SightActive) {
@@ -109,7 +110,7 @@ void TGame::HitTest(float x, float y, bool& hit, bool& centre, int32_t& slot) co
     const float R = EffectTimers[kBonusTarget] > 0 ? 19.0f : kRadii[t.SIZE <= 2 ? t.SIZE : 0];
     const float r1 = R / 3;
     const float r2 = (R + r1) / 2;
-    const double e = std::hypot(double(x) - t.X, double(y) - t.Y);
+    const double e = PortableHypot(double(x) - t.X, double(y) - t.Y);
     centre = r1 + 1 > e;
     if (!(R + 1 > e)) continue;
     if (t.TYPE == 2 && t.PHAZE1 >= FadeFrames && t.PHAZE1 <= FadeFrames + 30) continue;
