@@ -190,6 +190,14 @@ class TGame {
   // The table file that last failed to load; its next save keeps the old file as NAME.bad.
   std::string RecordsFailedFile;
 
+  // --- Replays ---
+  // Games started from the menu, and the generator as the last of them started.
+  uint32_t GamesStarted = 0;
+  Random GameStartRandom;
+  // The replay of the game whose result RecordEntry holds, without the player's name; empty when
+  // that game was not recorded. Saving the result keeps it with the row.
+  std::string ResultReplay;
+
   // --- Sound requests, per sound index (for tests and the state dump) ---
   int32_t SoundsPlayed[5] = {};
 

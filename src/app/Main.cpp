@@ -15,6 +15,7 @@
 #include "assets/FileUtils.h"
 #include "display/DisplayDevice.h"
 #include "gameplay/ScenarioCompiler.h"
+#include "gameplay/ScenarioFile.h"
 #include "platform/Cp1251.h"
 #include "platform/Numbers.h"
 #include "platform/Png.h"
@@ -69,13 +70,16 @@ bool TForm1::FormCreate() {
   }
 
   // Commands work on the files named to them; the game itself may run from installed data.
-  SetFileFolders(ChooseFileFolders(InstalledDataFolder()));
+  SetFileFolders(folders_ ? *folders_ : ChooseFileFolders(InstalledDataFolder()));
   Game_ = std::make_unique<TGame>(system_);
   Game_->LevelSkipEnabled = LevelSkipEnabled;
   Game_->VideoMemoryKB = options_.videoMemoryKB;
   // A level played alone keeps the player's scenario as it is.
   const bool keepScenario = options_.level.empty();
-  if (keepSettings_) {
+  if (replay_) {
+    Game_->LevelSkipEnabled = LevelSkipEnabled = replay_->levelSkip;
+    ApplyMenuSettings(replay_->settings, *Game_);
+  } else if (keepSettings_) {
     Settings start = settingsAtStart_;
     if (!keepScenario) start.scenario.reset();
     ApplyMenuSettings(start, *Game_);
@@ -102,6 +106,13 @@ bool TForm1::FormCreate() {
   Game_->CreateLogo();
   if (Game_->State == gsStart) Game_->StartLoading();
   if (levelRun_ && Game_->State == gsMainMenu) levelRun_->Start(*Game_);
+  if (replay_ && Game_->State == gsMainMenu && !StartReplay()) {
+    std::fprintf(stderr, "vor: cannot play the replay: %s\n", replayFailure_.c_str());
+    if (!system_.IsHeadless())
+      system_.ShowMessageBox("Cannot play the replay: " + replayFailure_, "Vor");
+    Close(1);
+    return false;
+  }
   if (system_.IsHeadless()) Active = true;
   settingsSeen_ = MenuSettingsOf(*Game_, keepScenario);
   return true;
@@ -164,7 +175,7 @@ int TForm1::Run() {
     }
     const uint64_t now = system_.Ticks();
     if (now >= next) {
-      Tick();
+      for (int i = replayFast_ ? 4 : 1; i > 0 && !closed_; --i) Tick();
       // A late tick is not repeated: at most one is pending.
       next = std::max(next + kPeriod, now + 1);
     } else {
@@ -197,7 +208,10 @@ void TForm1::Tick() {
   ApplyTickInput();
   const auto polled = std::chrono::steady_clock::now();
   PollKeyboard();
+  NoteGameStart(true);
   PollMouse();
+  NoteGameStart(false);
+  EndOfTickRecording();
   SaveChangedSettings();
   if (levelRun_ && levelRun_->AfterTick()) Close(0);
   const auto end = std::chrono::steady_clock::now();
@@ -231,6 +245,13 @@ HRESULT TForm1::Present() {
 void TForm1::ApplyTickInput() {
   if (system_.TakeSurfacesReset()) Game_->DirectDraw->LoseSurfaces();
   std::vector<InputEvent> events = system_.TakeEvents();
+  if (replay_) {
+    // The player only watches: Escape ends the run, Tab switches the speed.
+    for (const InputEvent& e : events)
+      if (e.kind == InputEvent::Kind::Key && e.b && e.a == DIK_ESCAPE) Close(0);
+      else if (e.kind == InputEvent::Kind::Key && e.b && e.a == DIK_TAB) replayFast_ = !replayFast_;
+    events.clear();
+  }
   // Motion within one tick is one movement: the devices only see the sum.
   for (size_t i = 0; i < events.size(); ++i) {
     InputEvent e = events[i];
@@ -266,6 +287,12 @@ void TForm1::ApplyTickInput() {
 
 void TForm1::ApplyInput(const InputEvent& e) {
   if (record_.IsOpen()) recordLines_ += FormatScriptLine(tickCount_, e) + '\n';
+  if (recording_) {
+    ScriptEvent s;
+    s.tick = tickCount_ - replayStart_;
+    s.input = e;
+    recording_->events.push_back(s);
+  }
   switch (e.kind) {
     case InputEvent::Kind::Char: FormKeyPress(static_cast<unsigned char>(e.a)); break;
     case InputEvent::Kind::LoseSurfaces: Game_->DirectDraw->LoseSurfaces(); break;
@@ -527,4 +554,141 @@ std::string TForm1::BenchLine() const {
                 "bench ticks %zu mean_ms %.4f median_ms %.4f p99_ms %.4f max_ms %.4f", c.size(),
                 mean, at(0.5), at(0.99), c.back());
   return buf;
+}
+
+const std::string& TForm1::InstalledDataIdentity(std::string& error) {
+  if (dataIdentity_.empty()) {
+    std::array<std::string, 4> paths;
+    for (size_t i = 0; i < paths.size(); ++i) paths[i] = ResolveFileName(kDataCollections[i]);
+    if (!DataIdentity(paths, dataIdentity_, error)) dataIdentity_.clear();
+  }
+  return dataIdentity_;
+}
+
+void TForm1::NoteGameStart(bool mouseFollows) {
+  TGame& g = *Game_;
+  if (g.GamesStarted == gamesSeen_) return;
+  gamesSeen_ = g.GamesStarted;
+  recording_.reset();
+  g.ResultReplay.clear();
+  if (replay_) return;  // a replay is not recorded again
+  TReplay r;
+  std::string error;
+  r.dataSha256 = InstalledDataIdentity(error);
+  if (r.dataSha256.empty() ||
+      !ScenarioIdentity(ResolveFileName(g.ScenarioFile), r.scenarioSha256, error)) {
+    // The game goes on; only its replay is missing.
+    std::fprintf(stderr, "vor: this game is not kept as a replay: %s\n", error.c_str());
+    return;
+  }
+  r.scenarioName = g.ScenarioFile;
+  r.seed = g.GameStartRandom.State();
+  r.input = input_.SaveState();
+  r.pad = pad_.SaveState();
+  std::copy(std::begin(g.KeyLatch), std::end(g.KeyLatch), r.keyLatch);
+  std::copy(std::begin(g.ButtonLatch), std::end(g.ButtonLatch), r.buttonLatch);
+  r.mousePoll = mouseFollows;
+  r.levelSkip = LevelSkipEnabled;
+  r.settings = MenuSettingsOf(g, false);
+  recording_ = std::move(r);
+  replayStart_ = tickCount_;
+}
+
+void TForm1::EndOfTickRecording() {
+  TGame& g = *Game_;
+  const bool result = g.State == gsWin || g.State == gsGameOver;
+  if (recording_ && result) {
+    g.ResultReplay = FormatReplay(*recording_);
+    recording_.reset();
+  } else if (recording_ && g.State == gsMainMenu) {
+    recording_.reset();  // the game was left
+  }
+  if (!replay_) return;
+  const int64_t played = tickCount_ - replayStart_;
+  if (result) {
+    if (!replayResult_) {
+      replayResult_ = g.RecordEntry;
+      replayTicks_ = played;
+    }
+    // The result stands a few seconds in a window; a headless run ends on it.
+    if (system_.IsHeadless() || ++replayResultTicks_ >= 40 * 3) Close(0);
+    return;
+  }
+  // A minute of play after the last input is enough for any result to come.
+  const int64_t lastInput = replay_->events.empty() ? 0 : replay_->events.back().tick;
+  if (replayTickBound_ > 0 && played >= replayTickBound_)
+    FailReplay(TReplayRefusal::OverBound,
+               "the game ran past " + std::to_string(replayTickBound_) + " ticks");
+  else if (played >= lastInput + 40 * 60)
+    FailReplay(TReplayRefusal::NoResult, "no result screen came a minute after the last input");
+  else if (g.State == gsMainMenu || g.State == gsExit)
+    FailReplay(TReplayRefusal::NoResult, "the game was left before its result screen");
+}
+
+void TForm1::FailReplay(TReplayRefusal refusal, const std::string& reason) {
+  replayRefusal_ = refusal;
+  replayFailure_ = reason;
+  Close(1);
+}
+
+bool TForm1::StartReplay() {
+  TGame& g = *Game_;
+  const TReplay& r = *replay_;
+  std::string error;
+  const std::string& data = InstalledDataIdentity(error);
+  replayRefusal_ = TReplayRefusal::UnknownData;
+  if (data.empty()) {
+    replayFailure_ = "the game's data cannot be read: " + error;
+    return false;
+  }
+  if (data != r.dataSha256) {
+    replayFailure_ = "it was played with other game data (" + r.dataSha256.substr(0, 16) +
+                     "...), which is not installed";
+    return false;
+  }
+  if (replayTickBound_ > 0 && !r.events.empty() && r.events.back().tick > replayTickBound_) {
+    replayRefusal_ = TReplayRefusal::OverBound;
+    replayFailure_ = "its input goes on past " + std::to_string(replayTickBound_) + " ticks";
+    return false;
+  }
+  std::string scenario;
+  for (const std::string& name : ListScenarioFiles()) {
+    std::string sha;
+    if (ScenarioIdentity(ResolveFileName(name), sha, error) && sha == r.scenarioSha256) {
+      scenario = name;
+      // The name it was played as, when that file is the one.
+      if (name == r.scenarioName) break;
+    }
+  }
+  replayRefusal_ = TReplayRefusal::UnknownScenario;
+  if (scenario.empty()) {
+    replayFailure_ = "its scenario " + r.scenarioName + " (" + r.scenarioSha256.substr(0, 16) +
+                     "...) is not installed";
+    return false;
+  }
+  replayScenario_ = scenario;
+  g.SelectScenario(scenario);
+  GameRandom().SetState(r.seed);
+  gamesSeen_ = g.GamesStarted + 1;
+  replayRefusal_ = TReplayRefusal::Malformed;
+  if (!g.StartScenario(scenario)) {
+    replayFailure_ = "its scenario " + scenario + " cannot be played";
+    return false;
+  }
+  if (!input_.LoadState(r.input) || !pad_.LoadState(r.pad)) {
+    replayFailure_ = "the state of its input devices is damaged";
+    return false;
+  }
+  std::copy(std::begin(r.keyLatch), std::end(r.keyLatch), g.KeyLatch);
+  std::copy(std::begin(r.buttonLatch), std::end(r.buttonLatch), g.ButtonLatch);
+  if (r.mousePoll) PollMouse();
+  replayRefusal_ = TReplayRefusal::None;
+  replayStart_ = tickCount_;
+  script_.clear();
+  scriptPos_ = 0;
+  for (ScriptEvent e : r.events) {
+    e.tick += tickCount_;
+    script_.push_back(e);
+  }
+  return true;
 }
