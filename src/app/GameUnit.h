@@ -197,6 +197,9 @@ class TGame {
   // The replay of the game whose result RecordEntry holds, without the player's name; empty when
   // that game was not recorded. Saving the result keeps it with the row.
   std::string ResultReplay;
+  // The table screen: which rows have a replay to watch, and the row chosen (-1: none).
+  uint8_t RecordReplays[kRecordRows] = {};
+  int32_t RecordsSelected = -1;
 
   // --- Sound requests, per sound index (for tests and the state dump) ---
   int32_t SoundsPlayed[5] = {};
@@ -342,6 +345,10 @@ class TGame {
   bool NameEntryFull() const;
   void DrawNameEntry();
   void DrawRecords();
+  // The row (0..9) of the table screen at the point, or -1.
+  int RecordRowAt(int32_t x, int32_t y) const;
+  // Moves the choice to the next (step 1) or previous (-1) row that has a replay.
+  void SelectRecordReplay(int step);
 
   // --- Sound ---
   bool InitSound();

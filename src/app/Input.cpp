@@ -39,7 +39,7 @@ void TGame::MovePointer(int32_t dx, int32_t dy) {
   // The factor is held as a 32-bit float, as the products are rounded from it.
   const float f = static_cast<float>((15 - ControlSpeed) / 10.0 + 0.5);
   // Sums in 64 bits: a script may move the mouse by any int32 count.
-  if (State == gsMainMenu || State == gsGameMenu) {
+  if (State == gsMainMenu || State == gsGameMenu || State == gsRecords) {
     PointerX =
         int32_t(std::clamp<int64_t>(int64_t(PointerX) + Round(double(dx) * f), 0, kScreenWidth));
     PointerY =

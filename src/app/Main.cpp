@@ -21,6 +21,8 @@
 #include "platform/Png.h"
 #include "platform/Random.h"
 #include "platform/UserDirs.h"
+#include "platform/InputFile.h"
+#include "frontend/RecordReplays.h"
 
 TForm1::TForm1(const Options& options, System& system, std::vector<ScriptEvent> script)
     : options_(options), system_(system), script_(std::move(script)) {}
@@ -207,11 +209,15 @@ void TForm1::Tick() {
   const auto drawn = std::chrono::steady_clock::now();
   ApplyTickInput();
   const auto polled = std::chrono::steady_clock::now();
+  watchStarted_ = false;
   PollKeyboard();
   NoteGameStart(true);
-  PollMouse();
+  // A replay started by this tick's keys has read the mouse as its game did.
+  if (!watchStarted_) PollMouse();
   NoteGameStart(false);
   EndOfTickRecording();
+  if (g.State == gsRecords && lastState_ != gsRecords) ShowRecordsScreen();
+  lastState_ = g.State;
   SaveChangedSettings();
   if (levelRun_ && levelRun_->AfterTick()) Close(0);
   const auto end = std::chrono::steady_clock::now();
@@ -245,13 +251,6 @@ HRESULT TForm1::Present() {
 void TForm1::ApplyTickInput() {
   if (system_.TakeSurfacesReset()) Game_->DirectDraw->LoseSurfaces();
   std::vector<InputEvent> events = system_.TakeEvents();
-  if (replay_) {
-    // The player only watches: Escape ends the run, Tab switches the speed.
-    for (const InputEvent& e : events)
-      if (e.kind == InputEvent::Kind::Key && e.b && e.a == DIK_ESCAPE) Close(0);
-      else if (e.kind == InputEvent::Kind::Key && e.b && e.a == DIK_TAB) replayFast_ = !replayFast_;
-    events.clear();
-  }
   // Motion within one tick is one movement: the devices only see the sum.
   for (size_t i = 0; i < events.size(); ++i) {
     InputEvent e = events[i];
@@ -261,17 +260,30 @@ void TForm1::ApplyTickInput() {
         e.b = SaturateToInt(double(e.b) + events[i + 1].b);
         ++i;
       }
-    ApplyInput(e);
+    if (replay_)
+      WatcherInput(e);
+    else
+      ApplyInput(e);
   }
   for (; scriptPos_ < script_.size() && script_[scriptPos_].tick <= tickCount_; ++scriptPos_) {
     const ScriptEvent& s = script_[scriptPos_];
     if (s.tick < tickCount_) continue;  // ticks that never ran (before activation)
     switch (s.kind) {
-      case ScriptEvent::Kind::Input: ApplyInput(s.input); break;
+      case ScriptEvent::Kind::Input:
+        if (replay_)
+          WatcherInput(s.input);
+        else
+          ApplyInput(s.input);
+        break;
       case ScriptEvent::Kind::Dump: WriteStateDump(s.file); break;
       case ScriptEvent::Kind::Screenshot: WriteScreenshot(s.file); break;
     }
   }
+  if (replay_)
+    for (; replayPos_ < replay_->events.size() &&
+           replay_->events[replayPos_].tick + replayStart_ <= tickCount_;
+         ++replayPos_)
+      ApplyInput(replay_->events[replayPos_].input);
   // The pad's input of this tick follows every event, as the screen it speaks to now stands.
   std::string chars;
   input_.ApplyPad(pad_.Tick(PadContextNow(), chars));
@@ -282,6 +294,29 @@ void TForm1::ApplyTickInput() {
       (void)record_.Close();
     }
     recordLines_.clear();
+  }
+}
+
+void TForm1::WatcherInput(const InputEvent& e) {
+  // The player only watches: Escape (the pad's B) stops, Tab (the pad's Y) switches the speed.
+  // The player's own devices follow the player meanwhile, for the table the watch returns to.
+  if (watch_) {
+    if (e.kind == InputEvent::Kind::PadButton || e.kind == InputEvent::Kind::PadAxis) {
+      std::string chars;
+      watch_->pad.Apply(e, PadContext{PadRole::Menu}, chars);
+    } else {
+      watch_->input.Apply(e);
+    }
+  }
+  if (!e.b) return;
+  const bool key = e.kind == InputEvent::Kind::Key, pad = e.kind == InputEvent::Kind::PadButton;
+  if ((key && e.a == DIK_ESCAPE) || (pad && e.a == int32_t(PadButton::B))) {
+    if (watch_)
+      EndWatch("");
+    else
+      Close(0);
+  } else if ((key && e.a == DIK_TAB) || (pad && e.a == int32_t(PadButton::Y))) {
+    replayFast_ = !replayFast_;
   }
 }
 
@@ -343,7 +378,8 @@ void TForm1::ToggleFullscreen() {
 }
 
 void TForm1::SaveChangedSettings() {
-  if (!keepSettings_ || settingsPath_.empty()) return;
+  // A replay's settings are its own, never the player's.
+  if (!keepSettings_ || settingsPath_.empty() || replay_) return;
   const Settings now = MenuSettingsOf(*Game_, options_.level.empty());
   if (now == settingsSeen_) return;
   // The file as it is now: another copy of the game may have kept other changes in it.
@@ -488,6 +524,12 @@ void TForm1::PollKeyboard() {
       if (fire || escape) g.FinishResult(32, true);
       break;
     case gsRecords:
+      if (acts(DIK_UP)) g.SelectRecordReplay(-1);
+      if (acts(DIK_DOWN)) g.SelectRecordReplay(1);
+      if (acts(DIK_R) && g.RecordsSelected >= 0) {
+        WatchRowReplay(g.RecordsSelected);
+        break;
+      }
       if (fire || escape) g.State = gsMainMenu;
       break;
     default: break;
@@ -533,7 +575,14 @@ void TForm1::PollMouse() {
       if (click) g.FinishResult(32, true);
       break;
     case gsRecords:
-      if (click) g.State = gsMainMenu;
+      g.MovePointer(m.lX, m.lY);
+      if (click) {
+        const int row = g.RecordRowAt(g.PointerX, g.PointerY);
+        if (row >= 0 && g.RecordReplays[row])
+          WatchRowReplay(row);
+        else
+          g.State = gsMainMenu;
+      }
       break;
     default: break;
   }
@@ -610,8 +659,12 @@ void TForm1::EndOfTickRecording() {
       replayResult_ = g.RecordEntry;
       replayTicks_ = played;
     }
-    // The result stands a few seconds in a window; a headless run ends on it.
-    if (system_.IsHeadless() || ++replayResultTicks_ >= 40 * 3) Close(0);
+    // The result stands a few seconds; a headless run of a replay alone ends on it.
+    if (watch_) {
+      if (++replayResultTicks_ >= 40 * 3) EndWatch("");
+    } else if (system_.IsHeadless() || ++replayResultTicks_ >= 40 * 3) {
+      Close(0);
+    }
     return;
   }
   // A minute of play after the last input is enough for any result to come.
@@ -628,7 +681,102 @@ void TForm1::EndOfTickRecording() {
 void TForm1::FailReplay(TReplayRefusal refusal, const std::string& reason) {
   replayRefusal_ = refusal;
   replayFailure_ = reason;
-  Close(1);
+  if (watch_)
+    EndWatch(reason);
+  else
+    Close(1);
+}
+
+void TForm1::ShowRecordsScreen() {
+  TGame& g = *Game_;
+  rowReplayPaths_ = RowReplays(ResolveFileName(RecordsFileName(g.ScenarioFile)), g.Records);
+  g.RecordsSelected = -1;
+  for (int i = 0; i < kRecordRows; ++i) {
+    g.RecordReplays[i] = !rowReplayPaths_[i].empty();
+    // The result just entered is chosen first.
+    if (g.RecordReplays[i] &&
+        (g.RecordsSelected < 0 || std::memcmp(&g.Records[i], &g.RecordEntry, sizeof g.RecordEntry) == 0))
+      g.RecordsSelected = i;
+  }
+}
+
+void TForm1::WatchRowReplay(int row) {
+  TGame& g = *Game_;
+  if (row < 0 || row >= kRecordRows || rowReplayPaths_[size_t(row)].empty()) return;
+  std::string text, reason;
+  TReplay r;
+  if (ReadRegularFile(rowReplayPaths_[size_t(row)], kMaxReplayBytes + 1, text, reason) !=
+          ReadOutcome::Ok ||
+      !ParseReplay(text, r, reason)) {
+    g.ShowMessageBox("The replay cannot be played:\r\n&1" + reason, kMessageBoxFrames);
+    return;
+  }
+  Watch w{g.State, g.Level, g.Difficulty, g.Brightness, g.ControlType, g.ControlSpeed,
+          g.SoundOn, g.NameBlanks, g.ScenarioFile, g.RecordsFailedFile, g.ResultReplay,
+          g.LevelTexts, {}, g.RecordEntry, {}, {}, g.PointerX, g.PointerY, g.RecordsSelected,
+          g.Score, g.PendingScore, g.Bullets, g.TargetsHit, g.Medals, g.Misses,
+          g.GamesStarted, gamesSeen_, GameRandom(), g.GameStartRandom, LevelSkipEnabled,
+          input_, pad_};
+  std::copy(std::begin(g.Records), std::end(g.Records), w.records);
+  std::copy(std::begin(g.KeyLatch), std::end(g.KeyLatch), w.keyLatch);
+  std::copy(std::begin(g.ButtonLatch), std::end(g.ButtonLatch), w.buttonLatch);
+  watch_ = std::move(w);
+  replay_ = std::move(r);
+  replayResult_.reset();
+  replayResultTicks_ = 0;
+  replayFast_ = false;
+  g.LevelSkipEnabled = LevelSkipEnabled = replay_->levelSkip;
+  ApplyMenuSettings(replay_->settings, g);
+  if (StartReplay())
+    watchStarted_ = true;
+  else
+    EndWatch(replayFailure_);
+}
+
+void TForm1::EndWatch(const std::string& failure) {
+  TGame& g = *Game_;
+  if (!watch_) return;
+  const Watch& w = *watch_;
+  g.State = gsRecords;
+  g.Level = w.level;
+  g.Difficulty = w.difficulty;
+  g.Brightness = w.brightness;
+  g.ControlType = w.controlType;
+  g.ControlSpeed = w.controlSpeed;
+  g.SoundOn = w.soundOn;
+  g.NameBlanks = w.nameBlanks;
+  g.ScenarioFile = w.scenarioFile;
+  g.RecordsFailedFile = w.recordsFailedFile;
+  g.ResultReplay = w.resultReplay;
+  g.LevelTexts = w.levelTexts;
+  std::copy(std::begin(w.records), std::end(w.records), g.Records);
+  g.RecordEntry = w.recordEntry;
+  std::copy(std::begin(w.keyLatch), std::end(w.keyLatch), g.KeyLatch);
+  std::copy(std::begin(w.buttonLatch), std::end(w.buttonLatch), g.ButtonLatch);
+  g.PointerX = w.pointerX;
+  g.PointerY = w.pointerY;
+  g.RecordsSelected = w.selected;
+  g.Score = w.score;
+  g.PendingScore = w.pendingScore;
+  g.Bullets = w.bullets;
+  g.TargetsHit = w.targetsHit;
+  g.Medals = w.medals;
+  g.Misses = w.misses;
+  g.GamesStarted = w.gamesStarted;
+  gamesSeen_ = w.gamesSeen;
+  GameRandom() = w.random;
+  g.GameStartRandom = w.gameStartRandom;
+  g.LevelSkipEnabled = LevelSkipEnabled = w.levelSkip;
+  input_ = w.input;
+  pad_ = w.pad;
+  // The keys that stop a replay must not also leave the table.
+  for (int key : {DIK_ESCAPE, DIK_RETURN, DIK_SPACE, DIK_R}) g.SetKeyLatch(key, true);
+  watch_.reset();
+  replay_.reset();
+  replayFast_ = false;
+  lastState_ = gsRecords;
+  if (!failure.empty())
+    g.ShowMessageBox("The replay cannot be played:\r\n&1" + failure, kMessageBoxFrames);
 }
 
 bool TForm1::StartReplay() {
@@ -684,11 +832,6 @@ bool TForm1::StartReplay() {
   if (r.mousePoll) PollMouse();
   replayRefusal_ = TReplayRefusal::None;
   replayStart_ = tickCount_;
-  script_.clear();
-  scriptPos_ = 0;
-  for (ScriptEvent e : r.events) {
-    e.tick += tickCount_;
-    script_.push_back(e);
-  }
+  replayPos_ = 0;
   return true;
 }

@@ -82,6 +82,8 @@ class TForm1 {
   // Applies the input of this tick (window events, then script lines) and records it.
   void ApplyTickInput();
   void ApplyInput(const InputEvent& e);
+  // Input while a replay plays: only stopping it and its speed.
+  void WatcherInput(const InputEvent& e);
   // What the pad stands for on the screen the game shows now.
   PadContext PadContextNow() const;
   void TypePadChars(const std::string& chars);
@@ -98,6 +100,11 @@ class TForm1 {
   void EndOfTickRecording();
   // Starts the replay given to PlayReplay; false (ReplayFailure says why) when it cannot.
   bool StartReplay();
+  // The table screen: which rows have replays, found when the screen is entered; watching one in
+  // place of the game, and back to the table as it was.
+  void ShowRecordsScreen();
+  void WatchRowReplay(int row);
+  void EndWatch(const std::string& failure);
   // The data identity of the installed data, worked out once.
   const std::string& InstalledDataIdentity(std::string& error);
   // Outputs of the run. A failure is told on stderr (file and reason) and ends the run with
@@ -134,6 +141,7 @@ class TForm1 {
   // The replay being recorded (from the tick replayStart_ on), or being played.
   std::optional<TReplay> recording_, replay_;
   int64_t replayStart_ = 0;
+  size_t replayPos_ = 0;
   int64_t replayTickBound_ = 0;
   // Ticks the result screen of a replay has stood.
   int64_t replayResultTicks_ = 0;
@@ -145,6 +153,24 @@ class TForm1 {
   std::string replayScenario_;
   std::optional<TFileFolders> folders_;
   void FailReplay(TReplayRefusal refusal, const std::string& reason);
+  // What watching a replay changes, kept to be put back.
+  struct Watch {
+    uint8_t state, level, difficulty, brightness, controlType, controlSpeed, soundOn, nameBlanks;
+    std::string scenarioFile, recordsFailedFile, resultReplay;
+    std::vector<std::string> levelTexts;
+    TRecordRow records[kRecordRows], recordEntry;
+    int32_t keyLatch[256], buttonLatch[8], pointerX, pointerY, selected;
+    int32_t score, pendingScore, bullets, targetsHit, medals, misses;
+    uint32_t gamesStarted, gamesSeen;
+    Random random, gameStartRandom;
+    bool levelSkip;
+    InputState input;
+    PadMapper pad;
+  };
+  std::optional<Watch> watch_;
+  bool watchStarted_ = false;
+  std::array<std::string, kRecordRows> rowReplayPaths_;
+  uint8_t lastState_ = gsStart;
   uint32_t gamesSeen_ = 0;
   std::string dataIdentity_;
   // "--level": one level played alone.

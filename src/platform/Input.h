@@ -17,6 +17,7 @@ enum : uint8_t {
   DIK_ESCAPE = 0x01,
   DIK_BACK = 0x0E,
   DIK_TAB = 0x0F,
+  DIK_R = 0x13,
   DIK_RETURN = 0x1C,
   DIK_NUMPADENTER = 0x9C,
   DIK_SPACE = 0x39,

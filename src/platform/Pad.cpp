@@ -153,6 +153,9 @@ PadInput PadMapper::Tick(const PadContext& c, std::string& chars) {
       case PadButton::Start:
         if (play || role == PadRole::GameMenu) in.keys.set(DIK_ESCAPE);
         break;
+      case PadButton::X:
+        if (role == PadRole::Menu) in.keys.set(DIK_R);  // the table's replay
+        break;
       case PadButton::DpUp:
         if (menu || role == PadRole::KeyboardPlay) in.keys.set(DIK_UP);
         break;
