@@ -14,15 +14,15 @@
 #include "app/Settings.h"
 #include "assets/FileUtils.h"
 #include "display/DisplayDevice.h"
+#include "frontend/RecordReplays.h"
 #include "gameplay/ScenarioCompiler.h"
 #include "gameplay/ScenarioFile.h"
 #include "platform/Cp1251.h"
+#include "platform/InputFile.h"
 #include "platform/Numbers.h"
 #include "platform/Png.h"
 #include "platform/Random.h"
 #include "platform/UserDirs.h"
-#include "platform/InputFile.h"
-#include "frontend/RecordReplays.h"
 
 TForm1::TForm1(const Options& options, System& system, std::vector<ScriptEvent> script)
     : options_(options), system_(system), script_(std::move(script)) {}

@@ -52,7 +52,8 @@ std::map<std::string, std::vector<std::string>> FilesByKey(const std::string& fo
 
 std::string ReplayFolderOf(const std::string& tablePath) {
   std::string base = tablePath;
-  if (base.size() >= 4 && base.compare(base.size() - 4, 4, ".tbl") == 0) base.resize(base.size() - 4);
+  if (base.size() >= 4 && base.compare(base.size() - 4, 4, ".tbl") == 0)
+    base.resize(base.size() - 4);
   return base + ".replays";
 }
 
@@ -62,9 +63,9 @@ std::string RowReplayKey(const TRecordRow& row) {
   add(row.used != 0);
   bytes.append(row.name, std::min<size_t>(row.nameLength, sizeof row.name));
   bytes += ",";
-  for (int64_t v : {int64_t(row.score), int64_t(row.targets), int64_t(row.medals),
-                    int64_t(row.levels), int64_t(row.won), int64_t(row.difficulty),
-                    int64_t(row.misses)})
+  for (int64_t v :
+       {int64_t(row.score), int64_t(row.targets), int64_t(row.medals), int64_t(row.levels),
+        int64_t(row.won), int64_t(row.difficulty), int64_t(row.misses)})
     add(v);
   return Sha256Hex(bytes).substr(0, kKeyDigits);
 }

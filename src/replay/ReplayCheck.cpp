@@ -31,8 +31,10 @@ TReplayCheck CheckReplay(const std::string& text, const std::string& dataFolder,
   form.UseFileFolders({dataFolder, "", ""});
   form.PlayReplay(replay);
   form.SetReplayTickBound(tickBound);
-  if (form.FormCreate()) form.Run();
-  else form.FormDestroy();
+  if (form.FormCreate())
+    form.Run();
+  else
+    form.FormDestroy();
   if (const auto& row = form.ReplayResult()) {
     out.result.scenario = form.ReplayScenario();
     out.result.scenarioSha256 = replay.scenarioSha256;
@@ -49,7 +51,7 @@ TReplayCheck CheckReplay(const std::string& text, const std::string& dataFolder,
   }
   out.refusal = form.ReplayRefusal() == TReplayRefusal::None ? TReplayRefusal::UnknownData
                                                              : form.ReplayRefusal();
-  out.reason = form.ReplayFailure().empty() ? "the game's data cannot be loaded"
-                                            : form.ReplayFailure();
+  out.reason =
+      form.ReplayFailure().empty() ? "the game's data cannot be loaded" : form.ReplayFailure();
   return out;
 }

@@ -19,7 +19,7 @@ struct TReplayResult {
   std::string name;            // the player's name from the replay, cp1251 (may be empty)
   int32_t score = 0, targets = 0, medals = 0, levels = 0, misses = 0;
   uint8_t won = 0, difficulty = 0;
-  int64_t ticks = 0;           // ticks of play to the result screen
+  int64_t ticks = 0;  // ticks of play to the result screen
 };
 
 struct TReplayCheck {

@@ -81,9 +81,9 @@ bool ParseReplay(const std::string& text, TReplay& out, std::string& error) {
   }
   const std::string first = text.substr(0, text.find('\n'));
   if (first != std::string(kPrefix) + std::to_string(kReplayVersion)) {
-    error = first.rfind(kPrefix, 0) == 0 ? "a replay of another version (" +
-                                               first.substr(kPrefix.size()) + ")"
-                                         : "not a replay (no \"# vor-replay 1\" line first)";
+    error = first.rfind(kPrefix, 0) == 0
+                ? "a replay of another version (" + first.substr(kPrefix.size()) + ")"
+                : "not a replay (no \"# vor-replay 1\" line first)";
     return false;
   }
   bool seen[5] = {};  // scenario, data, seed, input, pad
@@ -124,7 +124,8 @@ bool ParseReplay(const std::string& text, TReplay& out, std::string& error) {
       if (!(out.seed[0] | out.seed[1] | out.seed[2] | out.seed[3]))
         return fail("a seed of zeros gives no numbers");
     } else if (key == "input" || key == "pad") {
-      if (!once(key == "input" ? 3 : 4) || args.size() > 2048) return fail(key + " given twice or too long");
+      if (!once(key == "input" ? 3 : 4) || args.size() > 2048)
+        return fail(key + " given twice or too long");
       auto& to = key == "input" ? out.input : out.pad;
       for (const std::string& a : args) {
         int64_t v;

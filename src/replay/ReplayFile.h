@@ -48,8 +48,8 @@ struct TReplay {
   int32_t buttonLatch[8] = {};
   bool mousePoll = false;
   bool levelSkip = false;
-  std::string name;    // cp1251, at most 10 characters, none below 32
-  Settings settings;   // the menu settings, without the scenario
+  std::string name;                 // cp1251, at most 10 characters, none below 32
+  Settings settings;                // the menu settings, without the scenario
   std::vector<ScriptEvent> events;  // input only, in tick order
 };
 

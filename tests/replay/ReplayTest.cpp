@@ -15,7 +15,8 @@ const std::string kSha(64, 'a');
 std::string MinimalReplay(const std::string& more = "") {
   return "# vor-replay 1\n# vor-replay scenario " + kSha + " main.lev\n# vor-replay data " + kSha +
          "\n# vor-replay seed 0000000100000002000000030000000f\n# vor-replay input 0 0 0 0 0 0 1\n"
-         "# vor-replay pad 0\n" + more;
+         "# vor-replay pad 0\n" +
+         more;
 }
 
 TEST(ReplayFile, WritesWhatItReads) {
