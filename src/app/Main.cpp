@@ -16,19 +16,12 @@
 #include "display/DisplayDevice.h"
 #include "frontend/RecordReplays.h"
 #include "gameplay/ScenarioCompiler.h"
-<<<<<<< HEAD
-#include "base/Cp1251.h"
-#include "base/Numbers.h"
-#include "image/Png.h"
-#include "base/Random.h"
-=======
 #include "gameplay/ScenarioFile.h"
 #include "base/Cp1251.h"
 #include "platform/InputFile.h"
 #include "base/Numbers.h"
 #include "image/Png.h"
 #include "base/Random.h"
->>>>>>> replay-2
 #include "platform/UserDirs.h"
 
 TForm1::TForm1(const Options& options, System& system, std::vector<ScriptEvent> script)
@@ -218,21 +211,21 @@ void TForm1::Tick() {
   const auto polled = std::chrono::steady_clock::now();
   watchStarted_ = false;
   PollKeyboard();
-<<<<<<< HEAD
-  PollMouse();
-  if (g.State != shownState_) {
-    shownState_ = g.State;
-    system_.ShowScreen(g.State, WaitedKey());
-  }
-=======
+  TakeWatchRequest();
   NoteGameStart(true);
   // A replay started by this tick's keys has read the mouse as its game did.
-  if (!watchStarted_) PollMouse();
+  if (!watchStarted_) {
+    PollMouse();
+    TakeWatchRequest();
+  }
   NoteGameStart(false);
   EndOfTickRecording();
   if (g.State == gsRecords && lastState_ != gsRecords) ShowRecordsScreen();
   lastState_ = g.State;
->>>>>>> replay-2
+  if (g.State != shownState_) {
+    shownState_ = g.State;
+    system_.ShowScreen(g.State, WaitedKey());
+  }
   SaveChangedSettings();
   if (levelRun_ && levelRun_->AfterTick()) Close(0);
   const auto end = std::chrono::steady_clock::now();
@@ -311,57 +304,32 @@ void TForm1::ApplyTickInput() {
 }
 
 void TForm1::WatcherInput(const InputEvent& e) {
-  // The player only watches: Escape (the pad's B) stops, Tab (the pad's Y) switches the speed.
-  // The player's own devices follow the player meanwhile, for the table the watch returns to.
-  if (watch_) {
-    if (e.kind == InputEvent::Kind::PadButton || e.kind == InputEvent::Kind::PadAxis) {
-      std::string chars;
-      watch_->pad.Apply(e, PadContext{PadRole::Menu}, chars);
-    } else {
-      watch_->input.Apply(e);
-    }
-  }
-  if (!e.b) return;
-  const bool key = e.kind == InputEvent::Kind::Key, pad = e.kind == InputEvent::Kind::PadButton;
-  if ((key && e.a == DIK_ESCAPE) || (pad && e.a == int32_t(PadButton::B))) {
-    if (watch_)
-      EndWatch("");
-    else
-      Close(0);
-  } else if ((key && e.a == DIK_TAB) || (pad && e.a == int32_t(PadButton::Y))) {
-    replayFast_ = !replayFast_;
+  // The player only watches; the player's own devices follow the player meanwhile, for the table
+  // the watch returns to.
+  if (watch_) watch_->controls.FollowWhileWatching(e);
+  switch (TControls::WatcherAction(e)) {
+    case TControls::WatchAction::Stop:
+      if (watch_)
+        EndWatch("");
+      else
+        Close(0);
+      break;
+    case TControls::WatchAction::SwitchSpeed: replayFast_ = !replayFast_; break;
+    case TControls::WatchAction::None: break;
   }
 }
 
 void TForm1::ApplyInput(const InputEvent& e) {
   if (record_.IsOpen()) recordLines_ += FormatScriptLine(tickCount_, e) + '\n';
-<<<<<<< HEAD
-  if (e.kind == InputEvent::Kind::LoseSurfaces) {
-    Game_->DirectDraw->LoseSurfaces();
-    return;
-=======
   if (recording_) {
     ScriptEvent s;
     s.tick = tickCount_ - replayStart_;
     s.input = e;
     recording_->events.push_back(s);
   }
-  switch (e.kind) {
-    case InputEvent::Kind::Char: FormKeyPress(static_cast<unsigned char>(e.a)); break;
-    case InputEvent::Kind::LoseSurfaces: Game_->DirectDraw->LoseSurfaces(); break;
-    case InputEvent::Kind::PadButton:
-    case InputEvent::Kind::PadAxis: {
-      std::string chars;
-      pad_.Apply(e, PadContextNow(), chars);
-      TypePadChars(chars);
-      break;
-    }
-    default:
-      input_.Apply(e);
-      if (e.kind == InputEvent::Kind::Key && e.a == DIK_F12 && e.b) SaveFrameToPictures();
-      if (const uint8_t c = KeyCharacter(e)) FormKeyPress(c);
-      break;
->>>>>>> replay-2
+  if (e.kind == InputEvent::Kind::LoseSurfaces) {
+    Game_->DirectDraw->LoseSurfaces();
+    return;
   }
   controls_.Apply(*Game_, e);
   if (e.kind == InputEvent::Kind::Key && e.a == DIK_F12 && e.b) SaveFrameToPictures();
@@ -440,159 +408,16 @@ void TForm1::SaveFrameToPictures() {
   pictureWrites_.push_back(std::move(write));
 }
 
-<<<<<<< HEAD
 HRESULT TForm1::InitInput() { return controls_.InitInput(); }
 void TForm1::PollKeyboard() { controls_.PollKeyboard(*Game_); }
 void TForm1::PollMouse() { controls_.PollMouse(*Game_); }
 uint8_t TForm1::WaitedKey() const { return TControls::WaitedKey(*Game_); }
-=======
-HRESULT TForm1::InitInput() {
-  // Both devices are the window's; only acquiring can fail.
-  return input_.Acquire();
+
+void TForm1::TakeWatchRequest() {
+  const int row = controls_.TakeWatchRequest();
+  if (row >= 0) WatchRowReplay(row);
 }
 
-void TForm1::PollKeyboard() {
-  TGame& g = *Game_;
-  uint8_t keys[256] = {};
-  if (Failed(input_.ReadKeyboard(keys))) {
-    std::memset(keys, 0, sizeof keys);
-    while (input_.Acquire() == DIERR_INPUTLOST) {
-    }
-  }
-  auto pressed = [&](int code) { return keys[code] == 0x80; };
-  // A key acts when it is pressed and not latched; acting latches it; a key that is up unlatches.
-  auto acts = [&](int code) {
-    if (!pressed(code)) {
-      g.SetKeyLatch(code, false);
-      return false;
-    }
-    if (g.IsKeyLatched(code)) return false;
-    g.SetKeyLatch(code, true);
-    return true;
-  };
-  const bool space = acts(DIK_SPACE);
-  const bool enter = acts(DIK_RETURN);
-  const bool escape = acts(DIK_ESCAPE);
-  const bool fire = space || enter;
-
-  switch (g.State) {
-    case gsMainMenu:
-    case gsGameMenu:
-      if (acts(DIK_DOWN)) g.MenuStep(true, false);
-      if (acts(DIK_UP)) g.MenuStep(false, false);
-      if (fire) g.MenuStep(true, true);
-      if (escape) {
-        if (g.State == gsMainMenu) {
-          g.State = gsExit;
-        } else if (g.State == gsGameMenu) {
-          g.BuildMainMenu();
-          g.State = gsPlaying;
-        }
-      }
-      break;
-    case gsPlaying: {
-      if (g.ControlType == 0) {
-        int dx = 0, dy = 0;
-        const struct {
-          int code, dx, dy;
-        } arrows[] = {{DIK_RIGHT, 1, 0}, {DIK_LEFT, -1, 0}, {DIK_UP, 0, 1}, {DIK_DOWN, 0, -1}};
-        for (const auto& a : arrows)
-          if (acts(a.code)) {
-            if (!g.SightActive) g.SightActive = 1;
-            if (a.dx) dx = a.dx;
-            if (a.dy) dy = a.dy;
-          }
-        if (fire) {
-          if (g.SightActive)
-            g.Shoot();
-          else
-            g.SightActive = 1;
-          return;
-        }
-        g.SteerSight(dx, dy);
-      }
-      // F11's latch is not cleared when the key is up; it runs out by counting down.
-      if (pressed(DIK_F11) && !g.IsKeyLatched(DIK_F11) && LevelSkipEnabled) {
-        g.SkipLevel();
-        g.SetKeyLatch(DIK_F11, true);
-      }
-      // A skip that ended the game in this tick leaves no level to open the in-game menu over.
-      if (escape && g.State == gsPlaying) {
-        g.BuildGameMenu();
-        g.State = gsGameMenu;
-      }
-      break;
-    }
-    case gsWin:
-    case gsGameOver:
-      if (fire || escape) g.FinishResult(32, true);
-      break;
-    case gsRecords:
-      if (acts(DIK_UP)) g.SelectRecordReplay(-1);
-      if (acts(DIK_DOWN)) g.SelectRecordReplay(1);
-      if (acts(DIK_R) && g.RecordsSelected >= 0) {
-        WatchRowReplay(g.RecordsSelected);
-        break;
-      }
-      if (fire || escape) g.State = gsMainMenu;
-      break;
-    default: break;
-  }
-}
-
-void TForm1::PollMouse() {
-  TGame& g = *Game_;
-  DIMOUSESTATE2 m{};
-  if (Failed(input_.ReadMouse(m))) {
-    m = DIMOUSESTATE2{};
-    while (input_.Acquire() == DIERR_INPUTLOST) {
-    }
-  }
-  bool click = false;
-  if (m.rgbButtons[0] == 0x80) {
-    if (!g.IsButtonLatched(0)) {
-      click = true;
-      g.SetButtonLatch(0, true);
-    }
-  } else {
-    g.SetButtonLatch(0, false);
-  }
-  switch (g.State) {
-    case gsMainMenu:
-    case gsGameMenu:
-      g.MovePointer(m.lX, m.lY);
-      if (click) g.MenuClick();
-      break;
-    case gsPlaying:
-      if (g.ControlType == 1) {
-        g.MovePointer(m.lX, m.lY);
-        if (click) {
-          if (g.SightActive)
-            g.Shoot();
-          else
-            g.SightActive = 1;
-        }
-      }
-      break;
-    case gsWin:
-    case gsGameOver:
-      if (click) g.FinishResult(32, true);
-      break;
-    case gsRecords:
-      g.MovePointer(m.lX, m.lY);
-      if (click) {
-        const int row = g.RecordRowAt(g.PointerX, g.PointerY);
-        if (row >= 0 && g.RecordReplays[row])
-          WatchRowReplay(row);
-        else
-          g.State = gsMainMenu;
-      }
-      break;
-    default: break;
-  }
-}
-
->>>>>>> replay-2
 void TForm1::FormKeyPress(unsigned char key) {
   if (Game_) controls_.FormKeyPress(*Game_, key);
 }
@@ -640,7 +465,7 @@ std::string TForm1::BenchLine() const {
 const std::string& TForm1::InstalledDataIdentity(std::string& error) {
   if (dataIdentity_.empty()) {
     std::array<std::string, 4> paths;
-    for (size_t i = 0; i < paths.size(); ++i) paths[i] = ResolveFileName(kDataCollections[i]);
+    for (size_t i = 0; i < paths.size(); ++i) paths[i] = ResolveFileName(kCollectionFiles[i]);
     if (!DataIdentity(paths, dataIdentity_, error)) dataIdentity_.clear();
   }
   return dataIdentity_;
@@ -664,8 +489,10 @@ void TForm1::NoteGameStart(bool mouseFollows) {
   }
   r.scenarioName = g.ScenarioFile;
   r.seed = g.GameStartRandom.State();
-  r.input = input_.SaveState();
-  r.pad = pad_.SaveState();
+  const TControls::DeviceStates devices = controls_.SaveDevices();
+  r.input = devices.input;
+  r.pad = devices.pad;
+  r.touch = devices.touch;
   std::copy(std::begin(g.KeyLatch), std::end(g.KeyLatch), r.keyLatch);
   std::copy(std::begin(g.ButtonLatch), std::end(g.ButtonLatch), r.buttonLatch);
   r.mousePoll = mouseFollows;
@@ -748,7 +575,7 @@ void TForm1::WatchRowReplay(int row) {
           g.LevelTexts, {}, g.RecordEntry, {}, {}, g.PointerX, g.PointerY, g.RecordsSelected,
           g.Score, g.PendingScore, g.Bullets, g.TargetsHit, g.Medals, g.Misses,
           g.GamesStarted, gamesSeen_, GameRandom(), g.GameStartRandom, LevelSkipEnabled,
-          input_, pad_};
+          controls_};
   std::copy(std::begin(g.Records), std::end(g.Records), w.records);
   std::copy(std::begin(g.KeyLatch), std::end(g.KeyLatch), w.keyLatch);
   std::copy(std::begin(g.ButtonLatch), std::end(g.ButtonLatch), w.buttonLatch);
@@ -799,8 +626,7 @@ void TForm1::EndWatch(const std::string& failure) {
   GameRandom() = w.random;
   g.GameStartRandom = w.gameStartRandom;
   g.LevelSkipEnabled = LevelSkipEnabled = w.levelSkip;
-  input_ = w.input;
-  pad_ = w.pad;
+  controls_ = w.controls;
   // The keys that stop a replay must not also leave the table.
   for (int key : {DIK_ESCAPE, DIK_RETURN, DIK_SPACE, DIK_R}) g.SetKeyLatch(key, true);
   watch_.reset();
@@ -855,7 +681,7 @@ bool TForm1::StartReplay() {
     replayFailure_ = "its scenario " + scenario + " cannot be played";
     return false;
   }
-  if (!input_.LoadState(r.input) || !pad_.LoadState(r.pad)) {
+  if (!controls_.LoadDevices({r.input, r.pad, r.touch})) {
     replayFailure_ = "the state of its input devices is damaged";
     return false;
   }

@@ -105,6 +105,8 @@ class TForm1 {
   // place of the game, and back to the table as it was.
   void ShowRecordsScreen();
   void WatchRowReplay(int row);
+  // Watches the row the controls were asked for in this tick's polls, if any.
+  void TakeWatchRequest();
   void EndWatch(const std::string& failure);
   // The data identity of the installed data, worked out once.
   const std::string& InstalledDataIdentity(std::string& error);
@@ -166,8 +168,7 @@ class TForm1 {
     uint32_t gamesStarted, gamesSeen;
     Random random, gameStartRandom;
     bool levelSkip;
-    InputState input;
-    PadMapper pad;
+    TControls controls;
   };
   std::optional<Watch> watch_;
   bool watchStarted_ = false;

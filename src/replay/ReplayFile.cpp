@@ -7,9 +7,9 @@
 
 #include "base/Sha256.h"
 #include "base/Cp1251.h"
+#include "game/GameUnit.h"
 #include "platform/InputFile.h"
 
-const char* const kDataCollections[4] = {"back.ccg", "targets.ccg", "graph.ccg", "font.ccg"};
 
 namespace {
 
@@ -53,6 +53,7 @@ std::string FormatReplay(const TReplay& r) {
   for (uint32_t v : r.seed) t += Hex8(v);
   t += "\n" + std::string(kPrefix) + "input" + Words(r.input) + "\n";
   t += std::string(kPrefix) + "pad" + Words(r.pad) + "\n";
+  if (!r.touch.empty()) t += std::string(kPrefix) + "touch" + Words(r.touch) + "\n";
   t += std::string(kPrefix) + "latches";
   for (int i = 0; i < 256; ++i)
     if (r.keyLatch[i]) t += " " + std::to_string(i) + ":" + std::to_string(r.keyLatch[i]);
@@ -86,7 +87,7 @@ bool ParseReplay(const std::string& text, TReplay& out, std::string& error) {
                 : "not a replay (no \"# vor-replay 1\" line first)";
     return false;
   }
-  bool seen[5] = {};  // scenario, data, seed, input, pad
+  bool seen[6] = {};  // scenario, data, seed, input, pad; touch (a finger's state, when one was down)
   int lineNo = 0;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) {
@@ -123,10 +124,10 @@ bool ParseReplay(const std::string& text, TReplay& out, std::string& error) {
           return fail("seed takes 32 hexadecimal digits");
       if (!(out.seed[0] | out.seed[1] | out.seed[2] | out.seed[3]))
         return fail("a seed of zeros gives no numbers");
-    } else if (key == "input" || key == "pad") {
-      if (!once(key == "input" ? 3 : 4) || args.size() > 2048)
-        return fail(key + " given twice or too long");
-      auto& to = key == "input" ? out.input : out.pad;
+    } else if (key == "input" || key == "pad" || key == "touch") {
+      const int which = key == "input" ? 3 : key == "pad" ? 4 : 5;
+      if (!once(which) || args.size() > 2048) return fail(key + " given twice or too long");
+      auto& to = which == 3 ? out.input : which == 4 ? out.pad : out.touch;
       for (const std::string& a : args) {
         int64_t v;
         if (!Number(a, v)) return fail(key + " takes numbers, not '" + a + "'");
@@ -208,7 +209,7 @@ bool DataIdentity(const std::array<std::string, 4>& paths, std::string& sha256,
     if (!ReadBounded(paths[i], kMaxCollectionBytes, bytes, error)) return false;
     char length[8];
     for (int k = 0; k < 8; ++k) length[k] = char(uint64_t(bytes.size()) >> (8 * k));
-    s.Add(kDataCollections[i]);
+    s.Add(kCollectionFiles[i]);
     s.Add(std::string_view("\0", 1));
     s.Add(std::string_view(length, 8));
     s.Add(bytes);

@@ -6,6 +6,7 @@
 //   # vor-replay seed HEX32                         the generator's state as the game started
 //   # vor-replay input N N ...                      keyboard and mouse devices as the game started
 //   # vor-replay pad N N ...                        the pad's mapping as the game started
+//   # vor-replay touch N N ...                      a finger's state as the game started (none: no finger)
 //   # vor-replay latches CODE:N ... b0:N ...        key and button latches that were running
 //   # vor-replay mouse-poll                         the mouse was read after the start, same tick
 //   # vor-replay level-skip                         F11 could skip levels (command line "plimb")
@@ -43,7 +44,7 @@ struct TReplay {
   std::string scenarioSha256, scenarioName;
   std::string dataSha256;
   std::array<uint32_t, 4> seed{};
-  std::vector<int64_t> input, pad;
+  std::vector<int64_t> input, pad, touch;
   int32_t keyLatch[256] = {};
   int32_t buttonLatch[8] = {};
   bool mousePoll = false;
@@ -57,10 +58,8 @@ std::string FormatReplay(const TReplay& replay);
 // False with a one-line reason (naming the line) for anything this version cannot play exactly.
 bool ParseReplay(const std::string& text, TReplay& out, std::string& error);
 
-// The four graphics collections the game's pictures and sizes come from, in the identity's order.
-extern const char* const kDataCollections[4];
 // The identity of the game's data: SHA-256 over each collection's name, length and bytes, in the
-// order above. paths holds the four files' paths in that order; false with the reason when one
+// order of kCollectionFiles. paths holds the four files' paths in that order; false with the reason when one
 // cannot be read.
 bool DataIdentity(const std::array<std::string, 4>& paths, std::string& sha256, std::string& error);
 // The identity of a scenario: the SHA-256 of its .lev file.
