@@ -47,6 +47,22 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  std::optional<TReplay> replay;
+  if (!options.replay.empty()) {
+    std::string text, reason;
+    TReplay r;
+    if (ReadRegularFile(options.replay, kMaxReplayBytes + 1, text, reason) != ReadOutcome::Ok) {
+      std::fprintf(stderr, "vor: cannot read the replay %s: %s\n", options.replay.c_str(),
+                   reason.empty() ? "no such file" : reason.c_str());
+      return 2;
+    }
+    if (!ParseReplay(text, r, error)) {
+      std::fprintf(stderr, "vor: %s is not a replay this game can play: %s\n",
+                   options.replay.c_str(), error.c_str());
+      return 2;
+    }
+    replay = std::move(r);
+  }
   // Three or more parameters never open the display.
   const bool headless = options.headless || options.params.size() >= 3;
   System::Config config;
@@ -70,7 +86,9 @@ int main(int argc, char** argv) {
   std::unique_ptr<System> system = System::Create(config);
   if (!system) return 1;
   TForm1 form(options, *system, std::move(script));
-  if (scriptSettings)
+  if (replay)
+    form.PlayReplay(*replay);
+  else if (scriptSettings)
     form.KeepSettings("", *scriptSettings);
   else if (!settingsPath.empty())
     form.KeepSettings(settingsPath, saved);

@@ -14,8 +14,11 @@
 #include "app/Settings.h"
 #include "assets/FileUtils.h"
 #include "display/DisplayDevice.h"
+#include "frontend/RecordReplays.h"
 #include "gameplay/ScenarioCompiler.h"
+#include "gameplay/ScenarioFile.h"
 #include "base/Cp1251.h"
+#include "platform/InputFile.h"
 #include "base/Numbers.h"
 #include "image/Png.h"
 #include "base/Random.h"
@@ -69,13 +72,16 @@ bool TForm1::FormCreate() {
   }
 
   // Commands work on the files named to them; the game itself may run from installed data.
-  SetFileFolders(ChooseFileFolders(InstalledDataFolder()));
+  SetFileFolders(folders_ ? *folders_ : ChooseFileFolders(InstalledDataFolder()));
   Game_ = std::make_unique<TGame>(system_);
   Game_->LevelSkipEnabled = LevelSkipEnabled;
   Game_->VideoMemoryKB = options_.videoMemoryKB;
   // A level played alone keeps the player's scenario as it is.
   const bool keepScenario = options_.level.empty();
-  if (keepSettings_) {
+  if (replay_) {
+    Game_->LevelSkipEnabled = LevelSkipEnabled = replay_->levelSkip;
+    ApplyMenuSettings(replay_->settings, *Game_);
+  } else if (keepSettings_) {
     Settings start = settingsAtStart_;
     if (!keepScenario) start.scenario.reset();
     ApplyMenuSettings(start, *Game_);
@@ -102,6 +108,13 @@ bool TForm1::FormCreate() {
   Game_->CreateLogo();
   if (Game_->State == gsStart) Game_->StartLoading();
   if (levelRun_ && Game_->State == gsMainMenu) levelRun_->Start(*Game_);
+  if (replay_ && Game_->State == gsMainMenu && !StartReplay()) {
+    std::fprintf(stderr, "vor: cannot play the replay: %s\n", replayFailure_.c_str());
+    if (!system_.IsHeadless())
+      system_.ShowMessageBox("Cannot play the replay: " + replayFailure_, "Vor");
+    Close(1);
+    return false;
+  }
   if (system_.IsHeadless()) Active = true;
   settingsSeen_ = MenuSettingsOf(*Game_, keepScenario);
   return true;
@@ -164,7 +177,7 @@ int TForm1::Run() {
     }
     const uint64_t now = system_.Ticks();
     if (now >= next) {
-      Tick();
+      for (int i = replayFast_ ? 4 : 1; i > 0 && !closed_; --i) Tick();
       // A late tick is not repeated: at most one is pending.
       next = std::max(next + kPeriod, now + 1);
     } else {
@@ -196,8 +209,19 @@ void TForm1::Tick() {
   const auto drawn = std::chrono::steady_clock::now();
   ApplyTickInput();
   const auto polled = std::chrono::steady_clock::now();
+  watchStarted_ = false;
   PollKeyboard();
-  PollMouse();
+  TakeWatchRequest();
+  NoteGameStart(true);
+  // A replay started by this tick's keys has read the mouse as its game did.
+  if (!watchStarted_) {
+    PollMouse();
+    TakeWatchRequest();
+  }
+  NoteGameStart(false);
+  EndOfTickRecording();
+  if (g.State == gsRecords && lastState_ != gsRecords) ShowRecordsScreen();
+  lastState_ = g.State;
   if (g.State != shownState_) {
     shownState_ = g.State;
     system_.ShowScreen(g.State, WaitedKey());
@@ -244,17 +268,30 @@ void TForm1::ApplyTickInput() {
         e.b = SaturateToInt(double(e.b) + events[i + 1].b);
         ++i;
       }
-    ApplyInput(e);
+    if (replay_)
+      WatcherInput(e);
+    else
+      ApplyInput(e);
   }
   for (; scriptPos_ < script_.size() && script_[scriptPos_].tick <= tickCount_; ++scriptPos_) {
     const ScriptEvent& s = script_[scriptPos_];
     if (s.tick < tickCount_) continue;  // ticks that never ran (before activation)
     switch (s.kind) {
-      case ScriptEvent::Kind::Input: ApplyInput(s.input); break;
+      case ScriptEvent::Kind::Input:
+        if (replay_)
+          WatcherInput(s.input);
+        else
+          ApplyInput(s.input);
+        break;
       case ScriptEvent::Kind::Dump: WriteStateDump(s.file); break;
       case ScriptEvent::Kind::Screenshot: WriteScreenshot(s.file); break;
     }
   }
+  if (replay_)
+    for (; replayPos_ < replay_->events.size() &&
+           replay_->events[replayPos_].tick + replayStart_ <= tickCount_;
+         ++replayPos_)
+      ApplyInput(replay_->events[replayPos_].input);
   // The pad's input of this tick follows every event, as the screen it speaks to now stands.
   controls_.EndOfEvents(*Game_);
   if (!recordLines_.empty()) {
@@ -266,8 +303,30 @@ void TForm1::ApplyTickInput() {
   }
 }
 
+void TForm1::WatcherInput(const InputEvent& e) {
+  // The player only watches; the player's own devices follow the player meanwhile, for the table
+  // the watch returns to.
+  if (watch_) watch_->controls.FollowWhileWatching(e);
+  switch (TControls::WatcherAction(e)) {
+    case TControls::WatchAction::Stop:
+      if (watch_)
+        EndWatch("");
+      else
+        Close(0);
+      break;
+    case TControls::WatchAction::SwitchSpeed: replayFast_ = !replayFast_; break;
+    case TControls::WatchAction::None: break;
+  }
+}
+
 void TForm1::ApplyInput(const InputEvent& e) {
   if (record_.IsOpen()) recordLines_ += FormatScriptLine(tickCount_, e) + '\n';
+  if (recording_) {
+    ScriptEvent s;
+    s.tick = tickCount_ - replayStart_;
+    s.input = e;
+    recording_->events.push_back(s);
+  }
   if (e.kind == InputEvent::Kind::LoseSurfaces) {
     Game_->DirectDraw->LoseSurfaces();
     return;
@@ -285,7 +344,8 @@ void TForm1::ToggleFullscreen() {
 }
 
 void TForm1::SaveChangedSettings() {
-  if (!keepSettings_ || settingsPath_.empty()) return;
+  // A replay's settings are its own, never the player's.
+  if (!keepSettings_ || settingsPath_.empty() || replay_) return;
   const Settings now = MenuSettingsOf(*Game_, options_.level.empty());
   if (now == settingsSeen_) return;
   // The file as it is now: another copy of the game may have kept other changes in it.
@@ -352,6 +412,12 @@ HRESULT TForm1::InitInput() { return controls_.InitInput(); }
 void TForm1::PollKeyboard() { controls_.PollKeyboard(*Game_); }
 void TForm1::PollMouse() { controls_.PollMouse(*Game_); }
 uint8_t TForm1::WaitedKey() const { return TControls::WaitedKey(*Game_); }
+
+void TForm1::TakeWatchRequest() {
+  const int row = controls_.TakeWatchRequest();
+  if (row >= 0) WatchRowReplay(row);
+}
+
 void TForm1::FormKeyPress(unsigned char key) {
   if (Game_) controls_.FormKeyPress(*Game_, key);
 }
@@ -394,4 +460,236 @@ std::string TForm1::BenchLine() const {
                 c.size(), mean, at(0.5), at(0.99), c.back(), copy, copies(mean), copies(at(0.5)),
                 copies(at(0.99)));
   return buf;
+}
+
+const std::string& TForm1::InstalledDataIdentity(std::string& error) {
+  if (dataIdentity_.empty()) {
+    std::array<std::string, 4> paths;
+    for (size_t i = 0; i < paths.size(); ++i) paths[i] = ResolveFileName(kCollectionFiles[i]);
+    if (!DataIdentity(paths, dataIdentity_, error)) dataIdentity_.clear();
+  }
+  return dataIdentity_;
+}
+
+void TForm1::NoteGameStart(bool mouseFollows) {
+  TGame& g = *Game_;
+  if (g.GamesStarted == gamesSeen_) return;
+  gamesSeen_ = g.GamesStarted;
+  recording_.reset();
+  g.ResultReplay.clear();
+  if (replay_) return;  // a replay is not recorded again
+  TReplay r;
+  std::string error;
+  r.dataSha256 = InstalledDataIdentity(error);
+  if (r.dataSha256.empty() ||
+      !ScenarioIdentity(ResolveFileName(g.ScenarioFile), r.scenarioSha256, error)) {
+    // The game goes on; only its replay is missing.
+    std::fprintf(stderr, "vor: this game is not kept as a replay: %s\n", error.c_str());
+    return;
+  }
+  r.scenarioName = g.ScenarioFile;
+  r.seed = g.GameStartRandom.State();
+  const TControls::DeviceStates devices = controls_.SaveDevices();
+  r.input = devices.input;
+  r.pad = devices.pad;
+  r.touch = devices.touch;
+  std::copy(std::begin(g.KeyLatch), std::end(g.KeyLatch), r.keyLatch);
+  std::copy(std::begin(g.ButtonLatch), std::end(g.ButtonLatch), r.buttonLatch);
+  r.mousePoll = mouseFollows;
+  r.levelSkip = LevelSkipEnabled;
+  r.settings = MenuSettingsOf(g, false);
+  recording_ = std::move(r);
+  replayStart_ = tickCount_;
+}
+
+void TForm1::EndOfTickRecording() {
+  TGame& g = *Game_;
+  const bool result = g.State == gsWin || g.State == gsGameOver;
+  if (recording_ && result) {
+    g.ResultReplay = FormatReplay(*recording_);
+    recording_.reset();
+  } else if (recording_ && g.State == gsMainMenu) {
+    recording_.reset();  // the game was left
+  }
+  if (!replay_) return;
+  const int64_t played = tickCount_ - replayStart_;
+  if (result) {
+    if (!replayResult_) {
+      replayResult_ = g.RecordEntry;
+      replayTicks_ = played;
+    }
+    // The result stands a few seconds; a headless run of a replay alone ends on it.
+    if (watch_) {
+      if (++replayResultTicks_ >= 40 * 3) EndWatch("");
+    } else if (system_.IsHeadless() || ++replayResultTicks_ >= 40 * 3) {
+      Close(0);
+    }
+    return;
+  }
+  // A minute of play after the last input is enough for any result to come.
+  const int64_t lastInput = replay_->events.empty() ? 0 : replay_->events.back().tick;
+  if (replayTickBound_ > 0 && played >= replayTickBound_)
+    FailReplay(TReplayRefusal::OverBound,
+               "the game ran past " + std::to_string(replayTickBound_) + " ticks");
+  else if (played >= lastInput + 40 * 60)
+    FailReplay(TReplayRefusal::NoResult, "no result screen came a minute after the last input");
+  else if (g.State == gsMainMenu || g.State == gsExit)
+    FailReplay(TReplayRefusal::NoResult, "the game was left before its result screen");
+}
+
+void TForm1::FailReplay(TReplayRefusal refusal, const std::string& reason) {
+  replayRefusal_ = refusal;
+  replayFailure_ = reason;
+  if (watch_)
+    EndWatch(reason);
+  else
+    Close(1);
+}
+
+void TForm1::ShowRecordsScreen() {
+  TGame& g = *Game_;
+  rowReplayPaths_ = RowReplays(ResolveFileName(RecordsFileName(g.ScenarioFile)), g.Records);
+  g.RecordsSelected = -1;
+  for (int i = 0; i < kRecordRows; ++i) {
+    g.RecordReplays[i] = !rowReplayPaths_[i].empty();
+    // The result just entered is chosen first.
+    if (g.RecordReplays[i] &&
+        (g.RecordsSelected < 0 || std::memcmp(&g.Records[i], &g.RecordEntry, sizeof g.RecordEntry) == 0))
+      g.RecordsSelected = i;
+  }
+}
+
+void TForm1::WatchRowReplay(int row) {
+  TGame& g = *Game_;
+  if (row < 0 || row >= kRecordRows || rowReplayPaths_[size_t(row)].empty()) return;
+  std::string text, reason;
+  TReplay r;
+  if (ReadRegularFile(rowReplayPaths_[size_t(row)], kMaxReplayBytes + 1, text, reason) !=
+          ReadOutcome::Ok ||
+      !ParseReplay(text, r, reason)) {
+    g.ShowMessageBox("The replay cannot be played:\r\n&1" + reason, kMessageBoxFrames);
+    return;
+  }
+  Watch w{g.State, g.Level, g.Difficulty, g.Brightness, g.ControlType, g.ControlSpeed,
+          g.SoundOn, g.NameBlanks, g.ScenarioFile, g.RecordsFailedFile, g.ResultReplay,
+          g.LevelTexts, {}, g.RecordEntry, {}, {}, g.PointerX, g.PointerY, g.RecordsSelected,
+          g.Score, g.PendingScore, g.Bullets, g.TargetsHit, g.Medals, g.Misses,
+          g.GamesStarted, gamesSeen_, GameRandom(), g.GameStartRandom, LevelSkipEnabled,
+          controls_};
+  std::copy(std::begin(g.Records), std::end(g.Records), w.records);
+  std::copy(std::begin(g.KeyLatch), std::end(g.KeyLatch), w.keyLatch);
+  std::copy(std::begin(g.ButtonLatch), std::end(g.ButtonLatch), w.buttonLatch);
+  watch_ = std::move(w);
+  replay_ = std::move(r);
+  replayResult_.reset();
+  replayResultTicks_ = 0;
+  replayFast_ = false;
+  g.LevelSkipEnabled = LevelSkipEnabled = replay_->levelSkip;
+  ApplyMenuSettings(replay_->settings, g);
+  if (StartReplay())
+    watchStarted_ = true;
+  else
+    EndWatch(replayFailure_);
+}
+
+void TForm1::EndWatch(const std::string& failure) {
+  TGame& g = *Game_;
+  if (!watch_) return;
+  const Watch& w = *watch_;
+  g.State = gsRecords;
+  g.Level = w.level;
+  g.Difficulty = w.difficulty;
+  g.Brightness = w.brightness;
+  g.ControlType = w.controlType;
+  g.ControlSpeed = w.controlSpeed;
+  g.SoundOn = w.soundOn;
+  g.NameBlanks = w.nameBlanks;
+  g.ScenarioFile = w.scenarioFile;
+  g.RecordsFailedFile = w.recordsFailedFile;
+  g.ResultReplay = w.resultReplay;
+  g.LevelTexts = w.levelTexts;
+  std::copy(std::begin(w.records), std::end(w.records), g.Records);
+  g.RecordEntry = w.recordEntry;
+  std::copy(std::begin(w.keyLatch), std::end(w.keyLatch), g.KeyLatch);
+  std::copy(std::begin(w.buttonLatch), std::end(w.buttonLatch), g.ButtonLatch);
+  g.PointerX = w.pointerX;
+  g.PointerY = w.pointerY;
+  g.RecordsSelected = w.selected;
+  g.Score = w.score;
+  g.PendingScore = w.pendingScore;
+  g.Bullets = w.bullets;
+  g.TargetsHit = w.targetsHit;
+  g.Medals = w.medals;
+  g.Misses = w.misses;
+  g.GamesStarted = w.gamesStarted;
+  gamesSeen_ = w.gamesSeen;
+  GameRandom() = w.random;
+  g.GameStartRandom = w.gameStartRandom;
+  g.LevelSkipEnabled = LevelSkipEnabled = w.levelSkip;
+  controls_ = w.controls;
+  // The keys that stop a replay must not also leave the table.
+  for (int key : {DIK_ESCAPE, DIK_RETURN, DIK_SPACE, DIK_R}) g.SetKeyLatch(key, true);
+  watch_.reset();
+  replay_.reset();
+  replayFast_ = false;
+  lastState_ = gsRecords;
+  if (!failure.empty())
+    g.ShowMessageBox("The replay cannot be played:\r\n&1" + failure, kMessageBoxFrames);
+}
+
+bool TForm1::StartReplay() {
+  TGame& g = *Game_;
+  const TReplay& r = *replay_;
+  std::string error;
+  const std::string& data = InstalledDataIdentity(error);
+  replayRefusal_ = TReplayRefusal::UnknownData;
+  if (data.empty()) {
+    replayFailure_ = "the game's data cannot be read: " + error;
+    return false;
+  }
+  if (data != r.dataSha256) {
+    replayFailure_ = "it was played with other game data (" + r.dataSha256.substr(0, 16) +
+                     "...), which is not installed";
+    return false;
+  }
+  if (replayTickBound_ > 0 && !r.events.empty() && r.events.back().tick > replayTickBound_) {
+    replayRefusal_ = TReplayRefusal::OverBound;
+    replayFailure_ = "its input goes on past " + std::to_string(replayTickBound_) + " ticks";
+    return false;
+  }
+  std::string scenario;
+  for (const std::string& name : ListScenarioFiles()) {
+    std::string sha;
+    if (ScenarioIdentity(ResolveFileName(name), sha, error) && sha == r.scenarioSha256) {
+      scenario = name;
+      // The name it was played as, when that file is the one.
+      if (name == r.scenarioName) break;
+    }
+  }
+  replayRefusal_ = TReplayRefusal::UnknownScenario;
+  if (scenario.empty()) {
+    replayFailure_ = "its scenario " + r.scenarioName + " (" + r.scenarioSha256.substr(0, 16) +
+                     "...) is not installed";
+    return false;
+  }
+  replayScenario_ = scenario;
+  g.SelectScenario(scenario);
+  GameRandom().SetState(r.seed);
+  gamesSeen_ = g.GamesStarted + 1;
+  replayRefusal_ = TReplayRefusal::Malformed;
+  if (!g.StartScenario(scenario)) {
+    replayFailure_ = "its scenario " + scenario + " cannot be played";
+    return false;
+  }
+  if (!controls_.LoadDevices({r.input, r.pad, r.touch})) {
+    replayFailure_ = "the state of its input devices is damaged";
+    return false;
+  }
+  std::copy(std::begin(r.keyLatch), std::end(r.keyLatch), g.KeyLatch);
+  std::copy(std::begin(r.buttonLatch), std::end(r.buttonLatch), g.ButtonLatch);
+  if (r.mousePoll) PollMouse();
+  replayRefusal_ = TReplayRefusal::None;
+  replayStart_ = tickCount_;
+  replayPos_ = 0;
+  return true;
 }

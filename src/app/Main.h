@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,11 +13,13 @@
 #include "game/GameUnit.h"
 #include "app/Options.h"
 #include "app/Settings.h"
+#include "assets/FileUtils.h"
 #include "controls/Controls.h"
 #include "platform/Input.h"
 #include "platform/OutputFile.h"
 #include "platform/System.h"
 #include "platform/Worker.h"
+#include "replay/ReplayFile.h"
 
 class TForm1 {
  public:
@@ -52,6 +55,26 @@ class TForm1 {
   // Bench figures of the ticks run so far.
   std::string BenchLine() const;
 
+  // Plays this replay instead of the player's input (call before FormCreate): the game starts
+  // from the replay's start once loading ends; the player's own input is not used, but for
+  // Escape, which ends the run, and Tab, which switches between normal and four times speed.
+  // A headless run ends on the result screen; a window shows it a few seconds first.
+  void PlayReplay(const TReplay& replay) { replay_ = replay; }
+  // Why the replay could not start or did not reach a result screen; empty when it did.
+  const std::string& ReplayFailure() const { return replayFailure_; }
+  TReplayRefusal ReplayRefusal() const { return replayRefusal_; }
+  // The result row the replay reached (name as the game held it), and after how many ticks.
+  const std::optional<TRecordRow>& ReplayResult() const { return replayResult_; }
+  int64_t ReplayTicks() const { return replayTicks_; }
+  // The installed scenario the replay plays.
+  const std::string& ReplayScenario() const { return replayScenario_; }
+  // The folders behind the game's bare names for this run, in place of the player's (call before
+  // FormCreate).
+  void UseFileFolders(const TFileFolders& folders) { folders_ = folders; }
+  // The ticks of play the replay may take before it is given up (0: its last event and a
+  // minute more).
+  void SetReplayTickBound(int64_t ticks) { replayTickBound_ = ticks; }
+
   bool LevelSkipEnabled = false;
   bool Active = false;
 
@@ -63,6 +86,8 @@ class TForm1 {
   // Applies the input of this tick (window events, then script lines) and records it.
   void ApplyTickInput();
   void ApplyInput(const InputEvent& e);
+  // Input while a replay plays: only stopping it and its speed.
+  void WatcherInput(const InputEvent& e);
   // Alt+Enter: switch the display and remember the choice for the next start.
   void ToggleFullscreen();
   // Writes the menu settings the player changed since they were last seen (none: nothing).
@@ -70,6 +95,21 @@ class TForm1 {
   // F12: the last frame shown goes to the picture folder in the background.
   void SaveFrameToPictures();
   void WriteEndFiles();
+  // Replays: the game that started in this tick is recorded from here on (mouseFollows: the
+  // mouse is still read in this tick); ends the recording on a result screen or back in the menu.
+  void NoteGameStart(bool mouseFollows);
+  void EndOfTickRecording();
+  // Starts the replay given to PlayReplay; false (ReplayFailure says why) when it cannot.
+  bool StartReplay();
+  // The table screen: which rows have replays, found when the screen is entered; watching one in
+  // place of the game, and back to the table as it was.
+  void ShowRecordsScreen();
+  void WatchRowReplay(int row);
+  // Watches the row the controls were asked for in this tick's polls, if any.
+  void TakeWatchRequest();
+  void EndWatch(const std::string& failure);
+  // The data identity of the installed data, worked out once.
+  const std::string& InstalledDataIdentity(std::string& error);
   // Outputs of the run. A failure is told on stderr (file and reason) and ends the run with
   // status 1.
   void WriteStateDump(const std::string& path);
@@ -102,6 +142,40 @@ class TForm1 {
   std::string settingsPath_;
   Settings settingsAtStart_, settingsSeen_;
   bool keepSettings_ = false;
+  // The replay being recorded (from the tick replayStart_ on), or being played.
+  std::optional<TReplay> recording_, replay_;
+  int64_t replayStart_ = 0;
+  size_t replayPos_ = 0;
+  int64_t replayTickBound_ = 0;
+  // Ticks the result screen of a replay has stood.
+  int64_t replayResultTicks_ = 0;
+  bool replayFast_ = false;
+  std::string replayFailure_;
+  TReplayRefusal replayRefusal_ = TReplayRefusal::None;
+  std::optional<TRecordRow> replayResult_;
+  int64_t replayTicks_ = 0;
+  std::string replayScenario_;
+  std::optional<TFileFolders> folders_;
+  void FailReplay(TReplayRefusal refusal, const std::string& reason);
+  // What watching a replay changes, kept to be put back.
+  struct Watch {
+    uint8_t state, level, difficulty, brightness, controlType, controlSpeed, soundOn, nameBlanks;
+    std::string scenarioFile, recordsFailedFile, resultReplay;
+    std::vector<std::string> levelTexts;
+    TRecordRow records[kRecordRows], recordEntry;
+    int32_t keyLatch[256], buttonLatch[8], pointerX, pointerY, selected;
+    int32_t score, pendingScore, bullets, targetsHit, medals, misses;
+    uint32_t gamesStarted, gamesSeen;
+    Random random, gameStartRandom;
+    bool levelSkip;
+    TControls controls;
+  };
+  std::optional<Watch> watch_;
+  bool watchStarted_ = false;
+  std::array<std::string, kRecordRows> rowReplayPaths_;
+  uint8_t lastState_ = gsStart;
+  uint32_t gamesSeen_ = 0;
+  std::string dataIdentity_;
   // "--level": one level played alone.
   std::unique_ptr<TLevelRun> levelRun_;
 };

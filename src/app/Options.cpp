@@ -75,6 +75,8 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
       out.videoMemoryKB = n;
     } else if (a == "--script") {
       if (!value(out.script)) return false;
+    } else if (a == "--replay") {
+      if (!value(out.replay)) return false;
     } else if (a == "--record") {
       if (!value(out.record)) return false;
     } else if (a == "--dump-state") {
@@ -93,6 +95,10 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
       error = "unknown option " + a;
       return false;
     }
+  }
+  if (!out.replay.empty() && (!out.script.empty() || !out.level.empty())) {
+    error = "option --replay plays alone, without --script or --level";
+    return false;
   }
   if (out.watch && out.level.empty()) {
     error = "option --watch needs --level LEVEL";

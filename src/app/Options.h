@@ -24,6 +24,8 @@ struct Options {
   std::optional<uint64_t> seed;
   std::optional<int64_t> ticks;
   std::string script, record, dumpState, screenshot;
+  // A replay to play instead of the player's input.
+  std::string replay;
   uint32_t videoMemoryKB = 64 * 1024;
   bool bench = false;
   // Play this level alone ("FILE" or "SCENARIO.lev:N"); watch reloads it when the file changes.

@@ -41,6 +41,7 @@ const TUsageEntry kOptions[] = {
                   "instead chooses the tick it draws)"},
     {"--script FILE", "feed input from FILE (see the script format in the manual)"},
     {"--record FILE", "write every input event of the run to FILE as a script"},
+    {"--replay FILE", "play a kept game again (Tab: four times speed, Escape: stop)"},
     {"--dump-state FILE", "when the program ends, write the game state as JSON to FILE"},
     {"--screenshot FILE", "when the program ends, write the last shown frame to FILE as PNG"},
     {"--video-memory KB", "free video memory the display reports (default 65536)"},

@@ -15,6 +15,7 @@
 #include <mutex>
 
 #include "base/Cp1251.h"
+#include "base/PortableMath.h"
 #include "platform/InputFile.h"
 #include "platform/OutputFile.h"
 #include "platform/UserDirs.h"
@@ -304,7 +305,7 @@ float AngleOf(int32_t dx, int32_t dy) {
   constexpr double kPi = 3.14159265358979323846;
   if (dx == 0) return static_cast<float>(dy > 0 ? kPi / 2 : -kPi / 2);
   const double ax = std::fabs(static_cast<double>(dx)), ay = std::fabs(static_cast<double>(dy));
-  const double t = static_cast<float>(std::atan(ay / ax));
+  const double t = static_cast<float>(PortableAtan(ay / ax));
   if (dx > 0) return static_cast<float>(dy >= 0 ? t : -t);
   return static_cast<float>(dy >= 0 ? kPi - t : t - kPi);
 }

@@ -1,6 +1,7 @@
 // The game's one random generator (xoshiro128**), seeded once; the same seed gives the same
 // numbers on every machine.
 #pragma once
+#include <array>
 #include <cstdint>
 
 class Random {
@@ -14,6 +15,14 @@ class Random {
   double Real();
   // A seed taken from the clock.
   static uint64_t ClockSeed();
+  // The whole state, so a run can go on from this point elsewhere (a replay). A state of all
+  // zeros would give only zeros and is never taken.
+  std::array<uint32_t, 4> State() const { return {s_[0], s_[1], s_[2], s_[3]}; }
+  bool SetState(const std::array<uint32_t, 4>& s) {
+    if (!(s[0] | s[1] | s[2] | s[3])) return false;
+    for (int i = 0; i < 4; ++i) s_[i] = s[i];
+    return true;
+  }
 
  private:
   uint32_t s_[4];

@@ -2,6 +2,7 @@
 #include "controls/Controls.h"
 
 #include <cstring>
+#include <utility>
 
 #include "base/Numbers.h"
 #include "game/GameUnit.h"
@@ -65,11 +66,11 @@ PadContext TControls::PadContextNow(const TGame& g) {
 TouchRole TControls::TouchRoleNow(const TGame& g) {
   switch (g.State) {
     case gsMainMenu:
-    case gsGameMenu: return TouchRole::Pointer;
+    case gsGameMenu:
+    case gsRecords: return TouchRole::Pointer;
     case gsPlaying: return TouchRole::Steer;
     case gsWin:
-    case gsGameOver:
-    case gsRecords: return TouchRole::Tap;
+    case gsGameOver: return TouchRole::Tap;
     default: return TouchRole::None;
   }
 }
@@ -161,6 +162,12 @@ void TControls::PollKeyboard(TGame& g) {
       if (fire || escape) g.FinishResult(32, true);
       break;
     case gsRecords:
+      if (acts(DIK_UP)) g.SelectRecordReplay(-1);
+      if (acts(DIK_DOWN)) g.SelectRecordReplay(1);
+      if (acts(DIK_R) && g.RecordsSelected >= 0) {
+        watchRequest_ = g.RecordsSelected;
+        break;
+      }
       if (fire || escape) g.State = gsMainMenu;
       break;
     default: break;
@@ -207,7 +214,15 @@ void TControls::PollMouse(TGame& g) {
       if (click) g.FinishResult(32, true);
       break;
     case gsRecords:
-      if (click) g.State = gsMainMenu;
+      if (t.place) g.PlacePointer(t.x, t.y);
+      g.MovePointer(m.lX, m.lY);
+      if (click) {
+        const int row = g.RecordRowAt(g.PointerX, g.PointerY);
+        if (row >= 0 && g.RecordReplays[row])
+          watchRequest_ = row;
+        else
+          g.State = gsMainMenu;
+      }
       break;
     default: break;
   }
@@ -215,4 +230,45 @@ void TControls::PollMouse(TGame& g) {
 
 void TControls::FormKeyPress(TGame& g, unsigned char key) {
   if (g.State == gsEnterName) g.FinishResult(key, false);
+}
+
+int TControls::TakeWatchRequest() {
+  return std::exchange(watchRequest_, -1);
+}
+
+TControls::DeviceStates TControls::SaveDevices() const {
+  return {input_.SaveState(), pad_.SaveState(), touch_.SaveState()};
+}
+
+bool TControls::LoadDevices(const DeviceStates& states) {
+  TControls loaded = *this;
+  if (!loaded.input_.LoadState(states.input) || !loaded.pad_.LoadState(states.pad) ||
+      !loaded.touch_.LoadState(states.touch))
+    return false;
+  *this = loaded;
+  return true;
+}
+
+TControls::WatchAction TControls::WatcherAction(const InputEvent& e) {
+  if (!e.b) return WatchAction::None;
+  const bool key = e.kind == InputEvent::Kind::Key, pad = e.kind == InputEvent::Kind::PadButton;
+  if ((key && e.a == DIK_ESCAPE) || (pad && e.a == int32_t(PadButton::B))) return WatchAction::Stop;
+  if ((key && e.a == DIK_TAB) || (pad && e.a == int32_t(PadButton::Y))) return WatchAction::SwitchSpeed;
+  return WatchAction::None;
+}
+
+void TControls::FollowWhileWatching(const InputEvent& e) {
+  switch (e.kind) {
+    case InputEvent::Kind::FingerDown:
+    case InputEvent::Kind::FingerMove:
+    case InputEvent::Kind::FingerUp: touch_.Apply(e); break;
+    case InputEvent::Kind::PadButton:
+    case InputEvent::Kind::PadAxis: {
+      std::string chars;
+      pad_.Apply(e, PadContext{PadRole::Menu}, chars);
+      break;
+    }
+    case InputEvent::Kind::Char: break;
+    default: input_.Apply(e); break;
+  }
 }

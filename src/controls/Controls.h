@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/Result.h"
 #include "controls/PadMapper.h"
@@ -35,6 +36,26 @@ class TControls {
   // records and the name entry), 0 where none: what a touch screen offers as a button.
   static uint8_t WaitedKey(const TGame& g);
 
+  // On the table of records the player may ask to watch a row's replay (R, the pad's X, a click on
+  // the row): the row asked for in this tick's polls, -1 for none; taking it clears it.
+  int TakeWatchRequest();
+
+  // The devices' state as a game starts, what a replay starts from again.
+  struct DeviceStates {
+    std::vector<int64_t> input, pad, touch;
+  };
+  DeviceStates SaveDevices() const;
+  // False (nothing changed) for states SaveDevices cannot have given.
+  bool LoadDevices(const DeviceStates& states);
+
+  // While a replay plays the player only watches: Escape (the pad's B) stops it, Tab (the pad's Y)
+  // switches its speed.
+  enum class WatchAction : uint8_t { None, Stop, SwitchSpeed };
+  static WatchAction WatcherAction(const InputEvent& e);
+  // The player's devices follow the player's events meanwhile (kept aside for the table the watch
+  // returns to), without acting on the game.
+  void FollowWhileWatching(const InputEvent& e);
+
  private:
   // What the pad stands for on the screen the game shows now.
   static PadContext PadContextNow(const TGame& g);
@@ -45,6 +66,7 @@ class TControls {
   InputState input_;
   PadMapper pad_;
   TouchMapper touch_;
+  int watchRequest_ = -1;
 };
 
 // A press of fire in play: launches the sight when it waits for launch, else shoots.

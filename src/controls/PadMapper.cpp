@@ -2,6 +2,7 @@
 #include "controls/PadMapper.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 namespace {
@@ -126,6 +127,9 @@ PadInput PadMapper::Tick(const PadContext& c, std::string& chars) {
       case PadButton::Start:
         if (play || role == PadRole::GameMenu) in.keys.set(DIK_ESCAPE);
         break;
+      case PadButton::X:
+        if (role == PadRole::Menu) in.keys.set(DIK_R);  // the table's replay
+        break;
       case PadButton::DpUp:
         if (menu || role == PadRole::KeyboardPlay) in.keys.set(DIK_UP);
         break;
@@ -171,4 +175,45 @@ PadInput PadMapper::Tick(const PadContext& c, std::string& chars) {
   }
   if (c.role != PadRole::MousePlay) restX_ = restY_ = 0;
   return in;
+}
+
+std::vector<int64_t> PadMapper::SaveState() const {
+  std::vector<int64_t> w;
+  for (size_t i = 0; i < down_.size(); ++i)
+    w.insert(w.end(), {down_[i], tapped_[i], int64_t(pressedIn_[i])});
+  w.insert(w.end(), axes_.begin(), axes_.end());
+  w.insert(w.end(), {restX_, restY_, candidate_, letter_, heldTicks_, int64_t(lastRole_)});
+  return w;
+}
+
+bool PadMapper::LoadState(const std::vector<int64_t>& w) {
+  constexpr size_t kButtons = size_t(PadButton::Count), kAxes = size_t(PadAxis::Count);
+  if (w.size() != 3 * kButtons + kAxes + 6) return false;
+  const auto role = [](int64_t v) { return v >= 0 && v <= int64_t(PadRole::NameEntry); };
+  const auto flag = [](int64_t v) { return v == 0 || v == 1; };
+  PadMapper m;
+  size_t at = 0;
+  for (size_t i = 0; i < kButtons; ++i, at += 3) {
+    if (!flag(w[at]) || !flag(w[at + 1]) || !role(w[at + 2])) return false;
+    m.down_[i] = w[at];
+    m.tapped_[i] = w[at + 1];
+    m.pressedIn_[i] = PadRole(w[at + 2]);
+  }
+  for (size_t i = 0; i < kAxes; ++i, ++at) {
+    if (w[at] < -32768 || w[at] > 32767) return false;
+    m.axes_[i] = int32_t(w[at]);
+  }
+  // The rests stay below one mouse count's share of the stick's range.
+  const auto rest = [](int64_t v) { return v > -32767 && v < 32767; };
+  if (!rest(w[at]) || !rest(w[at + 1]) || !flag(w[at + 2]) || w[at + 3] < 0 ||
+      w[at + 3] >= kLetterCount || w[at + 4] < 0 || w[at + 4] > INT32_MAX || !role(w[at + 5]))
+    return false;
+  m.restX_ = w[at];
+  m.restY_ = w[at + 1];
+  m.candidate_ = w[at + 2];
+  m.letter_ = int(w[at + 3]);
+  m.heldTicks_ = int(w[at + 4]);
+  m.lastRole_ = PadRole(w[at + 5]);
+  *this = m;
+  return true;
 }

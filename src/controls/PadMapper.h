@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Pad.h"
 
@@ -31,6 +32,10 @@ class PadMapper {
   // Up or Down in the name entry repeats its step into chars. A button pressed and released within
   // the tick is held for this tick, so a quick tap is not lost.
   PadInput Tick(const PadContext& c, std::string& chars);
+  // Everything the mapping holds, as numbers, so a replay starts from the pad as it was.
+  std::vector<int64_t> SaveState() const;
+  // What SaveState gave; false (nothing changed) for numbers it cannot have given.
+  bool LoadState(const std::vector<int64_t>& words);
 
  private:
   enum Dir { Up, Down, Left, Right, Dirs };

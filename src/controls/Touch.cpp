@@ -2,6 +2,7 @@
 #include "controls/Touch.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 namespace {
@@ -67,4 +68,38 @@ TouchInput TouchMapper::Read(TouchRole role) {
     case TouchRole::Tap: in.click = click; break;
   }
   return in;
+}
+
+std::vector<int64_t> TouchMapper::SaveState() const {
+  std::vector<int64_t> w;
+  tap_.Save(w);
+  w.insert(w.end(), {down_, drag_, moved_, startX_, startY_, x_, y_, readX_, readY_});
+  // A finger never seen is the usual start; it is said by no words at all.
+  if (std::all_of(w.begin(), w.end(), [](int64_t v) { return v == 0; })) return {};
+  return w;
+}
+
+bool TouchMapper::LoadState(const std::vector<int64_t>& w) {
+  TouchMapper t;
+  if (w.empty()) {
+    *this = t;
+    return true;
+  }
+  size_t at = 0;
+  if (!t.tap_.Load(w, at) || w.size() - at != 9) return false;
+  for (size_t i = at; i < at + 3; ++i)
+    if (w[i] < 0 || w[i] > 1) return false;
+  for (size_t i = at + 3; i < w.size(); ++i)
+    if (w[i] != Bound(int32_t(std::clamp<int64_t>(w[i], INT32_MIN, INT32_MAX)))) return false;
+  t.down_ = w[at] != 0;
+  t.drag_ = w[at + 1] != 0;
+  t.moved_ = w[at + 2] != 0;
+  t.startX_ = int32_t(w[at + 3]);
+  t.startY_ = int32_t(w[at + 4]);
+  t.x_ = int32_t(w[at + 5]);
+  t.y_ = int32_t(w[at + 6]);
+  t.readX_ = int32_t(w[at + 7]);
+  t.readY_ = int32_t(w[at + 8]);
+  *this = t;
+  return true;
 }

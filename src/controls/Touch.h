@@ -3,15 +3,16 @@
 // feed it the same FingerDown, FingerMove and FingerUp events.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "platform/Input.h"
 
 // What a finger stands for on the screen the game shows.
 enum class TouchRole : uint8_t {
   None,     // a finger does nothing here (loading, the name entry)
-  Pointer,  // menus: the pointer goes where the finger is, a tap clicks there
+  Pointer,  // menus, the table of records: the pointer goes where the finger is, a tap clicks there
   Steer,    // play: a drag moves as the mouse does, a tap clicks (launch, shoot)
-  Tap,      // result screens, the table of records: a tap clicks
+  Tap,      // result screens: a tap clicks
 };
 
 // What the finger gives one poll.
@@ -33,6 +34,11 @@ class TouchMapper {
   // Once a poll: what the finger did since the last one, as the role asks. A tap whose touch and
   // lift both came since the last poll clicks in this one; motion and taps not used here are gone.
   TouchInput Read(TouchRole role);
+
+  // The finger's state as numbers (empty when no finger is down and nothing waits to be read), for
+  // a replay to start from; LoadState takes what SaveState gave, false (nothing changed) otherwise.
+  std::vector<int64_t> SaveState() const;
+  bool LoadState(const std::vector<int64_t>& words);
 
  private:
   bool down_ = false, drag_ = false;

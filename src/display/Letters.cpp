@@ -10,6 +10,7 @@
 #include "base/Bytes.h"
 #include "assets/Collections.h"
 #include "assets/FileUtils.h"
+#include "base/PortableMath.h"
 #include "display/DIB.h"
 #include "display/PixelRoutines.h"
 #include "base/Numbers.h"
@@ -399,7 +400,7 @@ void TLettersCollection::StartJump(const std::string& text, int32_t minY, int32_
     TParticle& p = Particles[i];
     p.X = float(advance);
     if (wave) {
-      p.Y = float(a * std::sin(i * std::numbers::pi / 8) + a / 2);
+      p.Y = float(a * PortableSin(i * std::numbers::pi / 8) + a / 2);
       p.DY = float(a / 20);
     } else {
       p.Y = float(a / 2);

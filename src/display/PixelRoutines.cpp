@@ -7,6 +7,7 @@
 
 #include "base/Numbers.h"
 #include "base/Random.h"
+#include "base/PortableMath.h"
 
 namespace {
 
@@ -86,8 +87,8 @@ TRotation RotationFor(int32_t w, int32_t h, int32_t angle) {
     case 2700: t = {h, w, 0, -1}; break;
     default: {
       const double radians = double(a) * std::numbers::pi / 1800.0;
-      t.Cos = static_cast<float>(std::cos(radians));
-      t.Sin = static_cast<float>(std::sin(radians));
+      t.Cos = static_cast<float>(PortableCos(radians));
+      t.Sin = static_cast<float>(PortableSin(radians));
       const double c = t.Cos, s = t.Sin;
       t.NewWidth = Trunc(std::fabs(w * c) + std::fabs(h * s)) + 1;
       t.NewHeight = Trunc(std::fabs(w * s) + std::fabs(h * c)) + 1;

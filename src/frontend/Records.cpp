@@ -1,4 +1,5 @@
 // The table of records: ranking, loading and saving the table, and typing the player's name.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -9,10 +10,12 @@
 #include "game/GameUnit.h"
 #include "assets/FileUtils.h"
 #include "display/Letters.h"
+#include "frontend/RecordReplays.h"
 #include "frontend/RecordsFile.h"
 #include "gameplay/ScenarioFile.h"
 #include "platform/InputFile.h"
 #include "platform/OutputFile.h"
+#include "replay/ReplayFile.h"
 
 namespace {
 
@@ -55,6 +58,17 @@ TTableFile ReadTableFile(const std::string& fileName, TRecordRows rows, std::str
     case TTableRead::Corrupted: return TTableFile::Corrupted;
   }
   return TTableFile::Unreadable;
+}
+
+// The game's replay with the name of its row.
+std::string ReplayWithName(const std::string& replay, const TRecordRow& row) {
+  TReplay r;
+  std::string error;
+  if (!ParseReplay(replay, r, error)) return {};
+  std::string name(row.name, std::min<size_t>(row.nameLength, kMaxNameLength));
+  while (!name.empty() && IsBlank(name.back())) name.pop_back();
+  r.name = name;
+  return FormatReplay(r);
 }
 
 }  // namespace
@@ -151,7 +165,20 @@ bool TGame::SaveResult(const TRecordRow& row) {
   if (!path.empty()) lock.emplace(path);
   RefreshRecords(fileName);
   InsertRecord(row);
-  return SaveRecords(fileName);
+  const bool placed = std::any_of(std::begin(Records), std::end(Records), [&](const TRecordRow& r) {
+    return RowReplayKey(r) == RowReplayKey(row);
+  });
+  // The replay goes first: until the table names it, it is ignored.
+  if (placed && !path.empty() && !ResultReplay.empty()) {
+    std::string error;
+    const std::string text = ReplayWithName(ResultReplay, row);
+    if (text.empty() || !KeepRowReplay(path, row, text, error))
+      std::fprintf(stderr, "vor: the result is saved without its replay: %s\n",
+                   text.empty() ? "the replay is damaged" : error.c_str());
+  }
+  if (!SaveRecords(fileName)) return false;
+  if (!path.empty()) DropUnnamedReplays(path, Records);
+  return true;
 }
 
 bool TGame::SaveRecords(const std::string& fileName) {

@@ -16,6 +16,7 @@ constexpr int32_t kHeadY = 90;
 constexpr int32_t kFirstRuleY = 130;
 constexpr int32_t kFirstRowY = 135;
 constexpr int32_t kRowGap = 5;
+constexpr uint32_t kSelectedColor = 0x8080FF;
 constexpr int32_t kRuleLeft = 10, kRuleRight = 790;
 constexpr int32_t kColumnRules[] = {20, 250, 290, 330, 400, 570, 640, 710, 780};
 
@@ -107,5 +108,40 @@ void TGame::DrawRecords() {
       number(row.misses, 775);
     }
     y += h + kRowGap;
+  }
+  if (!std::count(std::begin(RecordReplays), std::end(RecordReplays), 1)) return;
+  // The chosen row's replay: a mark left of the row, and how to watch it.
+  y = kFirstRowY;
+  for (int i = 0; i < kRecordRows; ++i) {
+    if (!Records[i].used) continue;
+    if (i == RecordsSelected && RecordReplays[i])
+      FillRect(screen, TRect{12, y, 17, y + std::max(h, 1)}, kSelectedColor);
+    y += h + kRowGap;
+  }
+  if (Font)
+    Font->DrawLine(screen, 400, 565, "&1R&0, click: watch the replay  &1Tab&0: 4x  &1Esc&0: stop",
+                   daCenter, daTop);
+}
+
+int TGame::RecordRowAt(int32_t x, int32_t y) const {
+  const int32_t h = Font ? Font->LineHeight("W") : 0;
+  if (x < kRuleLeft || x >= kRuleRight) return -1;
+  int32_t top = kFirstRowY;
+  for (int i = 0; i < kRecordRows; ++i) {
+    if (!Records[i].used) continue;
+    if (y >= top && y < top + h + kRowGap) return i;
+    top += h + kRowGap;
+  }
+  return -1;
+}
+
+void TGame::SelectRecordReplay(int step) {
+  for (int k = 1; k <= kRecordRows; ++k) {
+    const int i = ((RecordsSelected < 0 ? (step > 0 ? -1 : 0) : RecordsSelected) + step * k +
+                   2 * kRecordRows) % kRecordRows;
+    if (Records[i].used && RecordReplays[i]) {
+      RecordsSelected = i;
+      return;
+    }
   }
 }

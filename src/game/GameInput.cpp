@@ -36,7 +36,7 @@ void TGame::ClearButtonLatches() {
 }
 
 void TGame::PlacePointer(int64_t x, int64_t y) {
-  if (State != gsMainMenu && State != gsGameMenu) return;
+  if (State != gsMainMenu && State != gsGameMenu && State != gsRecords) return;
   PointerX = int32_t(std::clamp<int64_t>(x, 0, kScreenWidth));
   PointerY = int32_t(std::clamp<int64_t>(y, 0, kScreenHeight));
 }
@@ -45,7 +45,7 @@ void TGame::MovePointer(int32_t dx, int32_t dy) {
   // The factor is held as a 32-bit float, as the products are rounded from it.
   const float f = static_cast<float>((15 - ControlSpeed) / 10.0 + 0.5);
   // Sums in 64 bits: a script may move the mouse by any int32 count.
-  if (State == gsMainMenu || State == gsGameMenu) {
+  if (State == gsMainMenu || State == gsGameMenu || State == gsRecords) {
     PlacePointer(int64_t(PointerX) + Round(double(dx) * f),
                  int64_t(PointerY) + Round(double(dy) * f));
     return;

@@ -82,7 +82,11 @@ void TGame::DrawFrame() {
     case gsWin: DrawWin(); break;
     case gsGameOver: DrawGameOver(); break;
     case gsEnterName: DrawNameEntry(); break;
-    case gsRecords: DrawRecords(); break;
+    case gsRecords:
+      DrawRecords();
+      // Rows with replays can be clicked.
+      if (std::count(std::begin(RecordReplays), std::end(RecordReplays), 1)) DrawPointer();
+      break;
     default: break;  // gsStart, gsLevelLoading, gsExit: the previous frame stays
   }
   DecrementLatches();

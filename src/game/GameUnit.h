@@ -227,6 +227,17 @@ class TGame {
   // The table file that last failed to load; its next save keeps the old file as NAME.bad.
   std::string RecordsFailedFile;
 
+  // --- Replays ---
+  // Games started from the menu, and the generator as the last of them started.
+  uint32_t GamesStarted = 0;
+  Random GameStartRandom;
+  // The replay of the game whose result RecordEntry holds, without the player's name; empty when
+  // that game was not recorded. Saving the result keeps it with the row.
+  std::string ResultReplay;
+  // The table screen: which rows have a replay to watch, and the row chosen (-1: none).
+  uint8_t RecordReplays[kRecordRows] = {};
+  int32_t RecordsSelected = -1;
+
   // --- Sound requests, per sound index (for tests and the state dump) ---
   int32_t SoundsPlayed[5] = {};
 
@@ -252,7 +263,7 @@ class TGame {
   void ClearButtonLatches();
   void MovePointer(int32_t dx, int32_t dy);
   // Puts the menu pointer at a point of the frame (a finger's), kept on the screen as the mouse
-  // keeps it; only in the menus, where the pointer is shown.
+  // keeps it; only in the menus and the table of records, where the pointer is shown.
   void PlacePointer(int64_t x, int64_t y);
 
   // --- Asset loading ---
@@ -378,6 +389,10 @@ class TGame {
   bool NameEntryFull() const;
   void DrawNameEntry();
   void DrawRecords();
+  // The row (0..9) of the table screen at the point, or -1.
+  int RecordRowAt(int32_t x, int32_t y) const;
+  // Moves the choice to the next (step 1) or previous (-1) row that has a replay.
+  void SelectRecordReplay(int step);
 
   // --- Sound ---
   bool InitSound();

@@ -216,6 +216,8 @@ bool TGame::StartScenario(const std::string& fileName) {
     ShowMessageBox("Scanario is not\r\ncontain levels!", kMessageBoxFrames);
     return false;
   }
+  ++GamesStarted;
+  GameStartRandom = GameRandom();
   StartGame(1);
   return true;
 }

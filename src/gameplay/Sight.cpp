@@ -4,6 +4,7 @@
 
 #include "game/GameUnit.h"
 #include "assets/FileUtils.h"
+#include "base/PortableMath.h"
 #include "platform/Input.h"
 #include "base/Numbers.h"
 #include "base/Random.h"
@@ -50,7 +51,7 @@ void TGame::SteerSight(int dx, int dy) {
 }
 
 double MagnetDistance(const TMagnetRec& m, double x, double y) {
-  return std::hypot(x - m.X, y - m.Y);
+  return PortableHypot(x - m.X, y - m.Y);
 }
 
 void TGame::NextSightPoint(float& x, float& y) const {
@@ -89,8 +90,8 @@ void TGame::MoveSight() {
                                          : 0.2 - 0.066 * dist / g;
       const int32_t dx = Trunc(double(SightX) - m.X), dy = Trunc(double(SightY) - m.Y);
       const double a = AngleOf(dx, dy);
-      SightSpeedX = float(SightSpeedX - std::cos(a) * k);
-      SightSpeedY = float(SightSpeedY + std::sin(a) * k);
+      SightSpeedX = float(SightSpeedX - PortableCos(a) * k);
+      SightSpeedY = float(SightSpeedY + PortableSin(a) * k);
     }
   }
   if (WindOn && SightActive) {
@@ -117,7 +118,7 @@ void TGame::HitTest(float x, float y, bool& hit, bool& centre, int32_t& slot) co
     const float R = float(TargetRadius(EffectTimers[kBonusTarget] > 0 ? 0 : t.SIZE));
     const float r1 = R / 3;
     const float r2 = (R + r1) / 2;
-    const double e = std::hypot(double(x) - t.X, double(y) - t.Y);
+    const double e = PortableHypot(double(x) - t.X, double(y) - t.Y);
     centre = r1 + 1 > e;
     if (!(R + 1 > e)) continue;
     if (t.TYPE == 2 && t.PHAZE1 >= FadeFrames && t.PHAZE1 <= FadeFrames + 30) continue;

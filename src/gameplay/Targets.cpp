@@ -6,6 +6,7 @@
 #include <string>
 
 #include "game/GameUnit.h"
+#include "base/PortableMath.h"
 #include "display/PixelRoutines.h"
 #include "display/SpriteSurface.h"
 #include "base/Numbers.h"
@@ -167,8 +168,8 @@ void TGame::DrawTarget(int slot) {
         const double a = p * 25.0 * std::numbers::pi / 180.0;
         // Whole turns off the angle: a phase from a level file may lie anywhere.
         TargetPictures->DrawShadedRotated(*DirectDraw, dest, c.PICTUREINDEX,
-                                          Round(c.X - std::sin(a) * (h / 2)),
-                                          Round(c.Y - std::cos(a) * (h / 2)),
+                                          Round(c.X - PortableSin(a) * (h / 2)),
+                                          Round(c.Y - PortableCos(a) * (h / 2)),
                                           int32_t(int64_t(p) * 250 % 3600), 1.0f - 0.1f * float(p));
       }
       circle = p;

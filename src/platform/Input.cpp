@@ -113,3 +113,39 @@ HRESULT InputState::ReadMouse(DIMOUSESTATE2& state) {
   dx_ = dy_ = 0;
   return DI_OK;
 }
+
+std::vector<int64_t> InputState::SaveState() const {
+  std::vector<int64_t> w;
+  keys_.Save(w);
+  buttons_.Save(w);
+  std::vector<int64_t> pad;
+  for (size_t i = 0; i < padKeys_.size(); ++i)
+    if (padKeys_[i]) pad.push_back(int64_t(i));
+  w.push_back(int64_t(pad.size()));
+  w.insert(w.end(), pad.begin(), pad.end());
+  w.insert(w.end(), {padButton_, dx_, dy_, focused_});
+  return w;
+}
+
+bool InputState::LoadState(const std::vector<int64_t>& w) {
+  InputState s;
+  size_t at = 0;
+  if (!s.keys_.Load(w, at) || !s.buttons_.Load(w, at)) return false;
+  if (at >= w.size() || w[at] < 0 || w[at] > 256 || int64_t(w.size() - at - 1) < w[at] + 4)
+    return false;
+  const int64_t n = w[at++];
+  for (int64_t k = 0; k < n; ++k, ++at) {
+    if (w[at] < 0 || w[at] > 255) return false;
+    s.padKeys_[size_t(w[at])] = 0x80;
+  }
+  const auto inInt = [](int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; };
+  if (w[at] < 0 || w[at] > 1 || !inInt(w[at + 1]) || !inInt(w[at + 2]) || w[at + 3] < 0 ||
+      w[at + 3] > 1 || at + 4 != w.size())
+    return false;
+  s.padButton_ = uint8_t(w[at] ? 0x80 : 0);
+  s.dx_ = int32_t(w[at + 1]);
+  s.dy_ = int32_t(w[at + 2]);
+  s.focused_ = w[at + 3] != 0;
+  *this = s;
+  return true;
+}

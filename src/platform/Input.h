@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/Result.h"
 
@@ -15,6 +16,8 @@
 enum : uint8_t {
   DIK_ESCAPE = 0x01,
   DIK_BACK = 0x0E,
+  DIK_TAB = 0x0F,
+  DIK_R = 0x13,
   DIK_RETURN = 0x1C,
   DIK_NUMPADENTER = 0x9C,
   DIK_SPACE = 0x39,
@@ -94,6 +97,34 @@ class PolledControls {
     pressed_ = {};
     shown_ = {};
   }
+  // The controls whose state is not all up: index and flags (4 down, 2 pressed, 1 shown).
+  void Save(std::vector<int64_t>& words) const {
+    std::vector<int64_t> some;
+    for (size_t i = 0; i < N; ++i)
+      if (const int f = down_[i] * 4 + pressed_[i] * 2 + shown_[i]) {
+        some.push_back(int64_t(i));
+        some.push_back(f);
+      }
+    words.push_back(int64_t(some.size() / 2));
+    words.insert(words.end(), some.begin(), some.end());
+  }
+  // What Save wrote, from words[at]; false (nothing changed) when it is out of range.
+  bool Load(const std::vector<int64_t>& words, size_t& at) {
+    if (at >= words.size() || words[at] < 0 || words[at] > int64_t(N)) return false;
+    const size_t n = size_t(words[at]);
+    if (words.size() - at - 1 < 2 * n) return false;
+    PolledControls loaded;
+    for (size_t k = 0; k < n; ++k) {
+      const int64_t i = words[at + 1 + 2 * k], f = words[at + 2 + 2 * k];
+      if (i < 0 || i >= int64_t(N) || f < 0 || f > 7) return false;
+      loaded.down_[size_t(i)] = f & 4;
+      loaded.pressed_[size_t(i)] = f & 2;
+      loaded.shown_[size_t(i)] = f & 1;
+    }
+    *this = loaded;
+    at += 1 + 2 * n;
+    return true;
+  }
 
  private:
   std::array<bool, N> down_{}, pressed_{}, shown_{};
@@ -114,6 +145,10 @@ class InputState {
   // What the pad holds this tick: its keys and left button count as down besides the real ones;
   // its motion adds to the mouse's.
   void ApplyPad(const PadInput& pad);
+  // Everything the devices hold, as numbers, so a replay starts from the devices as they were.
+  std::vector<int64_t> SaveState() const;
+  // What SaveState gave; false (nothing changed) for numbers it cannot have given.
+  bool LoadState(const std::vector<int64_t>& words);
 
  private:
   PolledControls<256> keys_;

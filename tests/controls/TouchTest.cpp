@@ -113,4 +113,31 @@ TEST(TouchMapper, AScreenChangeKeepsTheGesture) {
   EXPECT_EQ(Show(touch.Read(TouchRole::Steer)), "");
 }
 
+TEST(TouchMapper, AFingerDownAsAGameStartsIsKeptForItsReplay) {
+  // A drag under way and a tap not yet read: a replay started from the saved words goes on alike.
+  TouchMapper touch;
+  EXPECT_TRUE(touch.SaveState().empty()) << "a finger never seen is said by no words";
+  touch.Apply(Down(300, 200));
+  touch.Apply(Up());
+  touch.Apply(Down(100, 100));
+  touch.Apply(Move(140, 90));
+  TouchMapper again;
+  ASSERT_TRUE(again.LoadState(touch.SaveState()));
+  for (TouchMapper* t : {&touch, &again}) {
+    t->Apply(Move(150, 95));
+    EXPECT_EQ(Show(t->Read(TouchRole::Steer)), "move 50 -5, click");
+  }
+  // Words a save cannot give change nothing.
+  const std::vector<int64_t> saved = touch.SaveState();
+  for (const std::vector<int64_t>& bad :
+       {std::vector<int64_t>{0}, std::vector<int64_t>{0, 2, 0, 0, 0, 0, 0, 0, 0, 0},
+        std::vector<int64_t>{0, 1, 0, 0, 0, 0, int64_t(1) << 40, 0, 0, 0},
+        std::vector<int64_t>{1, 5, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0}}) {
+    EXPECT_FALSE(touch.LoadState(bad));
+    EXPECT_EQ(touch.SaveState(), saved);
+  }
+  ASSERT_TRUE(touch.LoadState({}));
+  EXPECT_TRUE(touch.SaveState().empty()) << "no words: no finger";
+}
+
 }  // namespace
