@@ -70,6 +70,45 @@ class PostgresStore final : public Store {
     for (int i = 0; i < kConnections; ++i) idle_.push_back(Connect());
   }
 
+ private:
+  // Runs f in a transaction on an idle connection and commits; a connection that broke is made
+  // anew for the next use.
+  template <typename F>
+  auto Use(F f) {
+    std::unique_ptr<pqxx::connection> c;
+    {
+      std::unique_lock lock(mutex_);
+      idleCv_.wait(lock, [&] { return !idle_.empty(); });
+      c = std::move(idle_.back());
+      idle_.pop_back();
+    }
+    struct Return {
+      PostgresStore& store;
+      std::unique_ptr<pqxx::connection>& c;
+      ~Return() {
+        if (!c || !c->is_open()) {
+          try {
+            c = store.Connect();
+          } catch (const std::exception&) {
+            c.reset();
+          }
+        }
+        {
+          std::lock_guard lock(store.mutex_);
+          store.idle_.push_back(std::move(c));
+        }
+        store.idleCv_.notify_one();
+      }
+    } giveBack{*this, c};
+    if (!c) c = Connect();
+    pqxx::work w(*c);
+    auto result = f(w);
+    w.commit();
+    return result;
+  }
+
+ public:
+
   SharedRow Add(const SharedRow& row, const std::string& replayText) override {
     return Use([&](pqxx::work& w) {
       w.exec_prepared("insert", row.replay, row.scenario, row.name, row.score, row.targets,
@@ -128,42 +167,6 @@ class PostgresStore final : public Store {
       for (const pqxx::row& f : w.exec_prepared(statement, values...)) rows.push_back(RowOf(f));
       return rows;
     });
-  }
-
-  // Runs f in a transaction on an idle connection and commits; a connection that broke is made
-  // anew for the next use.
-  template <typename F>
-  auto Use(F f) {
-    std::unique_ptr<pqxx::connection> c;
-    {
-      std::unique_lock lock(mutex_);
-      idleCv_.wait(lock, [&] { return !idle_.empty(); });
-      c = std::move(idle_.back());
-      idle_.pop_back();
-    }
-    struct Return {
-      PostgresStore& store;
-      std::unique_ptr<pqxx::connection>& c;
-      ~Return() {
-        if (!c || !c->is_open()) {
-          try {
-            c = store.Connect();
-          } catch (const std::exception&) {
-            c.reset();
-          }
-        }
-        {
-          std::lock_guard lock(store.mutex_);
-          store.idle_.push_back(std::move(c));
-        }
-        store.idleCv_.notify_one();
-      }
-    } giveBack{*this, c};
-    if (!c) c = Connect();
-    pqxx::work w(*c);
-    auto result = f(w);
-    w.commit();
-    return result;
   }
 
   std::string address_;

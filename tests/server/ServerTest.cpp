@@ -18,6 +18,9 @@
 #include "base/Sha256.h"
 #include "gameplay/ScenarioFile.h"
 
+// Results are written with designated initializers, the fields not named keeping their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace fs = std::filesystem;
 using nlohmann::json;
 
