@@ -42,10 +42,10 @@ run "sqlite:$work/records.sqlite" "$@"
 pgbin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | tail -1)
 if [ -z "$pgbin" ]; then echo "PostgreSQL is not installed"; exit 0; fi
 mkdir -p "$work/pg"
-as="" user=$(id -un)
+as="" user=vor
 if [ "$(id -u)" = 0 ]; then
   chown nobody:nogroup "$work/pg"
-  as="setpriv --reuid=nobody --regid=nogroup --clear-groups" user=nobody
+  as="setpriv --reuid=nobody --regid=nogroup --clear-groups"
 fi
 (cd / && $as "$pgbin/initdb" -A trust -U "$user" -D "$work/pg/db" >/dev/null)
 (cd / && $as "$pgbin/pg_ctl" -w -D "$work/pg/db" -o "-k $work/pg -c listen_addresses=''" \

@@ -308,9 +308,6 @@ class PostgresCluster {
     if (geteuid() == 0) {
       as_ = "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
       if (chown(folder_.c_str(), 65534, 65534) != 0) return;
-      user_ = "nobody";
-    } else {
-      user_ = getenv("USER") ? getenv("USER") : "postgres";
     }
     const std::string quiet = " >" + folder_ + "/log 2>&1";
     started_ = Run(bin_ + "/initdb -A trust -U " + user_ + " -D " + folder_ + "/db" + quiet) &&
@@ -332,7 +329,9 @@ class PostgresCluster {
     return std::system(("cd / && " + as_ + command).c_str()) == 0;
   }
   std::error_code ec_;
-  std::string bin_, folder_, as_, user_;
+  std::string bin_, folder_, as_;
+  // The cluster's superuser, whoever runs it.
+  const std::string user_ = "vor";
   bool started_ = false;
 };
 
