@@ -7,8 +7,10 @@
 # the server (its processes, HTTP and database) and not the game's run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# VOR_BENCH_BUILD: a build folder configured already with -DVOR_BENCH=ON, used as it is.
 build=${VOR_BENCH_BUILD:-build-bench}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVOR_BENCH=ON -DVOR_TESTS=OFF >/dev/null
+[ -n "${VOR_BENCH_BUILD:-}" ] ||
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVOR_BENCH=ON -DVOR_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target vor-records vor_records_load vor_records_fake_checker \
       vor_data >/dev/null
 work=$(mktemp -d /tmp/vor-records-bench-XXXXXX)
