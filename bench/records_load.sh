@@ -14,6 +14,8 @@ build=${VOR_BENCH_BUILD:-build-bench}
 cmake --build "$build" -j"$(nproc)" --target vor-records vor_records_load vor_records_fake_checker \
       vor_data >/dev/null
 work=$(mktemp -d /tmp/vor-records-bench-XXXXXX)
+chmod 711 "$work"  # the cluster's own user passes through to its folder
+args=("$@")
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
@@ -35,12 +37,12 @@ run() {  # database
     [ -n "$port" ] && break
     sleep 0.1
   done
-  "$build/bench/vor_records_load" --port "$port" --data "$build/data" "$@"
+  "$build/bench/vor_records_load" --port "$port" --data "$build/data" "${args[@]}"
   kill "${pids[-1]}"
 }
 
 echo "== SQLite"
-run "sqlite:$work/records.sqlite" "$@"
+run "sqlite:$work/records.sqlite"
 pgbin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | tail -1)
 if [ -z "$pgbin" ]; then echo "PostgreSQL is not installed"; exit 0; fi
 mkdir -p "$work/pg"
@@ -53,4 +55,4 @@ fi
 (cd / && $as "$pgbin/pg_ctl" -w -D "$work/pg/db" -o "-k $work/pg -c listen_addresses=''" \
     -l "$work/pg/log" start >/dev/null)
 echo "== PostgreSQL"
-run "postgresql:///postgres?host=$work/pg&user=$user" "$@"
+run "postgresql:///postgres?host=$work/pg&user=$user"
