@@ -81,7 +81,7 @@ void TGame::ClearRecords() {
   for (TRecordRow& r : Records) r.used = 0;
 }
 
-bool TGame::IsBetterRow(const TRecordRow& a, const TRecordRow& b) const {
+bool TGame::IsBetterRow(const TRecordRow& a, const TRecordRow& b) {
   if (!b.used) return false;
   if (!a.used) return true;
   if (b.score != a.score) return b.score > a.score;

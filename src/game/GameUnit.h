@@ -367,7 +367,7 @@ class TGame {
   void DrawWin();
   void ClearRecords();
   // Does row b rank above row a.
-  bool IsBetterRow(const TRecordRow& a, const TRecordRow& b) const;
+  static bool IsBetterRow(const TRecordRow& a, const TRecordRow& b);
   void SortRecords();
   // 1..10, or -1 when the row does not enter the table; sorts the table first.
   int FindRecordPlace(const TRecordRow& row);

@@ -7,7 +7,7 @@ source "$(dirname "$0")/common.sh"
 
 cmake --install "$build" --prefix "$work/prefix" > install.log || fail "install: $(cat install.log)"
 cd "$work/prefix"
-for f in games/vor share/vor/back.ccg share/vor/targets.ccg share/vor/graph.ccg share/vor/font.ccg \
+for f in games/vor games/vor-records share/man/man6/vor-records.6.gz share/vor/back.ccg share/vor/targets.ccg share/vor/graph.ccg share/vor/font.ccg \
          share/vor/wave.col share/vor/main.lev share/vor/training.lev share/man/man6/vor.6.gz \
          share/doc/vor/copyright share/doc/vor/changelog.gz; do
   [ -s "$f" ] || fail "the install lacks $f"
@@ -79,6 +79,19 @@ cp data-home/vor/main.tbl home/.local/share/vor/
   fail "a start with HOME alone: status $?"
 grep -q '"name":"Tester    "' home.json || fail "the table under HOME was not read"
 [ -s home/.cache/vor/graph.dat ] || fail "no graph.dat in ~/.cache/vor"
+
+# The installed server starts with its defaults: the installed data, its database under HOME.
+(cd empty && exec "$work/moved/games/vor-records" --listen 127.0.0.1:0 2> ../records.err) &
+records=$!
+for _ in $(seq 300); do
+  grep -q 'listening on 127.0.0.1:' records.err 2>/dev/null && break
+  kill -0 $records 2>/dev/null || break
+  sleep 0.1
+done
+kill $records 2>/dev/null
+wait $records 2>/dev/null || true
+grep -q 'listening on 127.0.0.1:' records.err || fail "vor-records did not start: $(cat records.err)"
+[ -s home/.local/share/vor-records/records.sqlite ] || fail "no database in ~/.local/share/vor-records"
 
 # Started in a folder that holds the data, the installed game keeps to that folder; a command
 # works on the files named to it in the current folder.

@@ -16,7 +16,8 @@ arch=$(dpkg --print-architecture)
 [[ $(basename "$deb") =~ ^vor_[0-9]+\.[0-9]+\.[0-9]+_${arch}\.deb$ ]] || fail "package name $deb"
 
 files=$(dpkg-deb -c "$deb" | awk '{print $NF}')
-for f in ./usr/games/vor ./usr/share/vor/back.ccg ./usr/share/vor/targets.ccg \
+for f in ./usr/games/vor ./usr/games/vor-records ./usr/share/man/man6/vor-records.6.gz \
+         ./usr/share/vor/back.ccg ./usr/share/vor/targets.ccg \
          ./usr/share/vor/graph.ccg ./usr/share/vor/font.ccg ./usr/share/vor/wave.col \
          ./usr/share/vor/main.lev ./usr/share/vor/training.lev ./usr/share/man/man6/vor.6.gz \
          ./usr/share/doc/vor/copyright ./usr/share/doc/vor/changelog.gz \
