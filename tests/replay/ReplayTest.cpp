@@ -27,6 +27,7 @@ TEST(ReplayFile, WritesWhatItReads) {
   r.seed = {1, 0xdeadbeef, 3, 4};
   r.input = {1, 28, 5, 0, 0, 0, 0, 0, 1};
   r.pad = std::vector<int64_t>(46, 0);
+  r.touch = {0, 1, 0, 0, 100, 100, 140, 90, 100, 100};
   r.keyLatch[57] = 10;
   r.buttonLatch[0] = 5;
   r.mousePoll = true;
@@ -49,6 +50,7 @@ TEST(ReplayFile, WritesWhatItReads) {
   EXPECT_EQ(back.scenarioName, "my level.lev");
   EXPECT_EQ(back.name, r.name);
   EXPECT_EQ(back.seed, r.seed);
+  EXPECT_EQ(back.touch, r.touch);
   EXPECT_EQ(back.keyLatch[57], 10);
   EXPECT_EQ(back.buttonLatch[0], 5);
   EXPECT_TRUE(back.mousePoll);
@@ -69,6 +71,7 @@ TEST(ReplayFile, RefusesWhatNoGameWrote) {
       {"# vor-replay 1\n# vor-replay data " + kSha + "\n", "no scenario"},
       {MinimalReplay("# vor-replay speed 4\n"), "unknown line"},
       {MinimalReplay("# vor-replay latches 300:1\n"), "latch of no key"},
+      {MinimalReplay("# vor-replay touch 0\n# vor-replay touch 0\n"), "touch twice"},
       {MinimalReplay("# vor-replay name ABCDEFGHIJK\n"), "eleven letters"},
       {MinimalReplay("# vor-setting difficulty=hard\n"), "damaged setting"},
       {MinimalReplay("# vor-setting scenario=x.lev\n"), "scenario as a setting"},
