@@ -136,3 +136,77 @@ test('the same script and seed give the same frames natively and in the browser'
     fs.rmSync(native.dir, { recursive: true, force: true });
   }
 });
+
+// The page's stored copy of the built sheets, as { build, timestamp, size }, or null; or, with
+// change, the copy replaced by change(copy) first.
+async function keptSheets(page, change) {
+  return page.evaluate(how => new Promise((resolve, reject) => {
+    const open = indexedDB.open('/persist');
+    open.onerror = () => reject(open.error);
+    open.onsuccess = () => {
+      const db = open.result, key = '/persist/vor/graph.dat';
+      const t = db.transaction('FILE_DATA', 'readwrite'), store = t.objectStore('FILE_DATA');
+      const get = store.get(key);
+      get.onsuccess = () => {
+        let v = get.result;
+        if (v && how) {
+          v = { ...v, ...(how.build ? { build: how.build } : {}),
+                contents: how.garbage ? new Uint8Array(4096).fill(7) : v.contents };
+          store.put(v, key);
+        }
+        t.oncomplete = () => {
+          db.close();
+          resolve(v ? { build: v.build, timestamp: v.timestamp.getTime(), size: v.contents.length } : null);
+        };
+      };
+    };
+  }), change || null);
+}
+
+test('the sheets built at a first visit are read at the next visit of the same build only', async () => {
+  const browser = await launch(tempDir('vor-profile-'));
+  try {
+    const page = await openPage(browser, server.url);
+    await waitForState(page, States.MainMenu);
+    const stored = async () => {
+      for (let i = 0; i < 100; ++i) {
+        const kept = await keptSheets(page);
+        if (kept) return kept;
+        await new Promise(r => setTimeout(r, 100));
+      }
+      return null;
+    };
+    const first = await stored();
+    assert.ok(first && /^[0-9a-f]{16}$/.test(first.build) && first.size > 1e6, JSON.stringify(first));
+    const build = first.build;
+
+    // Read again, not built again: the stored copy is not written anew.
+    await page.reload();
+    await waitForState(page, States.MainMenu);
+    await new Promise(r => setTimeout(r, 3000));
+    assert.deepEqual(await keptSheets(page), first);
+
+    // Another build's copy (here damaged, which would stop the game) is dropped and built anew.
+    await keptSheets(page, { build: 'another', garbage: true });
+    await page.reload();
+    await waitForState(page, States.MainMenu);
+    const rebuilt = await stored();
+    assert.ok(rebuilt.build === build && rebuilt.size === first.size && rebuilt.timestamp > first.timestamp);
+
+    // A damaged copy of this build stops the game as a damaged file does; the page drops it, and
+    // the next visit builds the sheets again.
+    await keptSheets(page, { garbage: true });
+    await page.reload();
+    await page.waitForFunction(() => window.vorEndStatus !== undefined, { timeout: 30000 });
+    assert.notEqual(await page.evaluate(() => window.vorEndStatus), 0);
+    await page.waitForFunction(() => document.getElementById('end').style.display === 'block');
+    for (let i = 0; i < 50 && await keptSheets(page); ++i) await new Promise(r => setTimeout(r, 100));
+    assert.equal(await keptSheets(page), null);
+    page.problems.length = 0;
+    await page.reload();
+    await waitForState(page, States.MainMenu);
+    assert.deepEqual(page.problems, []);
+  } finally {
+    await browser.close();
+  }
+});

@@ -3,7 +3,9 @@
 // page), the clock is the page's, a message box is a line on the page, the game gets an Escape
 // when the page asks for one (the browser took the pointer back on that key, or the tab comes back
 // during a level), the frame is scaled as the page's setting says, a hidden tab holds the game
-// still, and the loading job runs between frames.
+// still, and the loading job runs between frames. A frame is handed to the screen when the browser
+// next paints (one texture update of the newest frame drawn; none when no new frame came), not in
+// the middle of the tick that drew it.
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -29,11 +31,29 @@ EM_JS(void, VorPageScreen, (int state, int waitedKey),
 // 1 for integer scaling, else sharp.
 EM_JS(int, VorPageScale, (), { return Module.vorScale ? Module.vorScale() : 0; });
 EM_JS(int, VorPageHidden, (), { return typeof document !== 'undefined' && document.hidden ? 1 : 0; });
+// Asks the browser to call vor_show_frame before it next paints, once however many frames wait.
+// Module.vorShown counts the frames handed to the screen and the milliseconds it took.
+EM_JS(void, VorPageFrameReady, (), {
+  if (Module.vorFrameAsked) return;
+  Module.vorFrameAsked = true;
+  requestAnimationFrame(() => {
+    Module.vorFrameAsked = false;
+    const start = performance.now();
+    if (!Module._vor_show_frame()) return;
+    const shown = Module.vorShown || (Module.vorShown = { frames: 0, ms: 0 });
+    ++shown.frames;
+    shown.ms += performance.now() - start;
+  });
+});
 
 namespace {
 
 // The running game's state for the page's tests; empty while none runs.
 std::function<std::string()> watchedState;
+
+class WebSystem;
+// The system whose newest frame waits for the browser's paint, if any.
+WebSystem* showing = nullptr;
 
 class WebSystem final : public System {
  public:
@@ -42,6 +62,9 @@ class WebSystem final : public System {
       : window_(std::move(window)), start_(emscripten_get_now()) {
     // The page is shown by the time the program runs.
     activated_ = true;
+  }
+  ~WebSystem() override {
+    if (showing == this) showing = nullptr;
   }
 
   bool OpenWindow(int32_t width, int32_t height) override {
@@ -53,9 +76,28 @@ class WebSystem final : public System {
     window_->SetScaleMode(mode);
   }
 
+  // Only the newest frame is kept (the back buffer itself, no copy); the browser's paint shows it.
   void Present(const Surface& frame) override {
-    window_->Present(frame);
     ++presented_;
+    if (window_->IsHeadless()) {
+      window_->Present(frame);
+      ++shown_;
+      return;
+    }
+    waiting_ = &frame;
+    showing = this;
+    VorPageFrameReady();
+  }
+
+  // Hands the waiting frame to the screen: false when none waits.
+  bool ShowWaitingFrame() {
+    if (!waiting_) return false;
+    const Surface* frame = waiting_;
+    waiting_ = nullptr;
+    if (frame->IsLost()) return false;
+    window_->Present(*frame);
+    ++shown_;
+    return true;
   }
 
   void PumpEvents() override {
@@ -108,6 +150,9 @@ class WebSystem final : public System {
   // The page stays; it tells the player the game has ended.
   void GameEnded(int status) override {
     watchedState = nullptr;
+    // The game's surfaces may go: the last frame was shown or is dropped.
+    ShowWaitingFrame();
+    waiting_ = nullptr;
     VorPageGameEnded(status);
   }
 
@@ -119,21 +164,29 @@ class WebSystem final : public System {
     // was hidden is not made up (the tick loop runs at most one late tick).
     while (VorPageHidden()) emscripten_sleep(250);
     // A job waiting to run blocks the page while it runs: first let the page show two frames
-    // drawn after it started (the loading screen).
+    // drawn after it started (the loading screen); a browser that does not paint (a window out of
+    // sight) holds it up for half a second at most.
     if (!HasPendingWork()) {
-      presentedAtWork_ = -1;
-    } else if (presentedAtWork_ < 0) {
+      shownAtWork_ = -1;
+    } else if (shownAtWork_ < 0) {
+      shownAtWork_ = shown_;
       presentedAtWork_ = presented_;
-    } else if (presented_ - presentedAtWork_ >= 2) {
+      workSeenAt_ = emscripten_get_now();
+    } else if (shown_ - shownAtWork_ >= 2 ||
+               (presented_ - presentedAtWork_ >= 2 && emscripten_get_now() - workSeenAt_ >= 500)) {
       RunPendingWork();
-      presentedAtWork_ = -1;
+      shownAtWork_ = -1;
     }
   }
 
  private:
   std::unique_ptr<System> window_;
   double start_;
-  int64_t presented_ = 0, presentedAtWork_ = -1;
+  // Frames drawn (ticks) and frames handed to the screen; their counts when a job came, and when.
+  int64_t presented_ = 0, shown_ = 0, presentedAtWork_ = -1, shownAtWork_ = -1;
+  double workSeenAt_ = 0;
+  // The newest frame drawn and not yet shown (the game's back buffer), or null.
+  const Surface* waiting_ = nullptr;
   // The page's key held down and the frame count when it went down, or -1.
   int32_t pageKey_ = 0;
   int64_t pageKeyDownAt_ = -1;
@@ -146,6 +199,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* vor_state_json() {
   static std::string json;
   json = watchedState ? watchedState() : std::string();
   return json.c_str();
+}
+
+// Called by the browser before it paints (VorPageFrameReady): 1 when a frame was handed over.
+extern "C" EMSCRIPTEN_KEEPALIVE int vor_show_frame() {
+  return showing && showing->ShowWaitingFrame() ? 1 : 0;
 }
 
 void InstallWindowBackend() {
