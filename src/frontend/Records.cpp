@@ -169,13 +169,15 @@ bool TGame::SaveResult(const TRecordRow& row) {
     return RowReplayKey(r) == RowReplayKey(row);
   });
   // The replay goes first: until the table names it, it is ignored.
+  const std::string text =
+      placed && !ResultReplay.empty() ? ReplayWithName(ResultReplay, row) : std::string();
   if (placed && !path.empty() && !ResultReplay.empty()) {
     std::string error;
-    const std::string text = ReplayWithName(ResultReplay, row);
     if (text.empty() || !KeepRowReplay(path, row, text, error))
       std::fprintf(stderr, "vor: the result is saved without its replay: %s\n",
                    text.empty() ? "the replay is damaged" : error.c_str());
   }
+  ResultToSend = text;
   if (!SaveRecords(fileName)) return false;
   if (!path.empty()) DropUnnamedReplays(path, Records);
   return true;
