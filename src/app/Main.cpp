@@ -126,15 +126,8 @@ void TForm1::FormDestroy() {
   if (record_.IsOpen() && !record_.Close()) OutputFailed(options_.record, record_.Reason());
   pictureWrites_.clear();  // waits for pictures still being written
   if (!Game_) return;
-  if (shared_ && system_.IsHeadless()) {
-    // A run without a window ends once the server has answered (for a bounded while), so its
-    // end state holds the answers; a window's run leaves what is unsent waiting for the next.
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (shared_->Busy() && std::chrono::steady_clock::now() < until) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      PollSharedTables();
-    }
-  }
+  // A window's run leaves what is unsent waiting for the next start.
+  if (system_.IsHeadless()) SettleSharedTables();
   shared_.reset();  // what still runs is cancelled
   WriteEndFiles();
   Game_.reset();
@@ -240,7 +233,10 @@ void TForm1::Tick() {
     // A replay watched is never the player's result.
     if (shared_ && !replay_) shared_->Send(result);
   }
-  PollSharedTables();
+  if (system_.IsHeadless())
+    SettleSharedTables();
+  else
+    PollSharedTables();
   if (g.State != shownState_) {
     shownState_ = g.State;
     system_.ShowScreen(g.State, WaitedKey());
@@ -642,21 +638,32 @@ void TForm1::PollSharedTables() {
   }
   switch (shared_->Top()) {
     case SharedTables::TopState::None: g.SharedStatus.clear(); break;
-    case SharedTables::TopState::Loading: g.SharedStatus = "loading..."; break;
+    case SharedTables::TopState::Loading: g.SharedStatus = "Loading..."; break;
     case SharedTables::TopState::Ready:
-      g.SharedStatus = rows.empty() ? "no results yet" : "";
+      g.SharedStatus = rows.empty() ? "No results yet" : "";
       break;
     case SharedTables::TopState::Unreachable:
-      g.SharedStatus = "the server cannot be reached";
+      g.SharedStatus = "The server cannot be reached";
       break;
     case SharedTables::TopState::UnknownScenario:
-      g.SharedStatus = "the server does not know this scenario";
+      g.SharedStatus = "The server does not know this scenario";
       break;
     case SharedTables::TopState::Damaged:
-      g.SharedStatus = "the server's answer is damaged";
+      g.SharedStatus = "The answer of the server is damaged";
       break;
   }
   if (g.RecordsShared) ChooseShownRow();
+}
+
+void TForm1::SettleSharedTables() {
+  if (!shared_) return;
+  // Each request has its own time limit; this only bounds a chain of them.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+  PollSharedTables();
+  while (shared_->Busy() && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    PollSharedTables();
+  }
 }
 
 void TForm1::WatchSharedRow(int row) {

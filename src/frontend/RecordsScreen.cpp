@@ -22,6 +22,7 @@ constexpr int32_t kColumnRules[] = {20, 250, 290, 330, 400, 570, 640, 710, 780};
 // The line that tells how to switch between the player's own and the shared table, and the
 // height a click on it takes.
 constexpr int32_t kSwitchLineY = 535, kSwitchLineHeight = 25;
+constexpr int32_t kSharedStatusY = 300;
 
 std::string RowName(const TRecordRow& row) {
   return std::string(row.name, std::min<size_t>(row.nameLength, kMaxNameLength));
@@ -87,11 +88,12 @@ void TGame::DrawRecords() {
 
   const TRecordRow(&rows)[kRecordRows] = ShownRecords();
   if (SharedServerSet && Font) {
-    const std::string status = RecordsShared && !SharedStatus.empty() ? "  &1" + SharedStatus : "";
     Font->DrawLine(screen, 400, kSwitchLineY,
-                   std::string(RecordsShared ? "&1S&0: your own table" : "&1S&0: the shared table") +
-                       status,
-                   daCenter, daTop);
+                   RecordsShared ? "&1S&0: your own table" : "&1S&0: the shared table", daCenter,
+                   daTop);
+    // Where the shared rows would stand: why they are not there (yet).
+    if (RecordsShared && !SharedStatus.empty())
+      Font->DrawLine(screen, 400, kSharedStatusY, "&0" + SharedStatus, daCenter, daTop);
   }
   const int32_t h = Font ? Font->LineHeight("W") : 0;
   const int32_t used = int32_t(std::count_if(std::begin(rows), std::end(rows),

@@ -88,7 +88,7 @@ waiting=(pending/*.replay)
 [ "${#waiting[@]}" = 1 ] && [ -f "${waiting[0]}" ] || fail "pending/ holds ${waiting[*]}"
 grep -qx '# vor-replay name Waiter' "${waiting[0]}" || fail "the waiting result is not Waiter's"
 grep -q "waits in" game.err || fail "stderr does not say the result waits: $(cat game.err)"
-[ "$(status down.json)" = "the server cannot be reached" ] ||
+[ "$(status down.json)" = "The server cannot be reached" ] ||
   fail "the line says '$(status down.json)' with the server down"
 
 # At the next start it goes; the table screen is not even opened.
