@@ -657,6 +657,10 @@ void TForm1::PollSharedTables() {
 
 void TForm1::SettleSharedTables() {
   if (!shared_) return;
+  if (!HttpRunsWhileWaiting()) {
+    PollSharedTables();
+    return;
+  }
   // Each request has its own time limit; this only bounds a chain of them.
   const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(2);
   PollSharedTables();

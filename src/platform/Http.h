@@ -39,3 +39,6 @@ class HttpRequest {
 bool ServerAddress(const std::string& url, std::string& base, std::string& error);
 // Whether the platform can make https:// requests.
 bool HttpsAvailable();
+// Whether a request goes on while the main thread waits (natively; on a page it needs the page's
+// own turn, so waiting for it there would wait for ever).
+bool HttpRunsWhileWaiting();

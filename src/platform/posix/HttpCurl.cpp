@@ -117,3 +117,7 @@ bool HttpsAvailable() {
   const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
   return info && (info->features & CURL_VERSION_SSL) != 0;
 }
+
+bool HttpRunsWhileWaiting() {
+  return true;
+}

@@ -121,3 +121,7 @@ std::unique_ptr<HttpRequest> HttpRequest::Post(const std::string& url, const std
 bool HttpsAvailable() {
   return true;
 }
+
+bool HttpRunsWhileWaiting() {
+  return false;
+}
