@@ -117,8 +117,8 @@ class TForm1 {
   // row's replay.
   void StartSharedTables();
   void PollSharedTables();
-  // A run without a window waits natively in each tick (and at its end) for the server's answers, so a
-  // scripted run sees them at the same tick every time; nothing else ever waits for them.
+  // A run without a window waits natively in each tick (and at its end) for the server's
+  // answers, so a scripted run sees them at the same tick every time; nothing else waits for them.
   void SettleSharedTables();
   void SwitchTable();
   void FetchSharedTop();
