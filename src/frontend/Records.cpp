@@ -24,6 +24,8 @@ constexpr int kKeyEnter = 13;
 constexpr int kKeyDelete = 127;
 // DirectInput codes of the keys that leave the table screen.
 constexpr int kDikEscape = 1, kDikReturn = 28, kDikSpace = 57;
+// ... and the table screen's own keys: watch a replay, switch to the shared table.
+constexpr int kDikR = 0x13, kDikS = 0x1F;
 
 bool IsBlank(char c) {
   return static_cast<unsigned char>(c) <= ' ';
@@ -234,6 +236,8 @@ void TGame::FinishResult(int key, bool finish) {
     SetKeyLatch(kDikReturn, true);
     SetKeyLatch(kDikSpace, true);
     SetKeyLatch(kDikEscape, true);
+    SetKeyLatch(kDikR, true);
+    SetKeyLatch(kDikS, true);
     State = gsRecords;
     return;
   }
