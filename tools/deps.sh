@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libjpeg-dev libpng-dev libcairo2-dev
           libfreetype-dev fonts-dejavu-core libwmf-dev fonts-urw-base35 libemf2svg-dev
           librsvg2-dev
+          # The game's requests to a server of shared tables.
+          libcurl4-openssl-dev
           # vor-records: HTTP, JSON, and its databases.
           libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpqxx-dev)
 # CPack's Debian generator: dpkg-shlibdeps finds the dependencies, file finds the programs;
@@ -15,7 +17,7 @@ case "${1:-play}" in
   test)
     packages+=(libgtest-dev libbenchmark-dev xvfb xauth x11-utils xdotool imagemagick time clang
                libclang-rt-14-dev
-               desktop-file-utils appstream man-db "${package_tools[@]}"
+               desktop-file-utils appstream man-db curl "${package_tools[@]}"
                # vor-records' tests make a PostgreSQL cluster of their own.
                postgresql)
     # The browser tests (VOR_WEB_TESTS=0 skips them) need the web build's tools too.

@@ -20,7 +20,8 @@ file(GLOB vor_image_web_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/image/*.c
 list(FILTER vor_image_web_srcs EXCLUDE REGEX "/(Metafile|EnhancedMetafile)\\.cpp$")
 set_property(TARGET vor_image PROPERTY SOURCES ${vor_image_web_srcs}
              ${CMAKE_SOURCE_DIR}/src/image/nometafile/MetafileNone.cpp)
-target_sources(vor_platform PRIVATE ${CMAKE_SOURCE_DIR}/src/platform/web/WorkerWeb.cpp)
+target_sources(vor_platform PRIVATE ${CMAKE_SOURCE_DIR}/src/platform/web/WorkerWeb.cpp
+            ${CMAKE_SOURCE_DIR}/src/platform/web/HttpWeb.cpp)
 
 # The backend: the sdl one's window, input and sound on the page's canvas, wrapped by the page's.
 file(GLOB vor_backend_web_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/sdl/*.cpp)
@@ -49,7 +50,7 @@ function(vor_web_page target)
     -sASYNCIFY -sASYNCIFY_ONLY=@${waiting_loops}
     -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${lists}/library-funcs.json
     -sEXPORTED_RUNTIME_METHODS=FS,ccall,UTF8ToString
-    -sEXPORTED_FUNCTIONS=_main,_vor_state_json
+    -sEXPORTED_FUNCTIONS=_main,_vor_state_json,_malloc,_free
     --preload-file ${VOR_WEB_DATA}@/vor)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${VOR_WEB_DATA} ${waiting_loops})
   add_custom_command(TARGET ${target} POST_BUILD

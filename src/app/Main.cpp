@@ -9,6 +9,7 @@
 #include <ctime>
 #include <filesystem>
 #include <numeric>
+#include <thread>
 
 #include "app/DataFolders.h"
 #include "app/Settings.h"
@@ -117,6 +118,7 @@ bool TForm1::FormCreate() {
   }
   if (system_.IsHeadless()) Active = true;
   settingsSeen_ = MenuSettingsOf(*Game_, keepScenario);
+  StartSharedTables();
   return true;
 }
 
@@ -124,6 +126,9 @@ void TForm1::FormDestroy() {
   if (record_.IsOpen() && !record_.Close()) OutputFailed(options_.record, record_.Reason());
   pictureWrites_.clear();  // waits for pictures still being written
   if (!Game_) return;
+  // A window's run leaves what is unsent waiting for the next start.
+  if (system_.IsHeadless()) SettleSharedTables();
+  shared_.reset();  // what still runs is cancelled
   WriteEndFiles();
   Game_.reset();
 }
@@ -218,10 +223,20 @@ void TForm1::Tick() {
     PollMouse();
     TakeWatchRequest();
   }
+  if (controls_.TakeTableSwitchRequest() && g.State == gsRecords && !replay_) SwitchTable();
   NoteGameStart(false);
   EndOfTickRecording();
   if (g.State == gsRecords && lastState_ != gsRecords) ShowRecordsScreen();
   lastState_ = g.State;
+  if (!g.ResultToSend.empty()) {
+    const std::string result = std::exchange(g.ResultToSend, {});
+    // A replay watched is never the player's result.
+    if (shared_ && !replay_) shared_->Send(result);
+  }
+  if (system_.IsHeadless())
+    SettleSharedTables();
+  else
+    PollSharedTables();
   if (g.State != shownState_) {
     shownState_ = g.State;
     system_.ShowScreen(g.State, WaitedKey());
@@ -415,7 +430,11 @@ uint8_t TForm1::WaitedKey() const { return TControls::WaitedKey(*Game_); }
 
 void TForm1::TakeWatchRequest() {
   const int row = controls_.TakeWatchRequest();
-  if (row >= 0) WatchRowReplay(row);
+  if (row < 0) return;
+  if (Game_->RecordsShared)
+    WatchSharedRow(row);
+  else
+    WatchRowReplay(row);
 }
 
 void TForm1::FormKeyPress(unsigned char key) {
@@ -549,24 +568,131 @@ void TForm1::FailReplay(TReplayRefusal refusal, const std::string& reason) {
 void TForm1::ShowRecordsScreen() {
   TGame& g = *Game_;
   rowReplayPaths_ = RowReplays(ResolveFileName(RecordsFileName(g.ScenarioFile)), g.Records);
+  if (shared_) FetchSharedTop();
+  ChooseShownRow();
+}
+
+void TForm1::ChooseShownRow() {
+  TGame& g = *Game_;
+  const TRecordRow(&rows)[kRecordRows] = g.ShownRecords();
   g.RecordsSelected = -1;
   for (int i = 0; i < kRecordRows; ++i) {
-    g.RecordReplays[i] = !rowReplayPaths_[i].empty();
+    g.RecordReplays[i] = !(g.RecordsShared ? sharedReplays_ : rowReplayPaths_)[size_t(i)].empty();
     // The result just entered is chosen first.
     if (g.RecordReplays[i] &&
-        (g.RecordsSelected < 0 || std::memcmp(&g.Records[i], &g.RecordEntry, sizeof g.RecordEntry) == 0))
+        (g.RecordsSelected < 0 || std::memcmp(&rows[i], &g.RecordEntry, sizeof g.RecordEntry) == 0))
       g.RecordsSelected = i;
   }
 }
 
-void TForm1::WatchRowReplay(int row) {
+void TForm1::StartSharedTables() {
+  std::optional<std::string> url = options_.recordsServer;
+  if (!url && keepSettings_ && !settingsPath_.empty()) url = settingsAtStart_.recordsServer;
+  // A replay played alone neither sends nor shows shared tables.
+  if (!url || replay_) return;
+  std::string base, error;
+  if (!ServerAddress(*url, base, error)) {
+    std::fprintf(stderr, "vor: %s; the results stay in the player's own tables\n", error.c_str());
+    return;
+  }
+  shared_ = std::make_unique<SharedTables>(base, PendingResults(WritableFileName("pending")));
+  Game_->SharedServerSet = true;
+}
+
+void TForm1::FetchSharedTop() {
   TGame& g = *Game_;
+  std::string id, error;
+  if (!ScenarioIdentity(ResolveFileName(g.ScenarioFile), id, error)) {
+    std::fprintf(stderr, "vor: the shared table cannot be asked for: %s\n", error.c_str());
+    return;
+  }
+  shared_->FetchTop(id);
+}
+
+void TForm1::SwitchTable() {
+  TGame& g = *Game_;
+  if (!shared_) return;
+  g.RecordsShared = !g.RecordsShared;
+  ChooseShownRow();
+}
+
+void TForm1::PollSharedTables() {
+  if (!shared_) return;
+  TGame& g = *Game_;
+  shared_->Poll();
+  // Nothing on the table screen changes while a replay plays over it.
+  if (replay_) return;
+  if (shared_->TakeStored() && g.State == gsRecords) FetchSharedTop();
+  std::string failure;
+  if (const std::optional<std::string> text = shared_->TakeReplay(failure)) {
+    if (g.State == gsRecords && g.RecordsShared) WatchReplay(*text);
+  } else if (!failure.empty() && g.State == gsRecords) {
+    g.ShowMessageBox("The replay cannot be fetched:\r\n&1" + failure, kMessageBoxFrames);
+  }
+  if (sharedVersion_ == shared_->TopVersion()) return;
+  sharedVersion_ = shared_->TopVersion();
+  const std::vector<SharedTableRow>& rows = shared_->TopRows();
+  for (size_t i = 0; i < size_t(kRecordRows); ++i) {
+    g.SharedRecords[i] = i < rows.size() ? rows[i].row : TRecordRow{};
+    sharedReplays_[i] = i < rows.size() ? rows[i].replay : std::string();
+  }
+  switch (shared_->Top()) {
+    case SharedTables::TopState::None: g.SharedStatus.clear(); break;
+    case SharedTables::TopState::Loading: g.SharedStatus = "Loading..."; break;
+    case SharedTables::TopState::Ready:
+      g.SharedStatus = rows.empty() ? "No results yet" : "";
+      break;
+    case SharedTables::TopState::Unreachable:
+      g.SharedStatus = "The server cannot be reached";
+      break;
+    case SharedTables::TopState::UnknownScenario:
+      g.SharedStatus = "The server does not know this scenario";
+      break;
+    case SharedTables::TopState::Damaged:
+      g.SharedStatus = "The answer of the server is damaged";
+      break;
+  }
+  if (g.RecordsShared) ChooseShownRow();
+}
+
+void TForm1::SettleSharedTables() {
+  if (!shared_) return;
+  if (!HttpRunsWhileWaiting()) {
+    PollSharedTables();
+    return;
+  }
+  // Each request has its own time limit; this only bounds a chain of them.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+  PollSharedTables();
+  while (shared_->Busy() && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    PollSharedTables();
+  }
+}
+
+void TForm1::WatchSharedRow(int row) {
+  if (!shared_ || row < 0 || row >= kRecordRows || sharedReplays_[size_t(row)].empty() ||
+      shared_->ReplayLoading())
+    return;
+  shared_->FetchReplay(sharedReplays_[size_t(row)]);
+}
+
+void TForm1::WatchRowReplay(int row) {
   if (row < 0 || row >= kRecordRows || rowReplayPaths_[size_t(row)].empty()) return;
   std::string text, reason;
-  TReplay r;
   if (ReadRegularFile(rowReplayPaths_[size_t(row)], kMaxReplayBytes + 1, text, reason) !=
-          ReadOutcome::Ok ||
-      !ParseReplay(text, r, reason)) {
+      ReadOutcome::Ok) {
+    Game_->ShowMessageBox("The replay cannot be played:\r\n&1" + reason, kMessageBoxFrames);
+    return;
+  }
+  WatchReplay(text);
+}
+
+void TForm1::WatchReplay(const std::string& text) {
+  TGame& g = *Game_;
+  std::string reason;
+  TReplay r;
+  if (!ParseReplay(text, r, reason)) {
     g.ShowMessageBox("The replay cannot be played:\r\n&1" + reason, kMessageBoxFrames);
     return;
   }
@@ -628,7 +754,7 @@ void TForm1::EndWatch(const std::string& failure) {
   g.LevelSkipEnabled = LevelSkipEnabled = w.levelSkip;
   controls_ = w.controls;
   // The keys that stop a replay must not also leave the table.
-  for (int key : {DIK_ESCAPE, DIK_RETURN, DIK_SPACE, DIK_R}) g.SetKeyLatch(key, true);
+  for (int key : {DIK_ESCAPE, DIK_RETURN, DIK_SPACE, DIK_R, DIK_S}) g.SetKeyLatch(key, true);
   watch_.reset();
   replay_.reset();
   replayFast_ = false;

@@ -13,6 +13,7 @@
 #include "game/GameUnit.h"
 #include "app/Options.h"
 #include "app/Settings.h"
+#include "app/SharedTables.h"
 #include "assets/FileUtils.h"
 #include "controls/Controls.h"
 #include "platform/Input.h"
@@ -105,6 +106,23 @@ class TForm1 {
   // place of the game, and back to the table as it was.
   void ShowRecordsScreen();
   void WatchRowReplay(int row);
+  // Watches the replay of this text in place of the game; a damaged one is told in a message.
+  void WatchReplay(const std::string& text);
+  // The rows of the table the screen shows that have a replay, and the row chosen first (the
+  // result just entered, else the first with a replay).
+  void ChooseShownRow();
+  // The server of shared tables: set up from the option or the settings (a bad address is told
+  // on stderr and the game keeps its own tables only); its answers taken once a tick; the
+  // screen's switch between the tables; asking for the scenario's shared table and a shared
+  // row's replay.
+  void StartSharedTables();
+  void PollSharedTables();
+  // A run without a window waits natively in each tick (and at its end) for the server's
+  // answers, so a scripted run sees them at the same tick every time; nothing else waits for them.
+  void SettleSharedTables();
+  void SwitchTable();
+  void FetchSharedTop();
+  void WatchSharedRow(int row);
   // Watches the row the controls were asked for in this tick's polls, if any.
   void TakeWatchRequest();
   void EndWatch(const std::string& failure);
@@ -173,6 +191,10 @@ class TForm1 {
   std::optional<Watch> watch_;
   bool watchStarted_ = false;
   std::array<std::string, kRecordRows> rowReplayPaths_;
+  std::unique_ptr<SharedTables> shared_;
+  // The replay ids of the shared rows shown, and the version of the shared table they are from.
+  std::array<std::string, kRecordRows> sharedReplays_;
+  uint32_t sharedVersion_ = 0;
   uint8_t lastState_ = gsStart;
   uint32_t gamesSeen_ = 0;
   std::string dataIdentity_;

@@ -77,6 +77,9 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
       if (!value(out.script)) return false;
     } else if (a == "--replay") {
       if (!value(out.replay)) return false;
+    } else if (a == "--records-server") {
+      if (!value(v)) return false;
+      out.recordsServer = v;
     } else if (a == "--record") {
       if (!value(out.record)) return false;
     } else if (a == "--dump-state") {

@@ -31,6 +31,9 @@ struct Options {
   // Play this level alone ("FILE" or "SCENARIO.lev:N"); watch reloads it when the file changes.
   std::string level;
   bool watch = false;
+  // The server of shared tables for this run, in place of the settings' (checked when used: a bad
+  // address leaves the game with its own tables only).
+  std::optional<std::string> recordsServer;
   bool help = false, version = false;
   // What is left for the game's command line ("compile", "plimb", ...).
   std::vector<std::string> params;

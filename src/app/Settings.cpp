@@ -10,6 +10,7 @@
 
 #include "game/GameUnit.h"
 #include "assets/FileUtils.h"
+#include "platform/Http.h"
 #include "platform/InputFile.h"
 #include "platform/UserDirs.h"
 
@@ -158,6 +159,11 @@ bool ParseSettings(const std::string& text, Settings& out, std::string& error,
            "1 to 15");
     } else if (key == "sound") {
       take(out.soundOn, FromWord(kSounds, value), Expected(kSounds));
+    } else if (key == "records_server") {
+      std::string base, why;
+      take(out.recordsServer,
+           ServerAddress(value, base, why) ? std::optional<std::string>(value) : std::nullopt,
+           "a server's address (" + why + ")");
     } else {
       out.others.emplace_back(key, value);
     }
@@ -178,6 +184,7 @@ std::string FormatSettings(const Settings& s) {
   if (s.controlType) line("control_type", ToWord(kControlTypes, *s.controlType));
   if (s.controlSpeed) line("control_speed", std::to_string(15 - int(*s.controlSpeed)));
   if (s.soundOn) line("sound", ToWord(kSounds, *s.soundOn));
+  if (s.recordsServer) line("records_server", *s.recordsServer);
   for (const auto& [k, v] : s.others) line(k.c_str(), v);
   return text;
 }
@@ -271,6 +278,7 @@ std::string SettingsScriptLines(const Settings& start) {
   Settings menu = start;
   menu.fullscreen.reset();
   menu.scale.reset();
+  menu.recordsServer.reset();
   menu.others.clear();
   std::string lines;
   const std::string text = FormatSettings(menu);
@@ -306,7 +314,7 @@ bool SettingsFromScript(const std::string& script, Settings& out,
     for (std::string& why : bad)
       damaged.push_back(why.rfind("line 1", 0) == 0 ? at + why.substr(6) : at + ": " + why);
     // Only the menu's settings travel with a script.
-    if (one.fullscreen || one.scale || !one.others.empty())
+    if (one.fullscreen || one.scale || one.recordsServer || !one.others.empty())
       damaged.push_back(at + ": not a setting a script carries");
     EachMenuSetting(
         [](auto& to, const auto& from) {

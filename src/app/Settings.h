@@ -1,6 +1,6 @@
 // The player's settings kept between runs: "vor.ini", a small file of key=value lines in the
 // player's configuration folder. It holds whether the game shows full screen, how full screen
-// scales the frame, and the menu's settings; keys it does not know are kept as they are, so a newer game's settings survive an
+// scales the frame, the menu's settings and the server of shared tables; keys it does not know are kept as they are, so a newer game's settings survive an
 // older one.
 #pragma once
 #include <cstdint>
@@ -25,6 +25,8 @@ struct Settings {
   std::optional<uint8_t> controlSpeed;     // "control_speed=10": the speed shown, 1..15 (stored
                                            // as 15 minus it, 0..14)
   std::optional<uint8_t> soundOn;          // "sound=on" (1) or "off" (0)
+  // "records_server=http://HOST:PORT": the server of shared tables the results go to (unset: none)
+  std::optional<std::string> recordsServer;
   std::vector<std::pair<std::string, std::string>> others;
 
   bool operator==(const Settings&) const = default;

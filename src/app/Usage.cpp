@@ -42,6 +42,9 @@ const TUsageEntry kOptions[] = {
     {"--script FILE", "feed input from FILE (see the script format in the manual)"},
     {"--record FILE", "write every input event of the run to FILE as a script"},
     {"--replay FILE", "play a kept game again (Tab: four times speed, Escape: stop)"},
+    {"--records-server URL",
+     "send the results to the server of shared tables at URL (http://HOST:PORT) and show its "
+     "tables on the table screen, this time (records_server=URL in vor.ini for every time)"},
     {"--dump-state FILE", "when the program ends, write the game state as JSON to FILE"},
     {"--screenshot FILE", "when the program ends, write the last shown frame to FILE as PNG"},
     {"--video-memory KB", "free video memory the display reports (default 65536)"},

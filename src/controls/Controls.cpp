@@ -168,6 +168,10 @@ void TControls::PollKeyboard(TGame& g) {
         watchRequest_ = g.RecordsSelected;
         break;
       }
+      if (acts(DIK_S) && g.SharedServerSet) {
+        switchRequest_ = true;
+        break;
+      }
       if (fire || escape) g.State = gsMainMenu;
       break;
     default: break;
@@ -220,6 +224,8 @@ void TControls::PollMouse(TGame& g) {
         const int row = g.RecordRowAt(g.PointerX, g.PointerY);
         if (row >= 0 && g.RecordReplays[row])
           watchRequest_ = row;
+        else if (g.OnTableSwitchLine(g.PointerX, g.PointerY))
+          switchRequest_ = true;
         else
           g.State = gsMainMenu;
       }
@@ -234,6 +240,10 @@ void TControls::FormKeyPress(TGame& g, unsigned char key) {
 
 int TControls::TakeWatchRequest() {
   return std::exchange(watchRequest_, -1);
+}
+
+bool TControls::TakeTableSwitchRequest() {
+  return std::exchange(switchRequest_, false);
 }
 
 TControls::DeviceStates TControls::SaveDevices() const {

@@ -39,6 +39,10 @@ class TControls {
   // On the table of records the player may ask to watch a row's replay (R, the pad's X, a click on
   // the row): the row asked for in this tick's polls, -1 for none; taking it clears it.
   int TakeWatchRequest();
+  // Where a server of shared tables is set, the table screen switches between the player's own
+  // and the shared table (S, the pad's Y, a click on the line that says so): whether it was asked
+  // in this tick's polls; taking it clears it.
+  bool TakeTableSwitchRequest();
 
   // The devices' state as a game starts, what a replay starts from again.
   struct DeviceStates {
@@ -67,6 +71,7 @@ class TControls {
   PadMapper pad_;
   TouchMapper touch_;
   int watchRequest_ = -1;
+  bool switchRequest_ = false;
 };
 
 // A press of fire in play: launches the sight when it waits for launch, else shoots.

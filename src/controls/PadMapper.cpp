@@ -130,6 +130,9 @@ PadInput PadMapper::Tick(const PadContext& c, std::string& chars) {
       case PadButton::X:
         if (role == PadRole::Menu) in.keys.set(DIK_R);  // the table's replay
         break;
+      case PadButton::Y:
+        if (role == PadRole::Menu) in.keys.set(DIK_S);  // the own or the shared table
+        break;
       case PadButton::DpUp:
         if (menu || role == PadRole::KeyboardPlay) in.keys.set(DIK_UP);
         break;

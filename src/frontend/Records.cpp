@@ -24,6 +24,8 @@ constexpr int kKeyEnter = 13;
 constexpr int kKeyDelete = 127;
 // DirectInput codes of the keys that leave the table screen.
 constexpr int kDikEscape = 1, kDikReturn = 28, kDikSpace = 57;
+// ... and the table screen's own keys: watch a replay, switch to the shared table.
+constexpr int kDikR = 0x13, kDikS = 0x1F;
 
 bool IsBlank(char c) {
   return static_cast<unsigned char>(c) <= ' ';
@@ -169,13 +171,15 @@ bool TGame::SaveResult(const TRecordRow& row) {
     return RowReplayKey(r) == RowReplayKey(row);
   });
   // The replay goes first: until the table names it, it is ignored.
+  const std::string text =
+      placed && !ResultReplay.empty() ? ReplayWithName(ResultReplay, row) : std::string();
   if (placed && !path.empty() && !ResultReplay.empty()) {
     std::string error;
-    const std::string text = ReplayWithName(ResultReplay, row);
     if (text.empty() || !KeepRowReplay(path, row, text, error))
       std::fprintf(stderr, "vor: the result is saved without its replay: %s\n",
                    text.empty() ? "the replay is damaged" : error.c_str());
   }
+  ResultToSend = text;
   if (!SaveRecords(fileName)) return false;
   if (!path.empty()) DropUnnamedReplays(path, Records);
   return true;
@@ -232,6 +236,8 @@ void TGame::FinishResult(int key, bool finish) {
     SetKeyLatch(kDikReturn, true);
     SetKeyLatch(kDikSpace, true);
     SetKeyLatch(kDikEscape, true);
+    SetKeyLatch(kDikR, true);
+    SetKeyLatch(kDikS, true);
     State = gsRecords;
     return;
   }

@@ -19,6 +19,10 @@ constexpr int32_t kRowGap = 5;
 constexpr uint32_t kSelectedColor = 0x8080FF;
 constexpr int32_t kRuleLeft = 10, kRuleRight = 790;
 constexpr int32_t kColumnRules[] = {20, 250, 290, 330, 400, 570, 640, 710, 780};
+// The line that tells how to switch between the player's own and the shared table, and the
+// height a click on it takes.
+constexpr int32_t kSwitchLineY = 535, kSwitchLineHeight = 25;
+constexpr int32_t kSharedStatusY = 300;
 
 std::string RowName(const TRecordRow& row) {
   return std::string(row.name, std::min<size_t>(row.nameLength, kMaxNameLength));
@@ -71,7 +75,8 @@ void TGame::DrawRecords() {
   ClearScreen(screen);
   TDXBaseSurface* pictures = Pictures.get();
   if (Font) {
-    Font->DrawLine(screen, 400, 50, "TABLE OF RECORDS:", daCenter, daTop);
+    Font->DrawLine(screen, 400, 50, RecordsShared ? "SHARED TABLE OF RECORDS:" : "TABLE OF RECORDS:",
+                   daCenter, daTop);
     Font->DrawLine(screen, 25, kHeadY, "Player", daLeft, daTop);
   }
   static constexpr struct {
@@ -81,8 +86,17 @@ void TGame::DrawRecords() {
                {"medal", 605}, {"target", 675}, {"3bullets", 745}};
   for (const auto& head : kHead) DrawPicture(pictures, screen, head.name, head.x, kHeadY);
 
+  const TRecordRow(&rows)[kRecordRows] = ShownRecords();
+  if (SharedServerSet && Font) {
+    Font->DrawLine(screen, 400, kSwitchLineY,
+                   RecordsShared ? "&1S&0: your own table" : "&1S&0: the shared table", daCenter,
+                   daTop);
+    // Where the shared rows would stand: why they are not there (yet).
+    if (RecordsShared && !SharedStatus.empty())
+      Font->DrawLine(screen, 400, kSharedStatusY, "&0" + SharedStatus, daCenter, daTop);
+  }
   const int32_t h = Font ? Font->LineHeight("W") : 0;
-  const int32_t used = int32_t(std::count_if(std::begin(Records), std::end(Records),
+  const int32_t used = int32_t(std::count_if(std::begin(rows), std::end(rows),
                                              [](const TRecordRow& r) { return r.used != 0; }));
   const int32_t bottom = kFirstRuleY + used * (h + kRowGap);
   FillRect(screen, TRect{kRuleLeft, kFirstRuleY, kRuleRight, kFirstRuleY + 1}, kRuleColor);
@@ -91,7 +105,7 @@ void TGame::DrawRecords() {
     FillRect(screen, TRect{x, kHeadY, x + 1, bottom}, kRuleColor);
 
   int32_t y = kFirstRowY;
-  for (const TRecordRow& row : Records) {
+  for (const TRecordRow& row : rows) {
     if (!row.used) continue;
     const std::string c = SameResult(row, RecordEntry) ? "&0" : "&1";
     DrawPicture(pictures, screen, DifficultyPicture(row.difficulty), 270, y);
@@ -113,7 +127,7 @@ void TGame::DrawRecords() {
   // The chosen row's replay: a mark left of the row, and how to watch it.
   y = kFirstRowY;
   for (int i = 0; i < kRecordRows; ++i) {
-    if (!Records[i].used) continue;
+    if (!rows[i].used) continue;
     if (i == RecordsSelected && RecordReplays[i])
       FillRect(screen, TRect{12, y, 17, y + std::max(h, 1)}, kSelectedColor);
     y += h + kRowGap;
@@ -126,9 +140,10 @@ void TGame::DrawRecords() {
 int TGame::RecordRowAt(int32_t x, int32_t y) const {
   const int32_t h = Font ? Font->LineHeight("W") : 0;
   if (x < kRuleLeft || x >= kRuleRight) return -1;
+  const TRecordRow(&rows)[kRecordRows] = ShownRecords();
   int32_t top = kFirstRowY;
   for (int i = 0; i < kRecordRows; ++i) {
-    if (!Records[i].used) continue;
+    if (!rows[i].used) continue;
     if (y >= top && y < top + h + kRowGap) return i;
     top += h + kRowGap;
   }
@@ -139,9 +154,14 @@ void TGame::SelectRecordReplay(int step) {
   for (int k = 1; k <= kRecordRows; ++k) {
     const int i = ((RecordsSelected < 0 ? (step > 0 ? -1 : 0) : RecordsSelected) + step * k +
                    2 * kRecordRows) % kRecordRows;
-    if (Records[i].used && RecordReplays[i]) {
+    if (ShownRecords()[i].used && RecordReplays[i]) {
       RecordsSelected = i;
       return;
     }
   }
+}
+
+bool TGame::OnTableSwitchLine(int32_t x, int32_t y) const {
+  return SharedServerSet && x >= kRuleLeft && x < kRuleRight && y >= kSwitchLineY &&
+         y < kSwitchLineY + kSwitchLineHeight;
 }

@@ -237,6 +237,22 @@ class TGame {
   // The table screen: which rows have a replay to watch, and the row chosen (-1: none).
   uint8_t RecordReplays[kRecordRows] = {};
   int32_t RecordsSelected = -1;
+  // The result just saved with its row, as its replay's text with the player's name, for the
+  // server of shared tables; the window takes it.
+  std::string ResultToSend;
+
+  // --- The shared table of the scenario (from the server of shared tables) ---
+  // A server is set: the table screen offers its table. The screen shows it in place of the
+  // player's own; its rows; what the screen says of it while its rows are not there ("" when
+  // they are).
+  bool SharedServerSet = false;
+  bool RecordsShared = false;
+  TRecordRow SharedRecords[kRecordRows];
+  std::string SharedStatus;
+  // The rows the table screen shows now.
+  const TRecordRow (&ShownRecords() const)[kRecordRows] {
+    return RecordsShared ? SharedRecords : Records;
+  }
 
   // --- Sound requests, per sound index (for tests and the state dump) ---
   int32_t SoundsPlayed[5] = {};
@@ -391,6 +407,8 @@ class TGame {
   void DrawRecords();
   // The row (0..9) of the table screen at the point, or -1.
   int RecordRowAt(int32_t x, int32_t y) const;
+  // The point lies on the line that switches between the player's own and the shared table.
+  bool OnTableSwitchLine(int32_t x, int32_t y) const;
   // Moves the choice to the next (step 1) or previous (-1) row that has a replay.
   void SelectRecordReplay(int step);
 

@@ -18,6 +18,7 @@ enum : uint8_t {
   DIK_BACK = 0x0E,
   DIK_TAB = 0x0F,
   DIK_R = 0x13,
+  DIK_S = 0x1F,
   DIK_RETURN = 0x1C,
   DIK_NUMPADENTER = 0x9C,
   DIK_SPACE = 0x39,

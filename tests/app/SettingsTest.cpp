@@ -141,6 +141,47 @@ INSTANTIATE_TEST_SUITE_P(Names, SettingsScenarioTest,
                                          ScenarioCase{"a\x01.lev", false},
                                          ScenarioCase{std::string(256, 'a'), false}));
 
+// The server of shared tables: an http:// address is kept as written; anything the game could
+// not send to leaves the key unset (the game keeps its own tables only) and names the line.
+TEST(SettingsTest, TakesAServerAddressTheGameCanUse) {
+  const struct {
+    const char* value;
+    bool ok;
+  } cases[] = {{"http://127.0.0.1:8477", true},
+               {"http://records.example.org/vor/", true},
+               {"ftp://127.0.0.1/", false},
+               {"127.0.0.1:8477", false},
+               {"http://", false},
+               {"http://:8477/", false},
+               {"http://user@host/", false},
+               {"http://host/?limit=3", false},
+               {"http://ho st/", false},
+               {"http://h\xc3\xa9.org/", false}};
+  for (const auto& c : cases) {
+    Settings s;
+    std::string error;
+    std::vector<std::string> damaged;
+    ASSERT_TRUE(ParseSettings(std::string("records_server=") + c.value + "\n", s, error, damaged));
+    EXPECT_EQ(s.recordsServer.has_value(), c.ok) << c.value;
+    EXPECT_EQ(damaged.size(), c.ok ? 0u : 1u) << c.value;
+    if (!c.ok) continue;
+    EXPECT_EQ(*s.recordsServer, c.value);
+    EXPECT_NE(FormatSettings(s).find(std::string("records_server=") + c.value + "\n"),
+              std::string::npos);
+  }
+  // It is the player's, never a recording's.
+  Settings start;
+  start.recordsServer = "http://127.0.0.1:8477";
+  start.soundOn = 1;
+  EXPECT_EQ(SettingsScriptLines(start), "# vor-setting sound=on\n");
+  Settings read;
+  std::vector<std::string> damaged;
+  EXPECT_TRUE(SettingsFromScript("# vor-setting records_server=http://127.0.0.1:1/\n", read,
+                                 damaged));
+  EXPECT_FALSE(read.recordsServer);
+  EXPECT_EQ(damaged.size(), 1u);
+}
+
 TEST(SettingsTest, EveryKeyAndUnknownOnesSurviveASave) {
   Settings s;
   std::string error;
