@@ -1,6 +1,6 @@
 // A touch player on an emulated phone (landscape and portrait, device pixel ratio 3): taps "New
 // game", steers by dragging, shoots by tapping, opens the in-game menu with the on-screen key,
-// loses, types a name (Cyrillic) through the text field and finds it in the table after a reload.
+// loses, types a name (Cyrillic) through the text field and finds it in the table, with its replay, after a reload.
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 import { States, launch, openPage, readGameFile, serve, state, tempDir, waitForState } from './harness.mjs';
@@ -148,7 +148,9 @@ for (const [width, height] of [[844, 390], [390, 844]]) {
       assert.ok(await readGameFile(page, '/vor/main.tbl'));
       await tap(page, bestResults);
       const shown = await waitForState(page, States.Records, 5000);
-      assert.ok(shown.Records.some(r => r.used === 1 && r.name.trimEnd() === 'Палец'));
+      const row = shown.Records.findIndex(r => r.used === 1 && r.name.trimEnd() === 'Палец');
+      assert.ok(row >= 0);
+      assert.equal(shown.RecordReplays[row], 1, "the row's replay was not kept over the reload");
       await tap(page, [400, 300]);
       await waitForState(page, States.MainMenu, 5000);
     } finally {
