@@ -93,7 +93,27 @@ void Fail(httplib::Response& res, int status, const std::string& error) {
   Answer(res, status, {{"error", IsUtf8Text(error) ? error : "refused"}});
 }
 
-std::string Page(const ServerConfig& config, Store& store,
+// The link that plays a replay in the web build: its page reads ?replay=URL. A page on this
+// server's own site fetches the replay by its path; a page elsewhere needs this server's address,
+// taken from the request (the scheme from a proxy's X-Forwarded-Proto).
+std::string PlayLink(const ServerConfig& config, const httplib::Request& req,
+                     const std::string& replayPath) {
+  std::string replay = replayPath;
+  if (config.playUrl.empty() || config.playUrl[0] != '/' || config.playUrl.starts_with("//")) {
+    const std::string host = req.get_header_value("Host");
+    const bool plain = !host.empty() && host.size() <= 255 &&
+                       host.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                              "0123456789.-:[]") == std::string::npos;
+    if (plain) {
+      const bool https = req.get_header_value("X-Forwarded-Proto") == "https";
+      replay = (https ? "https://" : "http://") + host + replayPath;
+    }
+  }
+  const char joint = config.playUrl.find('?') == std::string::npos ? '?' : '&';
+  return config.playUrl + joint + "replay=" + UrlComponent(replay);
+}
+
+std::string Page(const ServerConfig& config, const httplib::Request& req, Store& store,
                  const std::map<std::string, ScenarioInfo>& scenarios) {
   std::string page =
       "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
@@ -126,8 +146,8 @@ std::string Page(const ServerConfig& config, Store& store,
               std::to_string(r.levels) + "</td><td>" + std::to_string(r.misses) +
               "</td><td class=\"n\">" + difficulty + "</td><td class=\"n\">" +
               IsoDate(r.date).substr(0, 10) + "</td><td class=\"n\"><a href=\"" + replay +
-              "\">file</a> <a href=\"" + Html(config.playUrl) + "?replay=" +
-              UrlComponent(replay) + "\">play</a></td></tr>\n";
+              "\">file</a> <a href=\"" + Html(PlayLink(config, req, replay)) +
+              "\">play</a></td></tr>\n";
     }
     page += "</table>\n";
   }
@@ -288,8 +308,8 @@ bool Serve(const ServerConfig& config, Store& store, CheckPool& pool,
                res.set_content(*text, "text/plain; charset=utf-8");
              });
 
-  server.Get("/", [&](const httplib::Request&, httplib::Response& res) {
-    res.set_content(Page(config, store, scenarios), "text/html; charset=utf-8");
+  server.Get("/", [&](const httplib::Request& req, httplib::Response& res) {
+    res.set_content(Page(config, req, store, scenarios), "text/html; charset=utf-8");
   });
   if (!config.webFolder.empty() && !server.set_mount_point("/play", config.webFolder)) {
     error = "the web build's folder " + config.webFolder + " cannot be served";

@@ -17,97 +17,26 @@
 
 #include "base/Sha256.h"
 #include "gameplay/ScenarioFile.h"
+#include "Harness.h"
 
 // Results are written with designated initializers, the fields not named keeping their defaults.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
-namespace fs = std::filesystem;
-using nlohmann::json;
+using namespace server_test;
 
 namespace {
 
-std::string MakeTempFolder() {
-  char name[] = "/tmp/vor-records-test-XXXXXX";
-  if (!mkdtemp(name)) throw std::runtime_error("no temporary folder");
-  return name;
-}
-
-// A child process with its arguments; its standard error is read for the line that names the port.
-class Process {
+// The server with the stand-in checker.
+class FakeServer : public RecordsServer {
  public:
-  Process(std::vector<std::string> args, std::vector<std::string> env = {}) {
-    int err[2];
-    if (pipe(err) != 0) throw std::runtime_error("pipe");
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(err[1], 2);
-      close(err[0]);
-      close(err[1]);
-      for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
-      std::vector<char*> argv;
-      for (std::string& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    close(err[1]);
-    err_ = fdopen(err[0], "r");
-  }
-  ~Process() {
-    Stop(SIGTERM);
-    if (err_) fclose(err_);
-  }
-  // The next line of its standard error; empty at its end.
-  std::string Line() {
-    char buffer[4096];
-    return fgets(buffer, sizeof buffer, err_) ? buffer : "";
-  }
-  void Stop(int sig) {
-    if (pid_ <= 0) return;
-    kill(pid_, sig);
-    waitpid(pid_, nullptr, 0);
-    pid_ = 0;
-  }
-  // Waits for it to end; its exit status.
-  int Wait() {
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = 0;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
+  FakeServer(const std::string& data, const std::string& db, std::vector<std::string> extra = {})
+      : RecordsServer(data, db, WithFake(std::move(extra))) {}
 
  private:
-  pid_t pid_ = 0;
-  FILE* err_ = nullptr;
-};
-
-class RecordsServer {
- public:
-  RecordsServer(const std::string& data, const std::string& db,
-                std::vector<std::string> extra = {}) {
-    std::vector<std::string> args = {VOR_RECORDS, "--data", data, "--db", db,
-                                     "--listen", "127.0.0.1:0", "--checker", FAKE_CHECKER};
-    args.insert(args.end(), extra.begin(), extra.end());
-    process_ = std::make_unique<Process>(args, std::vector<std::string>{"ASAN_OPTIONS=detect_leaks=0"});
-    for (std::string line; !(line = process_->Line()).empty();) {
-      const size_t at = line.find("listening on 127.0.0.1:");
-      if (at != std::string::npos) {
-        port_ = std::stoi(line.substr(at + 23));
-        break;
-      }
-    }
-    if (port_ == 0) throw std::runtime_error("the server did not start");
+  static std::vector<std::string> WithFake(std::vector<std::string> extra) {
+    extra.insert(extra.begin(), {"--checker", FAKE_CHECKER});
+    return extra;
   }
-  httplib::Client Client() const {
-    httplib::Client c("127.0.0.1", port_);
-    c.set_read_timeout(60);
-    return c;
-  }
-  void Kill() { process_->Stop(SIGKILL); }
-
- private:
-  std::unique_ptr<Process> process_;
-  int port_ = 0;
 };
 
 struct Result {
@@ -143,32 +72,10 @@ class SharedTable : public ::testing::Test {
   std::string folder_, data_, mainId_;
 };
 
-json Top(const RecordsServer& s, const std::string& scenario, int limit = 10) {
-  auto res = s.Client().Get(("/api/v1/scenarios/" + scenario + "/top?limit=" +
-                             std::to_string(limit)).c_str());
-  if (!res || res->status != 200) return json();
-  return json::parse(res->body);
-}
-
-int Post(const RecordsServer& s, const std::string& body, json* answer = nullptr) {
-  auto res = s.Client().Post("/api/v1/results", body, "text/plain");
-  if (!res) return 0;
-  if (answer) *answer = json::parse(res->body, nullptr, false);
-  return res->status;
-}
-
-int64_t Results(const RecordsServer& s, const std::string& scenario) {
-  auto res = s.Client().Get("/api/v1/scenarios");
-  if (!res || res->status != 200) return -1;
-  for (const json& j : json::parse(res->body))
-    if (j["id"] == scenario) return j["results"].get<int64_t>();
-  return -1;
-}
-
 }  // namespace
 
 TEST_F(SharedTable, APostedResultIsInTheTableWithItsReplay) {
-  RecordsServer server(data_, "sqlite:" + folder_ + "/r.sqlite");
+  FakeServer server(data_, "sqlite:" + folder_ + "/r.sqlite");
   const std::string replay = Replay({});
   json answer;
   ASSERT_EQ(Post(server, replay, &answer), 201);
@@ -203,9 +110,39 @@ TEST_F(SharedTable, APostedResultIsInTheTableWithItsReplay) {
   EXPECT_NE(page->body.find("?replay=/api/v1/replays/" + Sha256Hex(replay)), std::string::npos);
 }
 
+// Each row's "play" link opens the web build's page with ?replay= the replay's address: its path
+// when the page is on this site, its whole address when the page is elsewhere.
+TEST_F(SharedTable, PlayLinksGiveThePageTheReplaysAddress) {
+  const std::string replay = Replay({}), path = "/api/v1/replays/" + Sha256Hex(replay);
+  const struct {
+    std::string playUrl;
+    httplib::Headers headers;
+    std::string link;  // "PORT" stands for the server's port
+  } cases[] = {
+      {"/play/", {}, "/play/?replay=" + path},
+      {"https://game.example/vor/?lang=en", {},
+       "https://game.example/vor/?lang=en&amp;replay=http%3A//127.0.0.1%3APORT" + path},
+      {"https://game.example/vor/", {{"X-Forwarded-Proto", "https"}, {"Host", "records.example"}},
+       "https://game.example/vor/?replay=https%3A//records.example" + path},
+      {"https://game.example/vor/", {{"Host", "a\"><b>"}}, "https://game.example/vor/?replay=" + path},
+  };
+  for (const auto& c : cases) {
+    fs::remove(folder_ + "/r.sqlite");
+    FakeServer server(data_, "sqlite:" + folder_ + "/r.sqlite", {"--play-url", c.playUrl});
+    ASSERT_EQ(Post(server, replay), 201);
+    auto page = server.Client().Get("/", c.headers);
+    ASSERT_TRUE(page);
+    std::string link = c.link;
+    if (const size_t at = link.find("PORT"); at != std::string::npos)
+      link.replace(at, 4, std::to_string(server.Port()));
+    EXPECT_NE(page->body.find("<a href=\"" + link + "\">play</a>"), std::string::npos)
+        << c.playUrl << "\n" << page->body;
+  }
+}
+
 // The table holds what the run reached, in the game's order, and limit cuts it.
 TEST_F(SharedTable, TopIsInTheGamesOrder) {
-  RecordsServer server(data_, "sqlite:" + folder_ + "/r.sqlite");
+  FakeServer server(data_, "sqlite:" + folder_ + "/r.sqlite");
   const Result rows[] = {{.score = 100, .levels = 5, .nameHex = "41"},
                          {.score = 100, .levels = 3, .won = 1, .nameHex = "42"},
                          {.score = 300, .nameHex = "43"},
@@ -219,7 +156,7 @@ TEST_F(SharedTable, TopIsInTheGamesOrder) {
 
 // Every refusal has its code, and the server keeps answering after each.
 TEST_F(SharedTable, RefusesWhatTheRunDoesNotProve) {
-  RecordsServer server(data_, "sqlite:" + folder_ + "/r.sqlite",
+  FakeServer server(data_, "sqlite:" + folder_ + "/r.sqlite",
                        {"--ticks", "144000", "--check-timeout", "2"});
   const struct {
     const char* what;
@@ -253,7 +190,7 @@ TEST_F(SharedTable, RefusesWhatTheRunDoesNotProve) {
 }
 
 TEST_F(SharedTable, LimitsPostsPerAddressButNotReads) {
-  RecordsServer server(data_, "sqlite:" + folder_ + "/r.sqlite", {"--posts-per-minute", "3"});
+  FakeServer server(data_, "sqlite:" + folder_ + "/r.sqlite", {"--posts-per-minute", "3"});
   for (int i = 0; i < 3; ++i) EXPECT_EQ(Post(server, Replay({.score = i})), 201);
   EXPECT_EQ(Post(server, Replay({.score = 9})), 429);
   EXPECT_EQ(Top(server, mainId_).size(), 3u);
@@ -262,7 +199,7 @@ TEST_F(SharedTable, LimitsPostsPerAddressButNotReads) {
 // With every worker busy and no room to wait, a post is turned away at once and reads are
 // answered.
 TEST_F(SharedTable, BusyCheckersDoNotHoldReads) {
-  RecordsServer server(data_, "sqlite:" + folder_ + "/r.sqlite",
+  FakeServer server(data_, "sqlite:" + folder_ + "/r.sqlite",
                        {"--workers", "1", "--queue", "0"});
   const std::string started = folder_ + "/started", release = folder_ + "/release";
   auto slow = std::async(std::launch::async, [&] {
@@ -280,14 +217,14 @@ TEST_F(SharedTable, BusyCheckersDoNotHoldReads) {
 TEST_F(SharedTable, AKilledServerKeepsWhatItAnswered) {
   std::vector<std::string> replays;
   {
-    RecordsServer server(data_, "sqlite:" + folder_ + "/r.sqlite");
+    FakeServer server(data_, "sqlite:" + folder_ + "/r.sqlite");
     for (int i = 0; i < 5; ++i) {
       replays.push_back(Replay({.score = 10 * i}));
       ASSERT_EQ(Post(server, replays.back()), 201);
     }
     server.Kill();
   }
-  RecordsServer again(data_, "sqlite:" + folder_ + "/r.sqlite");
+  FakeServer again(data_, "sqlite:" + folder_ + "/r.sqlite");
   EXPECT_EQ(Results(again, mainId_), 5);
   for (const std::string& r : replays) {
     auto file = again.Client().Get(("/api/v1/replays/" + Sha256Hex(r)).c_str());
@@ -296,50 +233,11 @@ TEST_F(SharedTable, AKilledServerKeepsWhatItAnswered) {
   }
 }
 
-// A private PostgreSQL cluster, made and started for the test, stopped and removed at its end. A
-// root test runs it as nobody (PostgreSQL refuses root).
-class PostgresCluster {
- public:
-  PostgresCluster() {
-    for (const auto& e : fs::directory_iterator("/usr/lib/postgresql", ec_))
-      if (fs::exists(e.path() / "bin/initdb")) bin_ = e.path() / "bin";
-    if (bin_.empty()) return;
-    folder_ = MakeTempFolder();
-    if (geteuid() == 0) {
-      as_ = "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
-      if (chown(folder_.c_str(), 65534, 65534) != 0) return;
-    }
-    const std::string quiet = " >" + folder_ + "/log 2>&1";
-    started_ = Run(bin_ + "/initdb -A trust -U " + user_ + " -D " + folder_ + "/db" + quiet) &&
-               Run(bin_ + "/pg_ctl -w -D " + folder_ + "/db -o \"-k " + folder_ +
-                   " -c listen_addresses=''\" -l " + folder_ + "/server.log start" + quiet);
-  }
-  ~PostgresCluster() {
-    if (started_) Run(bin_ + "/pg_ctl -w -D " + folder_ + "/db -m immediate stop >/dev/null 2>&1");
-    if (!folder_.empty()) fs::remove_all(folder_, ec_);
-  }
-  bool Installed() const { return !bin_.empty(); }
-  bool Started() const { return started_; }
-  std::string Address() const {
-    return "postgresql:///postgres?host=" + folder_ + "&user=" + user_;
-  }
-
- private:
-  bool Run(const std::string& command) {
-    return std::system(("cd / && " + as_ + command).c_str()) == 0;
-  }
-  std::error_code ec_;
-  std::string bin_, folder_, as_;
-  // The cluster's superuser, whoever runs it.
-  const std::string user_ = "vor";
-  bool started_ = false;
-};
-
 TEST_F(SharedTable, ServersOnOnePostgresDatabaseServeTogether) {
   PostgresCluster cluster;
   if (!cluster.Installed()) GTEST_SKIP() << "PostgreSQL is not installed (tools/deps.sh test)";
   ASSERT_TRUE(cluster.Started());
-  RecordsServer a(data_, cluster.Address()), b(data_, cluster.Address());
+  FakeServer a(data_, cluster.Address()), b(data_, cluster.Address());
   ASSERT_EQ(Post(a, Replay({.score = 7})), 201);
   ASSERT_EQ(Post(b, Replay({.score = 9})), 201);
   EXPECT_EQ(Post(b, Replay({.score = 7})), 201);  // stored once
