@@ -29,23 +29,23 @@ bool TMemoryBlocksCollection::Load() {
   return ReadFileQuietly(FileName, bytes) && LoadFromBytes(bytes);
 }
 
-bool TMemoryBlocksCollection::LoadFromBytes(const std::string& s) {
+bool TMemoryBlocksCollection::LoadFromBytes(std::string_view s) {
   const size_t z = s.size();
   size_t q = 0;
   while (q < z) {
     if (z - q < 4) return false;
-    const int32_t n = ReadInt32At(s, q);
+    const int32_t n = GetInt32LE(reinterpret_cast<const uint8_t*>(s.data() + q));
     q += 4;
     if (n < 0) return false;
     const size_t nameLength = std::min<size_t>(static_cast<size_t>(n), z - q);
-    std::string name = s.substr(q, nameLength);
+    std::string name(s.substr(q, nameLength));
     q += nameLength;
     if (z - q < 4) return false;
-    const int32_t d = ReadInt32At(s, q);
+    const int32_t d = GetInt32LE(reinterpret_cast<const uint8_t*>(s.data() + q));
     q += 4;
     if (d < 0) return false;
     const size_t blockLength = std::min<size_t>(static_cast<size_t>(d), z - q);
-    AddBlock(name, s.substr(q, blockLength));
+    AddBlock(name, std::string(s.substr(q, blockLength)));
     q += blockLength;
   }
   return true;

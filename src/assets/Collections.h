@@ -34,6 +34,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -122,7 +123,7 @@ class TMemoryBlocksCollection {
   // cannot be read or is damaged; entries read before the damage stay.
   [[nodiscard]] bool Load();
   // Appends the records of a whole block collection file; false when it is damaged (see above).
-  [[nodiscard]] bool LoadFromBytes(const std::string& bytes);
+  [[nodiscard]] bool LoadFromBytes(std::string_view bytes);
   // The image of the whole file, entries in list order.
   std::string SaveToBytes() const;
   // Writes every entry to FileName (created or replaced atomically); false on failure, with no

@@ -270,8 +270,10 @@ bool TGame::LoadGraphics(bool rebuild, bool& cacheDamaged) {
       std::string bytes;
       if (!rebuild && FileExists(file)) {
         std::string reason;
-        const bool whole = ReadWholeFile(ResolveFileName(file), bytes, reason);
-        read = whole && blocks.LoadFromBytes(bytes);
+        FileBytes stored;
+        const bool whole = ReadRegularFileInPlace(ResolveFileName(file), kMaxDataFileBytes, stored,
+                                                  reason) == ReadOutcome::Ok;
+        read = whole && blocks.LoadFromBytes(stored.view());
         // The game's own folder has no cache to make again: the player is told what to do.
         if (!whole && !cached)
           return Fail(*this, file + " cannot be read: " + reason, RebuildHint(file));

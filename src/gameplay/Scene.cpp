@@ -177,8 +177,9 @@ void TGame::DrawNight() {
   const int64_t top = int64_t(b) - kNightRadius, bottom = int64_t(b) + kNightRadius;
   FillOnScreen(dest, 0, 0, Clamp32(left), kScreenHeight, 0);
   FillOnScreen(dest, Clamp32(right), 0, kScreenWidth, kScreenHeight, 0);
-  FillOnScreen(dest, 0, 0, kScreenWidth, Clamp32(top), 0);
-  FillOnScreen(dest, 0, Clamp32(bottom), kScreenWidth, kScreenHeight, 0);
+  // Above and below the sight, only between the two side strips: no pixel is darkened twice.
+  FillOnScreen(dest, Clamp32(left), 0, Clamp32(right), Clamp32(top), 0);
+  FillOnScreen(dest, Clamp32(left), Clamp32(bottom), Clamp32(right), kScreenHeight, 0);
 }
 
 void TGame::DrawConditionIcons() {

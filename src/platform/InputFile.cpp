@@ -53,25 +53,36 @@ struct Descriptor {
   }
 };
 
-}  // namespace
-
-ReadOutcome ReadRegularFilePieces(const std::string& path, size_t maxBytes, size_t pieceBytes,
-                                  const std::function<bool(const char* data, size_t size)>& take,
-                                  std::string& reason, bool prefixOnly) {
-  reason.clear();
+// Opens path for reading once it is known to be a regular file of at most maxBytes (unless
+// prefixOnly); size is its size when opened.
+ReadOutcome OpenRegular(const std::string& path, size_t maxBytes, bool prefixOnly, Descriptor& file,
+                        uint64_t& size, std::string& reason) {
   // Looked at before opening, as opening some devices already does something; and again after,
   // through the descriptor, in case the name was changed in between. Opening does not wait for a
   // writer, should a pipe have been put there after all.
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return OpenFailed(errno, reason);
   if (!S_ISREG(st.st_mode)) return Refuse(ReadOutcome::NotRegular, reason, NotRegular(st.st_mode));
-  Descriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+  file.fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (file.fd < 0) return OpenFailed(errno, reason);
   if (::fstat(file.fd, &st) != 0) return Refuse(ReadOutcome::Failed, reason, std::strerror(errno));
   if (!S_ISREG(st.st_mode)) return Refuse(ReadOutcome::NotRegular, reason, NotRegular(st.st_mode));
-  const uint64_t size = st.st_size > 0 ? uint64_t(st.st_size) : 0;
+  size = st.st_size > 0 ? uint64_t(st.st_size) : 0;
   if (size > maxBytes && !prefixOnly)
     return Refuse(ReadOutcome::TooLarge, reason, Larger(size, maxBytes));
+  return ReadOutcome::Ok;
+}
+
+}  // namespace
+
+ReadOutcome ReadRegularFilePieces(const std::string& path, size_t maxBytes, size_t pieceBytes,
+                                  const std::function<bool(const char* data, size_t size)>& take,
+                                  std::string& reason, bool prefixOnly) {
+  reason.clear();
+  Descriptor file{-1};
+  uint64_t size = 0;
+  const ReadOutcome opened = OpenRegular(path, maxBytes, prefixOnly, file, size, reason);
+  if (opened != ReadOutcome::Ok) return opened;
 
   std::vector<char> piece;
   try {
@@ -123,4 +134,39 @@ ReadOutcome ReadRegularFile(const std::string& path, size_t maxBytes, std::strin
     bytes.shrink_to_fit();
   }
   return r;
+}
+
+ReadOutcome ReadRegularFileInPlace(const std::string& path, size_t maxBytes, FileBytes& bytes,
+                                   std::string& reason) {
+  bytes = FileBytes();
+  reason.clear();
+  Descriptor file{-1};
+  uint64_t size = 0;
+  const ReadOutcome opened = OpenRegular(path, maxBytes, false, file, size, reason);
+  if (opened != ReadOutcome::Ok) return opened;
+  // One byte more than the size asks whether the file grew since it was opened.
+  const size_t room = size_t(size) + 1;
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[room]);
+  if (!buffer) return Refuse(ReadOutcome::Failed, reason, "not enough memory");
+  size_t done = 0;
+  while (done < room) {
+    const ssize_t n = ::read(file.fd, buffer.get() + done, room - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Refuse(ReadOutcome::Failed, reason, std::strerror(errno));
+    if (n == 0) break;
+    done += size_t(n);
+  }
+  if (done == room) {
+    // It grew while read: the rest goes through the bounded reader in pieces, from the start.
+    std::string all;
+    const ReadOutcome r = ReadRegularFile(path, maxBytes, all, reason);
+    if (r != ReadOutcome::Ok) return r;
+    buffer.reset(new (std::nothrow) char[std::max<size_t>(all.size(), 1)]);
+    if (!buffer) return Refuse(ReadOutcome::Failed, reason, "not enough memory");
+    std::memcpy(buffer.get(), all.data(), all.size());
+    done = all.size();
+  }
+  bytes.bytes_ = std::move(buffer);
+  bytes.size_ = done;
+  return ReadOutcome::Ok;
 }

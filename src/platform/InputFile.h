@@ -4,7 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 
 // Bounds of the files the game reads, by kind.
 // Texts written by hand or by the game: level texts, lists, scripts, settings.
@@ -40,3 +42,24 @@ ReadOutcome ReadRegularFile(const std::string& path, size_t maxBytes, std::strin
 ReadOutcome ReadRegularFilePieces(const std::string& path, size_t maxBytes, size_t pieceBytes,
                                   const std::function<bool(const char* data, size_t size)>& take,
                                   std::string& reason, bool prefixOnly = false);
+
+// A whole file's bytes, read straight into a buffer of its size: no zeroing first and no pieces
+// copied on (the start reads tens of megabytes of "graph.dat" this way). Not a mapping: a file cut
+// short by another program while mapped would stop the game; a read just comes back shorter.
+class FileBytes {
+ public:
+  const char* data() const { return bytes_.get(); }
+  size_t size() const { return size_; }
+  std::string_view view() const { return {bytes_.get(), size_}; }
+
+ private:
+  friend ReadOutcome ReadRegularFileInPlace(const std::string&, size_t, FileBytes&, std::string&);
+  std::unique_ptr<char[]> bytes_;
+  size_t size_ = 0;
+};
+
+// ReadRegularFile into bytes in place, with the same checks and outcomes (no prefixOnly): a file
+// that grows while it is read past the size it had when opened is refused as TooLarge if that
+// passes maxBytes, and otherwise read to its end.
+ReadOutcome ReadRegularFileInPlace(const std::string& path, size_t maxBytes, FileBytes& bytes,
+                                   std::string& reason);

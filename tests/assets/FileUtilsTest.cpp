@@ -216,6 +216,42 @@ TEST_F(FileHelpers, ReadsAreBoundedBySize) {
   EXPECT_EQ(bytes, std::string(4096, '\0'));
 }
 
+// The read in place refuses and reads what the bounded reader does, with the same reasons: the
+// checks are one piece of code; only where the bytes go differs.
+TEST_F(FileHelpers, ReadInPlaceKeepsTheChecksOfTheBoundedReader) {
+  Put("level.txt", Pattern(5000));
+  Put("empty.txt", "");
+  ASSERT_EQ(::mkfifo("pipe.dat", 0600), 0);
+  std::filesystem::create_directory("folder.dat");
+  {
+    std::ofstream("huge.dat");
+  }
+  ASSERT_EQ(::truncate("huge.dat", off_t{3} << 30), 0);
+  struct Case {
+    const char* name;
+    size_t maxBytes;
+    ReadOutcome outcome;
+  };
+  ::alarm(20);
+  for (const Case& c : {Case{"level.txt", 5000, ReadOutcome::Ok},
+                        Case{"level.txt", 4999, ReadOutcome::TooLarge},
+                        Case{"empty.txt", 10, ReadOutcome::Ok},
+                        Case{"missing.txt", 10, ReadOutcome::Missing},
+                        Case{"pipe.dat", 10, ReadOutcome::NotRegular},
+                        Case{"folder.dat", 10, ReadOutcome::NotRegular},
+                        Case{"/dev/zero", 10, ReadOutcome::NotRegular},
+                        Case{"huge.dat", kMaxDataFileBytes, ReadOutcome::TooLarge}}) {
+    std::string whole = "stale", reason, reasonInPlace = "stale";
+    FileBytes inPlace;
+    EXPECT_EQ(ReadRegularFile(c.name, c.maxBytes, whole, reason), c.outcome) << c.name;
+    EXPECT_EQ(ReadRegularFileInPlace(c.name, c.maxBytes, inPlace, reasonInPlace), c.outcome)
+        << c.name;
+    EXPECT_EQ(reasonInPlace, reason) << c.name;
+    EXPECT_EQ(inPlace.view(), whole) << c.name;
+  }
+  ::alarm(0);
+}
+
 // A save through a symbolic link replaces the file the link leads to and keeps the link, also a
 // link to a file not made yet and a link to a link.
 TEST_F(FileHelpers, SavesGoThroughSymbolicLinks) {
