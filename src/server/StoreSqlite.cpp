@@ -87,7 +87,7 @@ class Statement {
 class SqliteStore final : public Store {
  public:
   explicit SqliteStore(sqlite3* db)
-      : db_(db),
+      : db_{db},
         insert_(db, "INSERT INTO results (replay, scenario, name, score, targets, medals, levels, "
                     "misses, won, difficulty, ticks, created, body) VALUES "
                     "(?,?,?,?,?,?,?,?,?,?,?,?,?) ON CONFLICT (replay) DO NOTHING"),
