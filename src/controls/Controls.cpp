@@ -20,22 +20,24 @@ HRESULT TControls::InitInput() {
 }
 
 void TControls::Apply(TGame& g, const InputEvent& e) {
+  std::string chars;
+  ApplyToDevices(e, PadContextNow(g), chars);
+  TypeChars(g, chars);
+  if (e.kind == InputEvent::Kind::Char)
+    FormKeyPress(g, static_cast<unsigned char>(e.a));
+  else if (const uint8_t c = KeyCharacter(e))
+    FormKeyPress(g, c);
+}
+
+void TControls::ApplyToDevices(const InputEvent& e, const PadContext& pad, std::string& chars) {
   switch (e.kind) {
-    case InputEvent::Kind::Char: FormKeyPress(g, static_cast<unsigned char>(e.a)); break;
+    case InputEvent::Kind::Char: break;
     case InputEvent::Kind::FingerDown:
     case InputEvent::Kind::FingerMove:
     case InputEvent::Kind::FingerUp: touch_.Apply(e); break;
     case InputEvent::Kind::PadButton:
-    case InputEvent::Kind::PadAxis: {
-      std::string chars;
-      pad_.Apply(e, PadContextNow(g), chars);
-      TypeChars(g, chars);
-      break;
-    }
-    default:
-      input_.Apply(e);
-      if (const uint8_t c = KeyCharacter(e)) FormKeyPress(g, c);
-      break;
+    case InputEvent::Kind::PadAxis: pad_.Apply(e, pad, chars); break;
+    default: input_.Apply(e); break;
   }
 }
 
@@ -268,17 +270,6 @@ TControls::WatchAction TControls::WatcherAction(const InputEvent& e) {
 }
 
 void TControls::FollowWhileWatching(const InputEvent& e) {
-  switch (e.kind) {
-    case InputEvent::Kind::FingerDown:
-    case InputEvent::Kind::FingerMove:
-    case InputEvent::Kind::FingerUp: touch_.Apply(e); break;
-    case InputEvent::Kind::PadButton:
-    case InputEvent::Kind::PadAxis: {
-      std::string chars;
-      pad_.Apply(e, PadContext{PadRole::Menu}, chars);
-      break;
-    }
-    case InputEvent::Kind::Char: break;
-    default: input_.Apply(e); break;
-  }
+  std::string chars;  // the watcher types nothing
+  ApplyToDevices(e, PadContext{PadRole::Menu}, chars);
 }

@@ -66,6 +66,9 @@ class TControls {
   // What a finger stands for on the screen the game shows now.
   static TouchRole TouchRoleNow(const TGame& g);
   void TypeChars(TGame& g, const std::string& chars);
+  // An event to the device it belongs to (keys and mouse, pad, finger); the pad's typed characters
+  // for the screen it speaks to go to chars.
+  void ApplyToDevices(const InputEvent& e, const PadContext& pad, std::string& chars);
 
   InputState input_;
   PadMapper pad_;

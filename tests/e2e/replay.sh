@@ -7,15 +7,7 @@ source "$(dirname "$0")/common.sh"
 # game.txt: "New game", mouse control: launch, steer, shoot, until no bullet is left; the clicks
 # after the game is over leave its screen for the name entry.
 {
-  echo "10 key Enter down"
-  echo "11 key Enter up"
-  for t in $(seq 30 30 900); do
-    echo "$t button 0 down"
-    echo "$((t + 1)) button 0 up"
-    echo "$((t + 4)) mouse $((20 + t % 50)) -30"
-    echo "$((t + 15)) button 0 down"
-    echo "$((t + 16)) button 0 up"
-  done
+  lost_game
   echo "1000 dump entering.json"
   echo "1010 text Replayer"
   echo "1030 char 13"

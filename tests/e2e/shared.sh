@@ -43,15 +43,7 @@ status() { grep -o '"SharedStatus":"[^"]*"' "$1" | cut -d'"' -f4; }
 
 # A game lost with the mouse, its result named NAME, then S on the table: the shared table.
 game() {
-  echo "10 key Enter down"
-  echo "11 key Enter up"
-  for t in $(seq 30 30 900); do
-    echo "$t button 0 down"
-    echo "$((t + 1)) button 0 up"
-    echo "$((t + 4)) mouse $((20 + t % 50)) -30"
-    echo "$((t + 15)) button 0 down"
-    echo "$((t + 16)) button 0 up"
-  done
+  lost_game
   echo "1000 dump entering.json"
   echo "1010 text $1"
   echo "1030 char 13"
