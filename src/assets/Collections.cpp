@@ -29,7 +29,7 @@ bool TMemoryBlocksCollection::Load() {
   return ReadFileQuietly(FileName, bytes) && LoadFromBytes(bytes);
 }
 
-bool TMemoryBlocksCollection::LoadFromBytes(std::string_view s) {
+bool TBlockViews::Parse(std::string_view s) {
   const size_t z = s.size();
   size_t q = 0;
   while (q < z) {
@@ -38,17 +38,31 @@ bool TMemoryBlocksCollection::LoadFromBytes(std::string_view s) {
     q += 4;
     if (n < 0) return false;
     const size_t nameLength = std::min<size_t>(static_cast<size_t>(n), z - q);
-    std::string name(s.substr(q, nameLength));
+    const std::string_view name = s.substr(q, nameLength);
     q += nameLength;
     if (z - q < 4) return false;
     const int32_t d = GetInt32LE(reinterpret_cast<const uint8_t*>(s.data() + q));
     q += 4;
     if (d < 0) return false;
     const size_t blockLength = std::min<size_t>(static_cast<size_t>(d), z - q);
-    AddBlock(name, std::string(s.substr(q, blockLength)));
+    entries_.push_back(Entry{name, s.substr(q, blockLength)});
     q += blockLength;
   }
   return true;
+}
+
+int32_t TBlockViews::IndexOf(std::string_view name) const {
+  for (int32_t i = 0; i < Count(); ++i)
+    if (SameTextIgnoringCase(entries_[i].Name, name)) return i;
+  return -1;
+}
+
+bool TMemoryBlocksCollection::LoadFromBytes(std::string_view s) {
+  TBlockViews views;
+  const bool whole = views.Parse(s);
+  for (int32_t i = 0; i < views.Count(); ++i)
+    AddBlock(std::string(views.Name(i)), std::string(views.Block(i)));
+  return whole;
 }
 
 std::string TMemoryBlocksCollection::SaveToBytes() const {

@@ -108,6 +108,27 @@ class TGraphCollection {
   int32_t maxWidth_ = 0, maxHeight_ = 0;  // over every entry's picture
 };
 
+// The records of a block collection file seen where they lie: names and blocks are views of the
+// file's bytes, which must outlive them; the rules of the layout above (a cut record shortened, a
+// damaged length ending the parse). The start takes "graph.dat"'s sheets this way, with no copy.
+class TBlockViews {
+ public:
+  // Appends the records of the whole file's bytes; false when it is damaged (records before the
+  // damage stay).
+  [[nodiscard]] bool Parse(std::string_view bytes);
+  int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
+  // Index of the first record whose name equals name ignoring letter case; -1 if none.
+  int32_t IndexOf(std::string_view name) const;
+  std::string_view Name(int32_t index) const { return entries_.at(index).Name; }
+  std::string_view Block(int32_t index) const { return entries_.at(index).Block; }
+
+ private:
+  struct Entry {
+    std::string_view Name, Block;
+  };
+  std::vector<Entry> entries_;
+};
+
 // Named memory blocks read from and written to a block collection file. The collection owns each
 // block's stream. Names may repeat; lookup by name ignores letter case.
 class TMemoryBlocksCollection {

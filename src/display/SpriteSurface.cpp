@@ -146,14 +146,51 @@ void TDXBaseSurface::Allocate(Display& device, int32_t w, int32_t h, int32_t fra
   // Without the flag the display places the sheet as it does any surface without a placement
   // request: in video memory when it fits there, otherwise in system memory.
   const auto sw = static_cast<int32_t>(sheetWidth), sh = static_cast<int32_t>(sheetHeight);
+  // A new surface is black: no fill needed.
   LastResult = SystemMemory ? device.CreateSurface(sw, sh, true, Surface)
                             : CreateWorkSurface(device, sw, sh, Surface);
-  if (Succeeded(LastResult)) FillBlack();
   Frames.assign(Capacity, TFrameInfo{std::string(), true, w, h});
 }
 
+bool TPixelBackup::operator==(const TPixelBackup& other) const {
+  return size_ == other.size_ && (size_ == 0 || std::memcmp(data_, other.data_, size_) == 0);
+}
+
+void TPixelBackup::clear() {
+  own_.clear();
+  owner_.reset();
+  data_ = nullptr;
+  size_ = 0;
+}
+
+void TPixelBackup::assign(const uint8_t* first, const uint8_t* last) {
+  owner_.reset();
+  own_.assign(first, last);
+  data_ = own_.data();
+  size_ = own_.size();
+}
+
+void TPixelBackup::assign(size_t n, uint8_t value) {
+  owner_.reset();
+  own_.assign(n, value);
+  data_ = own_.data();
+  size_ = own_.size();
+}
+
+void TPixelBackup::share(std::shared_ptr<const void> owner, const uint8_t* data, size_t size) {
+  own_.clear();
+  own_.shrink_to_fit();
+  owner_ = std::move(owner);
+  data_ = data;
+  size_ = size;
+}
+
 bool TDXBaseSurface::LoadFromStream(Display& device, const TMemoryStream& stream) {
-  const std::string& block = stream.Bytes();
+  return LoadFromBytes(device, stream.Bytes());
+}
+
+bool TDXBaseSurface::LoadFromBytes(Display& device, std::string_view block,
+                                   std::shared_ptr<const void> owner) {
   const auto* data = reinterpret_cast<const uint8_t*>(block.data());
   const auto refuse = [this] {
     LastResult = DDERR_INVALIDPARAMS;
@@ -173,7 +210,10 @@ bool TDXBaseSurface::LoadFromStream(Display& device, const TMemoryStream& stream
   // Rows are stored as wide as the writer's pitch; ours must be the same.
   if (int64_t(Surface->Pitch()) * Surface->Height() != pixels) return refuse();
   if (!ReadHeader(data)) return refuse();
-  PixelBackup.assign(data + header, data + header + pixels);
+  if (owner)
+    PixelBackup.share(std::move(owner), data + header, static_cast<size_t>(pixels));
+  else
+    PixelBackup.assign(data + header, data + header + pixels);
   PixelBytes = static_cast<int32_t>(pixels);
   LastResult = DD_OK;
   RestorePixels();
@@ -183,13 +223,13 @@ bool TDXBaseSurface::LoadFromStream(Display& device, const TMemoryStream& stream
 void TDXBaseSurface::SaveToStream(TMemoryStream& stream) {
   Backup();
   const auto header = static_cast<size_t>(HeaderSize());
-  std::string block(header + PixelBackup.size(), '\0');
+  std::string block;
+  block.reserve(header + PixelBackup.size());
+  block.assign(header, '\0');
   WriteHeader(reinterpret_cast<uint8_t*>(block.data()));
   if (!PixelBackup.empty())
-    std::memcpy(block.data() + header, PixelBackup.data(), PixelBackup.size());
-  stream.Clear();
-  stream.Write(block);
-  stream.Seek(0);
+    block.append(reinterpret_cast<const char*>(PixelBackup.data()), PixelBackup.size());
+  stream = TMemoryStream(std::move(block));
 }
 
 bool TDXBaseSurface::AddBitmap(Display& device, int32_t& slot, const std::string& name,

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Display.h"
@@ -48,6 +49,31 @@ int32_t ColorMatch(Surface& surface, int32_t color);
 // Sets the surface's source colour key (low = high = ColorMatch of color).
 HRESULT SetSourceColorKey(Surface& surface, int32_t color);
 
+// A sheet's pixel backup: bytes of its own, or bytes an owner keeps alive and nobody changes (the
+// sheets read from "graph.dat" keep the file's buffer rather than a copy of their part of it).
+class TPixelBackup {
+ public:
+  bool empty() const { return size_ == 0; }
+  size_t size() const { return size_; }
+  const uint8_t* data() const { return data_; }
+  std::vector<uint8_t> ToVector() const { return {data_, data_ + size_}; }
+  bool operator==(const TPixelBackup& other) const;
+
+  void clear();
+  // Its own copy of [first, last).
+  void assign(const uint8_t* first, const uint8_t* last);
+  // Its own n bytes of value.
+  void assign(size_t n, uint8_t value);
+  // Keeps owner and shows the size bytes at data, which owner holds.
+  void share(std::shared_ptr<const void> owner, const uint8_t* data, size_t size);
+
+ private:
+  std::vector<uint8_t> own_;
+  std::shared_ptr<const void> owner_;
+  const uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+};
+
 class TDXBaseSurface {
  public:
   TDXBaseSurface();
@@ -66,7 +92,7 @@ class TDXBaseSurface {
   int32_t ColorKey = 0;  // GDI colour value 0x00BBGGRR
   bool UseColorKey = false;
   std::vector<TFrameInfo> Frames;    // Capacity entries
-  std::vector<uint8_t> PixelBackup;  // the surface's rows as a lock shows them; may be empty
+  TPixelBackup PixelBackup;          // the surface's rows as a lock shows them; may be empty
   TRect ClipRect{0, 0, 800, 600};    // in destination coordinates
   bool ClipEnabled = false;
   int32_t PixelBytes = 0;  // pitch x height of the backed-up surface
@@ -87,6 +113,10 @@ class TDXBaseSurface {
   // Rebuilds the sheet from its stored form (the whole stream). False, with LastResult a failure,
   // when the block is refused or the surface cannot be made.
   bool LoadFromStream(Display& device, const TMemoryStream& stream);
+  // LoadFromStream from a block's bytes; with an owner of those bytes the backup keeps them
+  // rather than a copy.
+  bool LoadFromBytes(Display& device, std::string_view block,
+                     std::shared_ptr<const void> owner = nullptr);
   // Backs the pixels up and replaces the stream's contents by the stored form; position 0.
   void SaveToStream(TMemoryStream& stream);
 

@@ -130,7 +130,7 @@ std::string CollectionsStamp() {
 // The sources block of a cache: the collections' fingerprint, a blank and their stamp. A cache
 // whose stamp is the collections' stamp is current; otherwise its fingerprint tells (a collection
 // copied over with the same bytes, or a cache written before stamps were kept).
-bool SourcesCurrent(const std::string& stored, const std::string& stamp) {
+bool SourcesCurrent(std::string_view stored, const std::string& stamp) {
   const size_t blank = stored.find(' ');
   if (blank != std::string::npos && stored.compare(blank + 1, std::string::npos, stamp) == 0)
     return true;
@@ -264,16 +264,18 @@ bool TGame::LoadGraphics(bool rebuild, bool& cacheDamaged) {
     const std::string file = CacheFileName(kGraphDat);
     const bool cached = file != kGraphDat;
     const std::string stamp = cached ? CollectionsStamp() : std::string();
-    TMemoryBlocksCollection blocks;
+    // The sheets' backups keep the file's bytes (or the built ones) rather than copies of them.
+    std::shared_ptr<const void> owner;
+    TBlockViews blocks;
     bool read = false;
     {
-      std::string bytes;
       if (!rebuild && FileExists(file)) {
         std::string reason;
-        FileBytes stored;
-        const bool whole = ReadRegularFileInPlace(ResolveFileName(file), kMaxDataFileBytes, stored,
+        auto stored = std::make_shared<FileBytes>();
+        const bool whole = ReadRegularFileInPlace(ResolveFileName(file), kMaxDataFileBytes, *stored,
                                                   reason) == ReadOutcome::Ok;
-        read = whole && blocks.LoadFromBytes(stored.view());
+        read = whole && blocks.Parse(stored->view());
+        owner = stored;
         // The game's own folder has no cache to make again: the player is told what to do.
         if (!whole && !cached)
           return Fail(*this, file + " cannot be read: " + reason, RebuildHint(file));
@@ -281,13 +283,15 @@ bool TGame::LoadGraphics(bool rebuild, bool& cacheDamaged) {
       }
       const int32_t stored = read && cached ? blocks.IndexOf(kSourcesBlock) : -1;
       const bool current =
-          read && (!cached || (stored >= 0 && SourcesCurrent(blocks.GetBlock(stored)->Bytes(), stamp)));
+          read && (!cached || (stored >= 0 && SourcesCurrent(blocks.Block(stored), stamp)));
       if (!current) {
-        blocks.Clear();
+        blocks = TBlockViews();
         read = false;
         const std::string sources = cached ? CollectionsFingerprint() + " " + stamp : std::string();
-        if (!BuildGraphDat(sources, bytes)) return false;
-        if (!blocks.LoadFromBytes(bytes)) return Fail(*this, "the built graph.dat cannot be read");
+        auto built = std::make_shared<std::string>();
+        if (!BuildGraphDat(sources, *built)) return false;
+        owner = built;
+        if (!blocks.Parse(*built)) return Fail(*this, "the built graph.dat cannot be read");
       }
     }
     fromCache = read && cached;
@@ -298,7 +302,6 @@ bool TGame::LoadGraphics(bool rebuild, bool& cacheDamaged) {
     const auto loadSheet = [&](const char* name, uint32_t thresholdKB, TDXBaseSurface& sheet) {
       QueryVideoMemory(totalKB, freeKB);
       const int32_t i = blocks.IndexOf(name);
-      const TMemoryStream* block = i >= 0 ? blocks.GetBlock(i) : nullptr;
       const std::string quoted = std::string("the block \"") + name + "\"";
       // A block made in this run from the collections is the collections' fault, not the file's.
       const auto damaged = [&](const std::string& what) {
@@ -306,12 +309,10 @@ bool TGame::LoadGraphics(bool rebuild, bool& cacheDamaged) {
         return read ? Damaged(*this, file, what)
                     : Fail(*this, "the sheets made from the collections are unusable: " + what);
       };
-      if (!block) return damaged(quoted + " is missing");
+      if (i < 0) return damaged(quoted + " is missing");
       sheet.SystemMemory = freeKB < thresholdKB;
-      const bool ok =
-          sheet.LoadFromStream(dd, *block) && Succeeded(sheet.LastResult) && sheet.FrameCount > 0;
-      // The sheet keeps its own copy; the block's memory can serve the next one.
-      *blocks.GetBlock(i) = TMemoryStream();
+      const bool ok = sheet.LoadFromBytes(dd, blocks.Block(i), owner) &&
+                      Succeeded(sheet.LastResult) && sheet.FrameCount > 0;
       return ok || damaged(quoted + " cannot be read");
     };
     const auto cannotMake = [&](const char* what) {
@@ -344,8 +345,9 @@ bool TGame::LoadGraphics(bool rebuild, bool& cacheDamaged) {
         dd, Backgrounds->FrameWidth, Backgrounds->FrameHeight,
         std::max({Backgrounds->FrameCount, BackgroundFadeFrames, BackgroundSwingFrames}));
     if (Failed(BackgroundWork->LastResult)) return cannotMake("the background frames");
+    // Black until a level draws its background (and backs it up): a restore without a backup
+    // leaves a lost surface black, the same as a copy of black would.
     ClipToScreen(*BackgroundWork);
-    BackgroundWork->Backup();
 
     TargetPictures = std::make_unique<TDXBaseSurface>();
     if (!loadSheet("targets_pict", kLargeSheetsKB, *TargetPictures)) return false;
@@ -467,13 +469,13 @@ bool TGame::BuildGraphDat(const std::string& sources, std::string& bytes) {
     }
     if (!sources.empty()) blocks.AddBlock(kSourcesBlock, sources);
     bytes = blocks.SaveToBytes();
-    blocks.FileName = CacheFileName(kGraphDat);
-    if (!blocks.FileName.empty() && !blocks.Save()) {
+    const std::string file = CacheFileName(kGraphDat);
+    if (!file.empty() && !WriteFileAtomically(file, bytes)) {
       const std::string reason = std::strerror(errno);
       std::fprintf(stderr,
                    "vor: cannot write graph.dat in the folder %s: %s (the game goes on; the next "
                    "start builds it again)\n",
-                   FolderOf(blocks.FileName).c_str(), reason.c_str());
+                   FolderOf(file).c_str(), reason.c_str());
     }
     return true;
   } catch (const std::bad_alloc&) {

@@ -146,11 +146,16 @@ ReadOutcome ReadRegularFileInPlace(const std::string& path, size_t maxBytes, Fil
   if (opened != ReadOutcome::Ok) return opened;
   // One byte more than the size asks whether the file grew since it was opened.
   const size_t room = size_t(size) + 1;
-  std::unique_ptr<char[]> buffer(new (std::nothrow) char[room]);
-  if (!buffer) return Refuse(ReadOutcome::Failed, reason, "not enough memory");
+  LargeMemory buffer;
+  try {
+    buffer = LargeMemory(room);
+  } catch (const std::bad_alloc&) {
+    return Refuse(ReadOutcome::Failed, reason, "not enough memory");
+  }
+  char* const into = static_cast<char*>(buffer.data());
   size_t done = 0;
   while (done < room) {
-    const ssize_t n = ::read(file.fd, buffer.get() + done, room - done);
+    const ssize_t n = ::read(file.fd, into + done, room - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return Refuse(ReadOutcome::Failed, reason, std::strerror(errno));
     if (n == 0) break;
@@ -161,9 +166,12 @@ ReadOutcome ReadRegularFileInPlace(const std::string& path, size_t maxBytes, Fil
     std::string all;
     const ReadOutcome r = ReadRegularFile(path, maxBytes, all, reason);
     if (r != ReadOutcome::Ok) return r;
-    buffer.reset(new (std::nothrow) char[std::max<size_t>(all.size(), 1)]);
-    if (!buffer) return Refuse(ReadOutcome::Failed, reason, "not enough memory");
-    std::memcpy(buffer.get(), all.data(), all.size());
+    try {
+      buffer = LargeMemory(all.size());
+    } catch (const std::bad_alloc&) {
+      return Refuse(ReadOutcome::Failed, reason, "not enough memory");
+    }
+    std::memcpy(buffer.data(), all.data(), all.size());
     done = all.size();
   }
   bytes.bytes_ = std::move(buffer);

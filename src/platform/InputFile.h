@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/LargeMemory.h"
+
 // Bounds of the files the game reads, by kind.
 // Texts written by hand or by the game: level texts, lists, scripts, settings.
 constexpr size_t kMaxTextFileBytes = size_t{8} << 20;
@@ -48,13 +50,13 @@ ReadOutcome ReadRegularFilePieces(const std::string& path, size_t maxBytes, size
 // short by another program while mapped would stop the game; a read just comes back shorter.
 class FileBytes {
  public:
-  const char* data() const { return bytes_.get(); }
+  const char* data() const { return static_cast<const char*>(bytes_.data()); }
   size_t size() const { return size_; }
-  std::string_view view() const { return {bytes_.get(), size_}; }
+  std::string_view view() const { return {data(), size_}; }
 
  private:
   friend ReadOutcome ReadRegularFileInPlace(const std::string&, size_t, FileBytes&, std::string&);
-  std::unique_ptr<char[]> bytes_;
+  LargeMemory bytes_;
   size_t size_ = 0;
 };
 

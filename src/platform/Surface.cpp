@@ -15,7 +15,7 @@ Surface::Surface(int32_t width, int32_t height) : Surface(width, height, nullptr
 Surface::Surface(int32_t width, int32_t height, std::shared_ptr<VideoMemoryPool> pool)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),
-      pixels_(static_cast<size_t>(width_) * height_, 0),
+      pixels_(static_cast<size_t>(width_) * height_ * sizeof(uint32_t)),
       pool_(std::move(pool)) {}
 
 Surface::~Surface() {
@@ -24,7 +24,7 @@ Surface::~Surface() {
 
 HRESULT Surface::Lock(uint32_t*& pixels, int32_t& pitch) {
   if (IsLost()) return DDERR_SURFACELOST;
-  pixels = pixels_.data();
+  pixels = Data();
   pitch = Pitch();
   return DD_OK;
 }
@@ -41,7 +41,7 @@ void Surface::SetColorKey(uint32_t low, uint32_t high) {
 
 void Surface::Lose() {
   lost_.store(true, std::memory_order_relaxed);
-  std::fill(pixels_.begin(), pixels_.end(), 0);
+  std::memset(pixels_.data(), 0, pixels_.size());
 }
 
 HRESULT Surface::Restore() {

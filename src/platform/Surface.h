@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Result.h"
+#include "platform/LargeMemory.h"
 
 // A Windows-style rectangle: right and bottom are exclusive.
 struct TRect {
@@ -63,10 +64,10 @@ class Surface {
   HRESULT Restore();
 
   // Direct access for code that already holds a valid surface (the pixel routines, tests).
-  uint32_t* Row(int32_t y) { return pixels_.data() + static_cast<size_t>(y) * width_; }
-  const uint32_t* Row(int32_t y) const { return pixels_.data() + static_cast<size_t>(y) * width_; }
-  uint32_t* Data() { return pixels_.data(); }
-  const uint32_t* Data() const { return pixels_.data(); }
+  uint32_t* Row(int32_t y) { return Data() + static_cast<size_t>(y) * width_; }
+  const uint32_t* Row(int32_t y) const { return Data() + static_cast<size_t>(y) * width_; }
+  uint32_t* Data() { return static_cast<uint32_t*>(pixels_.data()); }
+  const uint32_t* Data() const { return static_cast<const uint32_t*>(pixels_.data()); }
 
  private:
   friend class Display;
@@ -75,7 +76,9 @@ class Surface {
   HRESULT CheckCopy(int32_t x, int32_t y, const Surface& src, const TRect* srcRect, TRect& s) const;
 
   int32_t width_, height_;
-  std::vector<uint32_t> pixels_;
+  // Black as it comes: a sheet filled from a file or a work surface not yet drawn on costs no pass
+  // over its pixels here.
+  LargeMemory pixels_;
   std::shared_ptr<VideoMemoryPool> pool_;
   std::atomic<bool> lost_{false};
   bool hasKey_ = false;

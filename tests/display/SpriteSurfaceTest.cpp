@@ -513,7 +513,7 @@ TEST_F(SpriteSurfaceTest, DamagedBlocksAreRefused) {
 TEST_F(SpriteSurfaceTest, RestoreAfterLoss) {
   auto sheet = FilledSheet(display_, false);
   sheet->Backup();
-  const std::vector<uint8_t> before = sheet->PixelBackup;
+  const std::vector<uint8_t> before = sheet->PixelBackup.ToVector();
   display_.LoseSurfaces();
   EXPECT_TRUE(sheet->Surface->IsLost());
   Surface dest(50, 50);
@@ -521,11 +521,38 @@ TEST_F(SpriteSurfaceTest, RestoreAfterLoss) {
   EXPECT_EQ(sheet->LastResult, DDERR_SURFACELOST);
   sheet->Backup();  // a lost surface does not wipe the copy
   EXPECT_TRUE(Failed(sheet->LastResult));
-  EXPECT_EQ(sheet->PixelBackup, before);
+  EXPECT_EQ(sheet->PixelBackup.ToVector(), before);
 
   sheet->Restore();
   EXPECT_EQ(sheet->LastResult, DD_OK);
   EXPECT_EQ(0, std::memcmp(sheet->Surface->Data(), before.data(), before.size()));
+}
+
+// A sheet loaded with the owner of its bytes keeps them as its backup, restores from them after a
+// loss, and a later Backup takes a copy of its own, leaving the owner's bytes as they were.
+TEST_F(SpriteSurfaceTest, LoadedSheetSharesItsOwnersBytes) {
+  auto sheet = FilledSheet(display_, false);
+  TMemoryStream stream;
+  sheet->SaveToStream(stream);
+  const auto owner = std::make_shared<const std::string>(stream.Bytes());
+  TDXBaseSurface copy;
+  ASSERT_TRUE(copy.LoadFromBytes(display_, *owner, owner));
+  const auto* ownerPixels =
+      reinterpret_cast<const uint8_t*>(owner->data()) + copy.HeaderSize();
+  EXPECT_EQ(copy.PixelBackup.data(), ownerPixels);
+  EXPECT_EQ(copy.PixelBackup, sheet->PixelBackup);
+
+  display_.LoseSurfaces();
+  copy.Restore();
+  EXPECT_EQ(copy.LastResult, DD_OK);
+  EXPECT_EQ(0, std::memcmp(copy.Surface->Data(), ownerPixels, copy.PixelBackup.size()));
+
+  const std::string before = *owner;
+  copy.Surface->Fill(nullptr, 0x123456);
+  copy.Backup();
+  EXPECT_NE(copy.PixelBackup.data(), ownerPixels);
+  EXPECT_EQ(copy.Surface->Data()[0], 0x123456u);
+  EXPECT_EQ(*owner, before);
 }
 
 TEST_F(SpriteSurfaceTest, SurfaceListReplacesByNameAndRestoresAll) {
@@ -542,7 +569,7 @@ TEST_F(SpriteSurfaceTest, SurfaceListReplacesByNameAndRestoresAll) {
   EXPECT_EQ(list.GetSurface(-1), nullptr);
 
   for (int i = 0; i < list.Count(); ++i) list.GetSurface(i)->Backup();
-  const std::vector<uint8_t> pixels = kept->PixelBackup;
+  const std::vector<uint8_t> pixels = kept->PixelBackup.ToVector();
   display_.LoseSurfaces();
   list.RestoreAll();
   EXPECT_EQ(list.LastResult, DD_OK);
