@@ -176,7 +176,7 @@ int TForm1::Run() {
       break;
     }
     if (!Active && system_.Activated()) Active = true;
-    if (system_.IsHeadless()) {
+    if (system_.IsHeadless() && !options_.paced) {
       Tick();
       continue;
     }

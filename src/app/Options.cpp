@@ -58,6 +58,8 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
       out.headless = true;
     } else if (a == "--bench") {
       out.bench = true;
+    } else if (a == "--paced") {
+      out.paced = true;
     } else if (a == "--seed") {
       uint64_t n;
       if (!value(v)) return false;

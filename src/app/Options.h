@@ -28,6 +28,8 @@ struct Options {
   std::string replay;
   uint32_t videoMemoryKB = 64 * 1024;
   bool bench = false;
+  // Headless, a tick every 25 ms as a window plays rather than one after another.
+  bool paced = false;
   // Play this level alone ("FILE" or "SCENARIO.lev:N"); watch reloads it when the file changes.
   std::string level;
   bool watch = false;

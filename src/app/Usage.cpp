@@ -49,6 +49,8 @@ const TUsageEntry kOptions[] = {
     {"--screenshot FILE", "when the program ends, write the last shown frame to FILE as PNG"},
     {"--video-memory KB", "free video memory the display reports (default 65536)"},
     {"--bench", "at the end, print the cost of the ticks"},
+    {"--paced", "with --headless: a tick every 25 ms, as a window plays, rather than one after "
+                "another (--bench then tells what a tick costs between pauses)"},
     {"--level LEVEL",
      "play LEVEL alone, without the menu (a level text file or SCENARIO.lev:N); the game ends "
      "with the level or with Escape"},

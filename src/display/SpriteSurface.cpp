@@ -120,6 +120,13 @@ bool TDXBaseSurface::GridFor(int32_t w, int32_t h, int32_t frameCount, int32_t& 
 }
 
 void TDXBaseSurface::Allocate(Display& device, int32_t w, int32_t h, int32_t frameCount) {
+  // Filled although a new surface is black: the pages are touched now, while the game loads,
+  // not by the first level that draws into the sheet.
+  AllocateGrid(device, w, h, frameCount);
+  if (Succeeded(LastResult) && Surface) FillBlack();
+}
+
+void TDXBaseSurface::AllocateGrid(Display& device, int32_t w, int32_t h, int32_t frameCount) {
   FrameWidth = w;
   FrameHeight = h;
   FrameCount = frameCount;
@@ -146,7 +153,6 @@ void TDXBaseSurface::Allocate(Display& device, int32_t w, int32_t h, int32_t fra
   // Without the flag the display places the sheet as it does any surface without a placement
   // request: in video memory when it fits there, otherwise in system memory.
   const auto sw = static_cast<int32_t>(sheetWidth), sh = static_cast<int32_t>(sheetHeight);
-  // A new surface is black: no fill needed.
   LastResult = SystemMemory ? device.CreateSurface(sw, sh, true, Surface)
                             : CreateWorkSurface(device, sw, sh, Surface);
   Frames.assign(Capacity, TFrameInfo{std::string(), true, w, h});
@@ -205,7 +211,8 @@ bool TDXBaseSurface::LoadFromBytes(Display& device, std::string_view block,
   const int64_t pixels = int64_t(w) * columns * 4 * (int64_t(h) * rows);
   if (GetInt32LE(data + 12) != header || int64_t(block.size()) != header + pixels) return refuse();
 
-  Allocate(device, w, h, n);
+  // Every pixel is written from the block below: no fill first.
+  AllocateGrid(device, w, h, n);
   if (Failed(LastResult) || !Surface) return false;
   // Rows are stored as wide as the writer's pitch; ours must be the same.
   if (int64_t(Surface->Pitch()) * Surface->Height() != pixels) return refuse();

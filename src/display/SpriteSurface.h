@@ -180,6 +180,8 @@ class TDXBaseSurface {
   static bool GridFor(int32_t w, int32_t h, int32_t frameCount, int32_t& rows, int32_t& columns);
 
  private:
+  // Allocate without the fill, for a sheet whose every pixel is written next.
+  void AllocateGrid(Display& device, int32_t w, int32_t h, int32_t frameCount);
   // A work surface of at least w x h, kept between drawings so darkened and rotated drawing
   // allocates only when a larger picture comes.
   ::Surface* Work(int index, int32_t w, int32_t h);

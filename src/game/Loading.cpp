@@ -345,9 +345,10 @@ bool TGame::LoadGraphics(bool rebuild, bool& cacheDamaged) {
         dd, Backgrounds->FrameWidth, Backgrounds->FrameHeight,
         std::max({Backgrounds->FrameCount, BackgroundFadeFrames, BackgroundSwingFrames}));
     if (Failed(BackgroundWork->LastResult)) return cannotMake("the background frames");
-    // Black until a level draws its background (and backs it up): a restore without a backup
-    // leaves a lost surface black, the same as a copy of black would.
     ClipToScreen(*BackgroundWork);
+    // A copy of black, as a restore without one would leave it; made now so that the first level
+    // backs up its background into memory the loading has already touched.
+    BackgroundWork->Backup();
 
     TargetPictures = std::make_unique<TDXBaseSurface>();
     if (!loadSheet("targets_pict", kLargeSheetsKB, *TargetPictures)) return false;
