@@ -193,19 +193,25 @@ test('the sheets built at a first visit are read at the next visit of the same b
     const rebuilt = await stored();
     assert.ok(rebuilt.build === build && rebuilt.size === first.size && rebuilt.timestamp > first.timestamp);
 
-    // A damaged copy of this build stops the game as a damaged file does; the page drops it, and
-    // the next visit builds the sheets again.
+    // A damaged copy of this build is dropped, and the page starts again by itself, once, with the
+    // sheets built anew: the visit goes on.
     await keptSheets(page, { garbage: true });
-    await page.reload();
-    await page.waitForFunction(() => window.vorEndStatus !== undefined, { timeout: 30000 });
-    assert.notEqual(await page.evaluate(() => window.vorEndStatus), 0);
-    await page.waitForFunction(() => document.getElementById('end').style.display === 'block');
-    for (let i = 0; i < 50 && await keptSheets(page); ++i) await new Promise(r => setTimeout(r, 100));
-    assert.equal(await keptSheets(page), null);
     page.problems.length = 0;
     await page.reload();
-    await waitForState(page, States.MainMenu);
-    assert.deepEqual(page.problems, []);
+    let reached = null;
+    for (let i = 0; i < 600 && !reached; ++i) {
+      try {
+        const now = await state(page);
+        if (now && now.State === States.MainMenu) reached = now;
+      } catch (e) { /* the page is starting again */ }
+      if (!reached) await new Promise(r => setTimeout(r, 50));
+    }
+    assert.ok(reached, 'the main menu after the damaged sheets');
+    const again = await stored();
+    assert.ok(again.build === build && again.size === first.size && again.timestamp > rebuilt.timestamp);
+    assert.equal(await page.evaluate(() => window.vorEndStatus), undefined);
+    // Only the game's report of the damaged file, nothing else.
+    assert.ok(page.problems.every(p => /graph\.dat/.test(p)), page.problems.join('; '));
   } finally {
     await browser.close();
   }
