@@ -283,21 +283,13 @@ void TForm1::ApplyTickInput() {
         e.b = SaturateToInt(double(e.b) + events[i + 1].b);
         ++i;
       }
-    if (replay_)
-      WatcherInput(e);
-    else
-      ApplyInput(e);
+    PlayerInput(e);
   }
   for (; scriptPos_ < script_.size() && script_[scriptPos_].tick <= tickCount_; ++scriptPos_) {
     const ScriptEvent& s = script_[scriptPos_];
     if (s.tick < tickCount_) continue;  // ticks that never ran (before activation)
     switch (s.kind) {
-      case ScriptEvent::Kind::Input:
-        if (replay_)
-          WatcherInput(s.input);
-        else
-          ApplyInput(s.input);
-        break;
+      case ScriptEvent::Kind::Input: PlayerInput(s.input); break;
       case ScriptEvent::Kind::Dump: WriteStateDump(s.file); break;
       case ScriptEvent::Kind::Screenshot: WriteScreenshot(s.file); break;
     }
@@ -316,6 +308,13 @@ void TForm1::ApplyTickInput() {
     }
     recordLines_.clear();
   }
+}
+
+void TForm1::PlayerInput(const InputEvent& e) {
+  if (replay_)
+    WatcherInput(e);
+  else
+    ApplyInput(e);
 }
 
 void TForm1::WatcherInput(const InputEvent& e) {

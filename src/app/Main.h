@@ -87,6 +87,8 @@ class TForm1 {
   // Applies the input of this tick (window events, then script lines) and records it.
   void ApplyTickInput();
   void ApplyInput(const InputEvent& e);
+  // The player's input (window or script): played, or while a replay plays only watched.
+  void PlayerInput(const InputEvent& e);
   // Input while a replay plays: only stopping it and its speed.
   void WatcherInput(const InputEvent& e);
   // Alt+Enter: switch the display and remember the choice for the next start.

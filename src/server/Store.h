@@ -20,6 +20,31 @@ struct SharedRow {
   int64_t date = 0;        // seconds since 1970, UTC
 };
 
+// The columns a row is read from, in the order RowFromColumns takes them, for both databases.
+constexpr const char* kRowColumns =
+    "id, replay, scenario, name, score, targets, medals, levels, misses, won, difficulty, ticks, "
+    "created";
+
+// A row from the values of kRowColumns: integer(i) and text(i) give the value of column i.
+template <typename Integer, typename Text>
+SharedRow RowFromColumns(Integer integer, Text text) {
+  SharedRow r;
+  r.id = integer(0);
+  r.replay = text(1);
+  r.scenario = text(2);
+  r.name = text(3);
+  r.score = int32_t(integer(4));
+  r.targets = int32_t(integer(5));
+  r.medals = int32_t(integer(6));
+  r.levels = int32_t(integer(7));
+  r.misses = int32_t(integer(8));
+  r.won = int32_t(integer(9));
+  r.difficulty = int32_t(integer(10));
+  r.ticks = integer(11);
+  r.date = integer(12);
+  return r;
+}
+
 class Store {
  public:
   virtual ~Store() = default;

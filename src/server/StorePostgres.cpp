@@ -25,26 +25,9 @@ CREATE TABLE IF NOT EXISTS results (
 CREATE INDEX IF NOT EXISTS results_rank ON results (scenario, score DESC, id);
 )";
 
-const std::string kColumns =
-    "id, replay, scenario, name, score, targets, medals, levels, misses, won, difficulty, ticks, "
-    "created";
-
 SharedRow RowOf(const pqxx::row& f) {
-  SharedRow r;
-  r.id = f[0].as<int64_t>();
-  r.replay = f[1].as<std::string>();
-  r.scenario = f[2].as<std::string>();
-  r.name = f[3].as<std::string>();
-  r.score = f[4].as<int32_t>();
-  r.targets = f[5].as<int32_t>();
-  r.medals = f[6].as<int32_t>();
-  r.levels = f[7].as<int32_t>();
-  r.misses = f[8].as<int32_t>();
-  r.won = f[9].as<int32_t>();
-  r.difficulty = f[10].as<int32_t>();
-  r.ticks = f[11].as<int64_t>();
-  r.date = f[12].as<int64_t>();
-  return r;
+  return RowFromColumns([&f](int i) { return f[i].as<int64_t>(); },
+                        [&f](int i) { return f[i].as<std::string>(); });
 }
 
 void Prepare(pqxx::connection& c) {
@@ -52,13 +35,13 @@ void Prepare(pqxx::connection& c) {
             "INSERT INTO results (replay, scenario, name, score, targets, medals, levels, misses, "
             "won, difficulty, ticks, created, body) VALUES "
             "($1,$2,$3,$4,$5,$6,$7,$8,$9,$10,$11,$12,$13) ON CONFLICT (replay) DO NOTHING");
-  c.prepare("find", "SELECT " + kColumns + " FROM results WHERE replay = $1");
-  c.prepare("top", "SELECT " + kColumns +
+  c.prepare("find", std::string("SELECT ") + kRowColumns + " FROM results WHERE replay = $1");
+  c.prepare("top", std::string("SELECT ") + kRowColumns +
                        " FROM results WHERE scenario = $1 AND score >= COALESCE((SELECT score "
                        "FROM results WHERE scenario = $1 ORDER BY score DESC LIMIT 1 OFFSET $2), "
                        "-2147483648) ORDER BY score DESC, id");
   c.prepare("above", "SELECT COUNT(*) FROM results WHERE scenario = $1 AND score > $2");
-  c.prepare("same", "SELECT " + kColumns +
+  c.prepare("same", std::string("SELECT ") + kRowColumns +
                         " FROM results WHERE scenario = $1 AND score = $2 ORDER BY id");
   c.prepare("counts", "SELECT scenario, COUNT(*) FROM results GROUP BY scenario");
   c.prepare("body", "SELECT body FROM results WHERE replay = $1");

@@ -24,10 +24,6 @@ CREATE TABLE IF NOT EXISTS results (
 CREATE INDEX IF NOT EXISTS results_rank ON results (scenario, score DESC, id);
 )";
 
-constexpr const char* kColumns =
-    "id, replay, scenario, name, score, targets, medals, levels, misses, won, difficulty, ticks, "
-    "created";
-
 class Statement {
  public:
   Statement(sqlite3* db, const std::string& sql) {
@@ -58,21 +54,7 @@ class Statement {
     return p ? std::string(p, size_t(sqlite3_column_bytes(s_, column))) : std::string();
   }
   SharedRow Row() const {
-    SharedRow r;
-    r.id = Int(0);
-    r.replay = Text(1);
-    r.scenario = Text(2);
-    r.name = Text(3);
-    r.score = int32_t(Int(4));
-    r.targets = int32_t(Int(5));
-    r.medals = int32_t(Int(6));
-    r.levels = int32_t(Int(7));
-    r.misses = int32_t(Int(8));
-    r.won = int32_t(Int(9));
-    r.difficulty = int32_t(Int(10));
-    r.ticks = Int(11);
-    r.date = Int(12);
-    return r;
+    return RowFromColumns([this](int i) { return Int(i); }, [this](int i) { return Text(i); });
   }
 
  private:
@@ -91,13 +73,13 @@ class SqliteStore final : public Store {
         insert_(db, "INSERT INTO results (replay, scenario, name, score, targets, medals, levels, "
                     "misses, won, difficulty, ticks, created, body) VALUES "
                     "(?,?,?,?,?,?,?,?,?,?,?,?,?) ON CONFLICT (replay) DO NOTHING"),
-        find_(db, std::string("SELECT ") + kColumns + " FROM results WHERE replay = ?"),
-        top_(db, std::string("SELECT ") + kColumns +
+        find_(db, std::string("SELECT ") + kRowColumns + " FROM results WHERE replay = ?"),
+        top_(db, std::string("SELECT ") + kRowColumns +
                      " FROM results WHERE scenario = ?1 AND score >= COALESCE((SELECT score "
                      "FROM results WHERE scenario = ?1 ORDER BY score DESC LIMIT 1 OFFSET ?2), "
                      "-2147483648) ORDER BY score DESC, id"),
         above_(db, "SELECT COUNT(*) FROM results WHERE scenario = ? AND score > ?"),
-        same_(db, std::string("SELECT ") + kColumns +
+        same_(db, std::string("SELECT ") + kRowColumns +
                       " FROM results WHERE scenario = ? AND score = ? ORDER BY id"),
         counts_(db, "SELECT scenario, COUNT(*) FROM results GROUP BY scenario"),
         body_(db, "SELECT body FROM results WHERE replay = ?") {}

@@ -15,6 +15,7 @@
 #include "frontend/RecordReplays.h"
 #include "platform/System.h"
 #include "replay/ReplayFile.h"
+#include "frontend/GameInFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -53,24 +54,12 @@ size_t ReplayFiles() {
   return n;
 }
 
-class RecordReplays : public ::testing::Test {
+class RecordReplays : public GameInFolder {
  protected:
   void SetUp() override {
-    old_ = fs::current_path();
-    dir_ = fs::temp_directory_path() /
-           (std::string("vor_replays_") +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    system_ = System::Create(true, false);
-    game_ = std::make_unique<TGame>(*system_);
+    GameInFolder::SetUp();
+    if (HasFatalFailure()) return;
     game_->ScenarioFile = "main.lev";
-  }
-  void TearDown() override {
-    game_.reset();
-    fs::current_path(old_);
-    fs::remove_all(dir_);
   }
   bool Save(int32_t score, const std::string& name) {
     game_->ResultReplay = GameReplay(uint32_t(score));
@@ -96,9 +85,6 @@ class RecordReplays : public ::testing::Test {
     }
   }
 
-  fs::path old_, dir_;
-  std::unique_ptr<System> system_;
-  std::unique_ptr<TGame> game_;
 };
 
 TEST_F(RecordReplays, EachRowKeepsItsReplayAndADroppedRowLosesIt) {

@@ -12,6 +12,7 @@
 #include "game/GameUnit.h"
 #include "frontend/RecordsFile.h"
 #include "platform/System.h"
+#include "frontend/GameInFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -35,26 +36,8 @@ std::string Name(const TRecordRow& r) {
   return std::string(r.name, r.nameLength);
 }
 
-// Each test runs in a folder of its own, which is the current folder (the game opens its tables
-// by bare name).
-class Records : public ::testing::Test {
+class Records : public GameInFolder {
  protected:
-  void SetUp() override {
-    old_ = fs::current_path();
-    dir_ = fs::temp_directory_path() /
-           (std::string("vor_records_") +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    system_ = System::Create(true, false);
-    game_ = std::make_unique<TGame>(*system_);
-  }
-  void TearDown() override {
-    game_.reset();
-    fs::current_path(old_);
-    fs::remove_all(dir_);
-  }
   static std::string Read(const std::string& name) {
     std::ifstream in(name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -73,9 +56,6 @@ class Records : public ::testing::Test {
     for (int i = 0; i < rows; ++i) game_->Records[i] = Row(1000 - 100 * i);
   }
 
-  fs::path old_, dir_;
-  std::unique_ptr<System> system_;
-  std::unique_ptr<TGame> game_;
 };
 
 // --- The file ---
