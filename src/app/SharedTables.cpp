@@ -93,23 +93,6 @@ class JsonReader {
     }
     return true;
   }
-  static void PutUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-      out += char(cp);
-    } else if (cp < 0x800) {
-      out += char(0xC0 | (cp >> 6));
-      out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += char(0xE0 | (cp >> 12));
-      out += char(0x80 | ((cp >> 6) & 0x3F));
-      out += char(0x80 | (cp & 0x3F));
-    } else {
-      out += char(0xF0 | (cp >> 18));
-      out += char(0x80 | ((cp >> 12) & 0x3F));
-      out += char(0x80 | ((cp >> 6) & 0x3F));
-      out += char(0x80 | (cp & 0x3F));
-    }
-  }
   bool String(std::string& out) {
     if (!Take('"')) return false;
     while (pos_ < s_.size()) {
@@ -139,7 +122,7 @@ class JsonReader {
           } else if (cp >= 0xDC00 && cp < 0xE000) {
             return false;
           }
-          PutUtf8(out, cp);
+          AppendUtf8(out, cp);
           break;
         }
         default: return false;

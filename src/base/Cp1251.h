@@ -6,6 +6,8 @@
 std::string Cp1251ToUtf8(const std::string& text);
 // Characters without a cp1251 code are dropped.
 std::string Utf8ToCp1251(const std::string& text);
+// Appends one Unicode code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
 // The cp1251 byte of one Unicode code point, if it has one.
 std::optional<unsigned char> CodePointToCp1251(char32_t cp);
 
